@@ -1,0 +1,37 @@
+// Number <-> text conversions shared by both programs. The decimal separator is always
+// the point, whatever the user's locale.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace common {
+
+// Reads the leading number of a text the way entries are read: blanks, tabs and line
+// feeds are skipped wherever they stand; then sign, digits, "." and more digits, and an
+// exponent introduced by E or D. Reading stops at the first character that does not fit.
+// A text without a leading number reads as 0. A number too large for float64 reads as
+// +/-infinity (callers that must stay finite check for it); one too small reads as 0.
+double ParseLeadingNumber(std::string_view text);
+
+// The general text form of a float64: 15 significant digits, plain decimal notation for
+// decimal exponents -4..14, otherwise mantissa "E" sign and at least two exponent digits.
+std::string FormatNumber(double value);
+
+// The general text form of a float32: the same rule with 7 significant digits.
+std::string FormatSingle(float value);
+
+// The general text form with P significant digits (15 or 7 above).
+std::string FormatWithDigits(double value, int significantDigits);
+
+// Conversion to a 16-bit integer: nearest integer, halves to the even neighbour. Values
+// beyond the 16-bit range saturate at its ends and NaN gives 0, so no caller ever sees
+// undefined behaviour; callers that need to know check InInt16Range first.
+int16_t ToInt16(double value);
+bool InInt16Range(double value);
+
+// The same rounding held in 32 bits, for model values whose bounds exceed 16 bits.
+int32_t ToInt32(double value);
+
+}  // namespace common

@@ -1,0 +1,114 @@
+#include "platform/files.h"
+
+#include <chrono>
+#include <cmath>
+#include <cstdlib>
+#include <ctime>
+#include <filesystem>
+#include <system_error>
+
+#ifndef _WIN32
+#include <pwd.h>
+#include <unistd.h>
+#endif
+
+namespace fs = std::filesystem;
+
+namespace platform {
+
+bool TextFile::Open(const std::string& path, const char* mode) {
+  Close();
+  failed_ = false;
+  if (path.empty()) return false;
+  // A folder of that name cannot hold lines.
+  std::error_code ec;
+  if (fs::is_directory(fs::u8path(path), ec)) return false;
+  file_ = std::fopen(path.c_str(), mode);
+  if (file_) path_ = path;
+  return file_ != nullptr;
+}
+
+bool TextFile::WriteLine(std::string_view text) {
+  if (!file_) return false;
+  if (std::fwrite(text.data(), 1, text.size(), file_) != text.size() ||
+      std::fwrite("\r\n", 1, 2, file_) != 2) {
+    failed_ = true;
+  }
+  return !failed_;
+}
+
+bool TextFile::Close() {
+  if (!file_) return !failed_;
+  bool ok = std::fclose(file_) == 0 && !failed_;
+  file_ = nullptr;
+  failed_ = !ok;
+  return ok;
+}
+
+FileCheck CheckFile(const std::string& path) {
+  if (path.empty()) return FileCheck::Missing;
+  std::error_code ec;
+  fs::file_status st = fs::status(fs::u8path(path), ec);
+  if (ec) {
+    // A missing file or folder on the way is simply "missing"; anything else (a name too
+    // long, no permission to look) cannot be examined.
+    if (ec == std::errc::no_such_file_or_directory || ec == std::errc::not_a_directory)
+      return FileCheck::Missing;
+    return FileCheck::Error;
+  }
+  if (!fs::exists(st)) return FileCheck::Missing;
+  return fs::is_regular_file(st) ? FileCheck::Exists : FileCheck::Error;
+}
+
+bool DeleteFile(const std::string& path) {
+  std::error_code ec;
+  fs::remove(fs::u8path(path), ec);
+  return !ec && CheckFile(path) == FileCheck::Missing;
+}
+
+bool IsExistingFolder(const std::string& path) {
+  if (path.empty()) return false;
+  std::error_code ec;
+  return fs::is_directory(fs::u8path(path), ec);
+}
+
+std::string DefaultFolder() {
+#ifdef _WIN32
+  return "C:";
+#else
+  if (const char* home = std::getenv("HOME"); home && *home) return home;
+  if (const passwd* pw = getpwuid(getuid()); pw && pw->pw_dir) return pw->pw_dir;
+  return "/";
+#endif
+}
+
+char PathSeparator() {
+#ifdef _WIN32
+  return '\\';
+#else
+  return '/';
+#endif
+}
+
+std::string JoinPath(const std::string& folder, const std::string& name) {
+  if (!folder.empty() && (folder.back() == '/' || folder.back() == PathSeparator()))
+    return folder + name;
+  return folder + PathSeparator() + name;
+}
+
+float SecondsSinceMidnight() {
+  using namespace std::chrono;
+  auto now = system_clock::now();
+  std::time_t t = system_clock::to_time_t(now);
+  std::tm local{};
+#ifdef _WIN32
+  localtime_s(&local, &t);
+#else
+  localtime_r(&t, &local);
+#endif
+  double fraction = duration<double>(now.time_since_epoch()).count() -
+                    std::floor(duration<double>(now.time_since_epoch()).count());
+  return static_cast<float>(local.tm_hour * 3600 + local.tm_min * 60 + local.tm_sec + fraction);
+}
+
+}  // namespace platform

@@ -1,0 +1,84 @@
+#include "platform/files.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class TempFolder : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = fs::temp_directory_path() /
+           ("files_test_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
+            "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::remove_all(dir_);
+    fs::create_directories(dir_);
+  }
+  void TearDown() override {
+    fs::permissions(dir_, fs::perms::owner_all, fs::perm_options::add);
+    fs::remove_all(dir_);
+  }
+  std::string Path(const std::string& name) const { return (dir_ / name).string(); }
+  static std::string Read(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+  }
+  fs::path dir_;
+};
+
+}  // namespace
+
+TEST_F(TempFolder, LinesEndInCrLfAndAppendKeepsEarlierLines) {
+  platform::TextFile file;
+  ASSERT_TRUE(file.OpenForAppend(Path("a.txt")));
+  EXPECT_TRUE(file.WriteLine("0 0.05"));
+  EXPECT_TRUE(file.Close());
+  ASSERT_TRUE(file.OpenForAppend(Path("a.txt")));
+  file.WriteLine("x\ty");
+  file.Close();
+  EXPECT_EQ(Read(Path("a.txt")), "0 0.05\r\nx\ty\r\n");
+
+  ASSERT_TRUE(file.OpenForWriting(Path("a.txt")));
+  file.WriteLine("new");
+  file.Close();
+  EXPECT_EQ(Read(Path("a.txt")), "new\r\n");
+}
+
+TEST_F(TempFolder, OpeningFailsInAMissingFolderOrOnAFolder) {
+  platform::TextFile file;
+  EXPECT_FALSE(file.OpenForAppend(Path("missing/a.txt")));
+  EXPECT_FALSE(file.OpenForAppend(dir_.string()));
+  EXPECT_FALSE(file.OpenForAppend(""));
+  EXPECT_FALSE(file.IsOpen());
+  EXPECT_FALSE(file.WriteLine("nothing"));
+}
+
+TEST_F(TempFolder, ChecksAndDeletesFiles) {
+  using platform::FileCheck;
+  EXPECT_EQ(platform::CheckFile(Path("a.txt")), FileCheck::Missing);
+  EXPECT_EQ(platform::CheckFile(Path("no/such/a.txt")), FileCheck::Missing);
+  std::ofstream(Path("a.txt")) << "x";
+  EXPECT_EQ(platform::CheckFile(Path("a.txt")), FileCheck::Exists);
+  EXPECT_EQ(platform::CheckFile(dir_.string()), FileCheck::Error);
+  EXPECT_TRUE(platform::DeleteFile(Path("a.txt")));
+  EXPECT_EQ(platform::CheckFile(Path("a.txt")), FileCheck::Missing);
+  EXPECT_TRUE(platform::IsExistingFolder(dir_.string()));
+  EXPECT_TRUE(platform::IsExistingFolder(dir_.string() + "/"));
+  EXPECT_FALSE(platform::IsExistingFolder(Path("a.txt")));
+}
+
+TEST(Folders, JoinsWithOneSeparatorAndDefaultsToHome) {
+  EXPECT_EQ(platform::JoinPath("/tmp", "ReportFile1.txt"), "/tmp/ReportFile1.txt");
+  EXPECT_EQ(platform::JoinPath("/tmp/", "ReportFile1.txt"), "/tmp/ReportFile1.txt");
+  EXPECT_TRUE(platform::IsExistingFolder(platform::DefaultFolder()));
+  float t = platform::SecondsSinceMidnight();
+  EXPECT_GE(t, 0.0f);
+  EXPECT_LT(t, 86401.0f);
+}
