@@ -47,7 +47,7 @@ case "$mode" in
     QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j2
     ;;
   bench)
-    for b in "$BUILD_DIR"/bench/*_bench; do [ -x "$b" ] && "$b"; done
+    find "$BUILD_DIR" -type f -name "*_bench" -perm -u+x | sort | while read -r b; do "$b"; done
     ;;
   build) ;;
   *) echo "usage: $0 run tessaline|quorvel | test | bench | build" >&2; exit 2 ;;
