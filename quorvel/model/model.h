@@ -1,0 +1,126 @@
+// The genotype model of the evolution of recombination: the genotype frequencies of a
+// haploid population with two or three loci, kept apart for carriers of the modifier
+// allele R+ (always recombines) and R- (recombines only in the fraction Z), in each deme;
+// the fixed index tables of genotypes, alleles and mutation paths; and the per-generation
+// operators (recombination, drift, selection, mutation, interdemic diffusion).
+//
+// The run layer fills the plain fields (S, S2, S3, MutationTable, Z, Demes, Diffusion,
+// PopulationN, NInfinite, TotalStochasticity) and calls the operators in the order of a
+// generation; the model never sees a widget.
+//
+// The model is a template over its random generator only so that tests can script the
+// random numbers; the program uses `Model`, which draws from a UniformGenerator owned by
+// the window, without any indirect call on the sampling path.
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+#include "quorvel/model/uniform_generator.h"
+
+namespace quorvel {
+
+// Fixed sizes. Deme and genotype index 0 is never used.
+inline constexpr int kSlots = 5;         // slots 0..4
+inline constexpr int kMaxDemes = 100;    // demes 1..100
+inline constexpr int kMaxGenotypes = 8;  // genotypes 1..8
+inline constexpr int kMaxLoci = 3;       // loci 1..3
+inline constexpr int kMaxAlleles = 6;    // alleles 1..6
+inline constexpr int kMaxMutationPaths = 38;
+inline constexpr int kMutationClasses = 12;
+
+// Slots of Freq.
+inline constexpr int16_t kSlotRPlus = 0;       // R+ carriers
+inline constexpr int16_t kSlotRMinus = 1;      // R- carriers
+inline constexpr int16_t kSlotPool = 2;        // recombining R- part of the deme in process
+inline constexpr int16_t kSlotMeanRPlus = 3;   // mean of slot 0 over demes, deme 1 only
+inline constexpr int16_t kSlotMeanRMinus = 4;  // mean of slot 1 over demes, deme 1 only
+
+// Freq(slot 0..4, deme 0..100, genotype 0..8), float64, fixed size. Stored deme by deme
+// so that the two carrier slots of one deme lie together.
+class FrequencyTable {
+ public:
+  double& operator()(int slot, int deme, int genotype) { return cells_[deme][slot][genotype]; }
+  double operator()(int slot, int deme, int genotype) const { return cells_[deme][slot][genotype]; }
+  void Clear() { cells_ = {}; }
+
+ private:
+  std::array<std::array<std::array<double, kMaxGenotypes + 1>, kSlots>, kMaxDemes + 1> cells_{};
+};
+
+template <class Generator>
+class BasicModel {
+ public:
+  explicit BasicModel(Generator& generator) : Random(&generator) { BuildGenotypeTables(); }
+
+  // --- Genotype tables (written only by BuildGenotypeTables) ---------------------------
+  int16_t AllelesNum = 2;  // number of loci: 2, or 3 for any other value
+  int16_t AllelesTotal = 4;
+  int16_t GenotypesNum = 4;
+  int16_t MutationPathsNum = 10;
+  // GenotypeAlleles[genotype 1..8][locus 1..3]: the allele carried at the locus.
+  std::array<std::array<int16_t, kMaxLoci + 1>, kMaxGenotypes + 1> GenotypeAlleles{};
+  // AlleleCarriers[allele 1..6][column 1..4]: the genotypes carrying it, ascending.
+  std::array<std::array<int16_t, 5>, kMaxAlleles + 1> AlleleCarriers{};
+  // MutationPaths[path 1..38][column 1..3]: from, to, mutation class.
+  std::array<std::array<int16_t, 4>, kMaxMutationPaths + 1> MutationPaths{};
+  // UppercaseCount[genotype 1..8]: the number of uppercase alleles, its selection class.
+  std::array<int16_t, kMaxGenotypes + 1> UppercaseCount{};
+
+  // --- State -----------------------------------------------------------------------------
+  FrequencyTable Freq;
+  // By allele number 1..6: the start allele frequencies (run set-up), then the allele
+  // frequencies of the recombining pool of the last deme recombined.
+  std::array<double, kMaxAlleles + 1> StartAlleleFreq{};
+
+  // --- Values the operators read, filled by the run layer --------------------------------
+  double S = 0;   // selection coefficient of genotypes with one uppercase allele
+  double S2 = 0;  // ... with two
+  double S3 = 0;  // ... with three
+  std::array<double, kMutationClasses + 1> MutationTable{};  // classes 1..12
+  float Z = 0;                                               // recombining fraction of R- carriers
+  int16_t Demes = 1;                                         // 1..100
+  float Diffusion = 0;                                       // interdemic diffusion, 0..1
+  double PopulationN = 1;                                    // N = 10^Log10N
+  bool NInfinite = true;                                     // the run mode has N infinite
+  int16_t TotalStochasticity = 0;  // check value: 0 clear, 1 ticked, 2 greyed
+
+  // --- Sampling state ----------------------------------------------------------------------
+  double RndSign = 0;        // first number of the last draw: below 0.5 subtracts the deviation
+  double RndRound = 0;       // second number of the last draw: decides the rounding up
+  bool ReuseRandom = false;  // the next SampleAmount keeps the last pair
+
+  Generator* Random;  // the program's generator, owned elsewhere
+
+  // --- Shared operations -------------------------------------------------------------------
+  // Sets the counts and writes the index tables for AllelesNum loci (2, else 3).
+  void BuildGenotypeTables();
+  // Sum of Freq(slot, deme, c) over the carriers c of the allele, in column order.
+  double AlleleFrequency(int16_t slot, int16_t deme, int16_t allele) const;
+  // Linkage-equilibrium frequency of the genotype from StartAlleleFreq: p1·p2 (two loci)
+  // or p1·p2·p3/total (three loci); scaled, divided once more by total².
+  double EquilibriumFrequency(int16_t genotype, double total, bool scaled) const;
+  // Clamps negative (and NaN) frequencies of slots firstSlot and firstSlot + 1 to 0 and
+  // divides them by their sum unless it is exactly 1. A deme whose sum is 0 stays empty.
+  void NormaliseDeme(int16_t deme, int16_t firstSlot);
+  // An amount of frequency turned into a whole number of individuals of a population of
+  // PopulationN (two-point approximation of binomial sampling); x itself when N is infinite.
+  double SampleAmount(double x);
+
+  // --- Per-generation operators ------------------------------------------------------------
+  void RecombinationStep();
+  void DriftStep();
+  void SelectionStep();
+  void MutationStep();
+  void DiffusionStep();
+};
+
+extern template class BasicModel<UniformGenerator>;
+
+// The model as the program uses it.
+class Model final : public BasicModel<UniformGenerator> {
+ public:
+  using BasicModel::BasicModel;
+};
+
+}  // namespace quorvel

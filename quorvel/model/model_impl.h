@@ -1,0 +1,270 @@
+// Definitions of the genotype model's operations. Included by model.cpp, which makes the
+// program's Model, and by tests and benchmarks that run the model on another generator.
+#pragma once
+
+#include <cmath>
+#include <cstddef>
+
+#include "quorvel/model/model.h"
+
+namespace quorvel {
+
+namespace model_tables {
+
+// Alleles at loci 1..3 per genotype (row 0 unused).
+inline constexpr int16_t kTwoLociAlleles[5][3] = {
+    {0, 0, 0}, {1, 2, 0}, {3, 2, 0}, {1, 4, 0}, {3, 4, 0}};
+inline constexpr int16_t kThreeLociAlleles[9][3] = {{0, 0, 0}, {1, 2, 3}, {4, 2, 3},
+                                                    {1, 5, 3}, {1, 2, 6}, {4, 5, 3},
+                                                    {1, 5, 6}, {4, 2, 6}, {4, 5, 6}};
+
+// Carriers of each allele, ascending (row 0 unused).
+inline constexpr int16_t kTwoLociCarriers[5][2] = {{0, 0}, {1, 3}, {1, 2}, {2, 4}, {3, 4}};
+inline constexpr int16_t kThreeLociCarriers[7][4] = {{0, 0, 0, 0}, {1, 3, 4, 6}, {1, 2, 4, 7},
+                                                     {1, 2, 3, 5}, {2, 5, 7, 8}, {3, 5, 6, 8},
+                                                     {4, 6, 7, 8}};
+
+// Mutation paths: from, to, class (row 0 unused).
+inline constexpr int16_t kTwoLociPaths[11][3] = {{0, 0, 0}, {2, 4, 1}, {3, 4, 1}, {1, 2, 2},
+                                                 {1, 3, 2}, {1, 4, 3}, {2, 1, 4}, {3, 1, 4},
+                                                 {4, 2, 5}, {4, 3, 5}, {4, 1, 6}};
+inline constexpr int16_t kThreeLociPaths[39][3] = {
+    {0, 0, 0},  {5, 8, 1},  {6, 8, 1},  {7, 8, 1},  {2, 5, 2},  {2, 7, 2},  {3, 5, 2}, {3, 6, 2},
+    {4, 6, 2},  {4, 7, 2},  {2, 8, 3},  {3, 8, 3},  {4, 8, 3},  {1, 2, 4},  {1, 3, 4}, {1, 4, 4},
+    {1, 5, 5},  {1, 6, 5},  {1, 7, 5},  {1, 8, 6},  {2, 1, 7},  {3, 1, 7},  {4, 1, 7}, {5, 2, 8},
+    {5, 3, 8},  {6, 3, 8},  {6, 4, 8},  {7, 2, 8},  {7, 4, 8},  {5, 1, 9},  {6, 1, 9}, {7, 1, 9},
+    {8, 5, 10}, {8, 6, 10}, {8, 7, 10}, {8, 2, 11}, {8, 3, 11}, {8, 4, 11}, {8, 1, 12}};
+
+}  // namespace model_tables
+
+template <class Generator>
+void BasicModel<Generator>::BuildGenotypeTables() {
+  namespace t = model_tables;
+  const bool two = (AllelesNum == 2);
+  const int loci = two ? 2 : 3;
+  AllelesTotal = two ? 4 : 6;
+  GenotypesNum = two ? 4 : 8;
+  MutationPathsNum = two ? 10 : 38;
+  for (int g = 1; g <= GenotypesNum; ++g) {
+    int16_t upper = 0;
+    for (int l = 1; l <= loci; ++l) {
+      const int16_t allele = two ? t::kTwoLociAlleles[g][l - 1] : t::kThreeLociAlleles[g][l - 1];
+      GenotypeAlleles[g][l] = allele;
+      if (allele > loci) ++upper;
+    }
+    UppercaseCount[g] = upper;
+  }
+  const int carriers = two ? 2 : 4;
+  for (int a = 1; a <= AllelesTotal; ++a) {
+    for (int c = 1; c <= carriers; ++c) {
+      AlleleCarriers[a][c] = two ? t::kTwoLociCarriers[a][c - 1] : t::kThreeLociCarriers[a][c - 1];
+    }
+  }
+  for (int p = 1; p <= MutationPathsNum; ++p) {
+    for (int c = 1; c <= 3; ++c) {
+      MutationPaths[p][c] = two ? t::kTwoLociPaths[p][c - 1] : t::kThreeLociPaths[p][c - 1];
+    }
+  }
+}
+
+template <class Generator>
+double BasicModel<Generator>::AlleleFrequency(int16_t slot, int16_t deme, int16_t allele) const {
+  const auto& c = AlleleCarriers[allele];
+  if (AllelesNum == 2) return Freq(slot, deme, c[1]) + Freq(slot, deme, c[2]);
+  return ((Freq(slot, deme, c[1]) + Freq(slot, deme, c[2])) + Freq(slot, deme, c[3])) +
+         Freq(slot, deme, c[4]);
+}
+
+template <class Generator>
+double BasicModel<Generator>::EquilibriumFrequency(int16_t genotype, double total,
+                                                   bool scaled) const {
+  const auto& alleles = GenotypeAlleles[genotype];
+  const double p1 = StartAlleleFreq[alleles[1]];
+  const double p2 = StartAlleleFreq[alleles[2]];
+  double v = p2 * p1;
+  if (scaled) v = v / std::pow(total, 2.0);
+  if (AllelesNum == 3) {
+    const double p3 = StartAlleleFreq[alleles[3]];
+    v = (v * p3) / total;
+  }
+  return v;
+}
+
+template <class Generator>
+void BasicModel<Generator>::NormaliseDeme(int16_t deme, int16_t firstSlot) {
+  double sum = 0;
+  for (int slot = firstSlot; slot <= firstSlot + 1; ++slot) {
+    for (int h = 1; h <= GenotypesNum; ++h) {
+      double& f = Freq(slot, deme, h);
+      if (!(f >= 0)) f = 0;  // negatives, and NaN should one ever arrive
+      sum += f;
+    }
+  }
+  if (sum == 1.0) return;
+  if (!(sum > 0) || !std::isfinite(sum)) {
+    // Nothing left to rescale (or nothing a rescale could make sense of): the deme is
+    // empty from now on.
+    for (int slot = firstSlot; slot <= firstSlot + 1; ++slot) {
+      for (int h = 1; h <= GenotypesNum; ++h) Freq(slot, deme, h) = 0;
+    }
+    return;
+  }
+  for (int slot = firstSlot; slot <= firstSlot + 1; ++slot) {
+    for (int h = 1; h <= GenotypesNum; ++h) Freq(slot, deme, h) /= sum;
+  }
+}
+
+template <class Generator>
+inline double BasicModel<Generator>::SampleAmount(double x) {
+  if (NInfinite) return x;
+  if (!ReuseRandom) {
+    RndSign = Random->Next();
+    RndRound = Random->Next();
+  }
+  const bool negative = x < 0;
+  if (negative) x = -x;
+  double m = x * PopulationN;
+  double count;
+  if (x > 1) {
+    count = m;
+  } else {
+    if (m > 1) {
+      const double sd = std::sqrt((x * PopulationN) * (1 - x));
+      m = RndSign < 0.5 ? m - sd : m + sd;
+      count = std::floor(m);
+      m = m - count;
+    } else {
+      count = 0;
+    }
+    if (RndRound < m) count = count + 1;
+  }
+  const double result = count / PopulationN;
+  return negative ? -result : result;
+}
+
+template <class Generator>
+void BasicModel<Generator>::RecombinationStep() {
+  for (int16_t g = 1; g <= Demes; ++g) {
+    if (Z == 0.0f) {
+      // Only R+ carriers recombine.
+      for (int16_t a = 1; a <= AllelesTotal; ++a) StartAlleleFreq[a] = AlleleFrequency(0, g, a);
+      double total = 0;
+      for (int h = 1; h <= GenotypesNum; ++h) total += Freq(0, g, h);
+      if (total > 0) {
+        for (int16_t h = 1; h <= GenotypesNum; ++h) {
+          const double e = EquilibriumFrequency(h, total, false);
+          double& f = Freq(0, g, h);
+          const double change = (e / total) / 2 - f / 2;
+          f = SampleAmount(change) + f;
+        }
+      }
+    } else if (Z > 0.0f) {
+      const double z = Z;
+      double t0 = 0;
+      double t2 = 0;
+      for (int h = 1; h <= GenotypesNum; ++h) {
+        t0 = t0 + Freq(0, g, h);
+        Freq(2, g, h) = z * Freq(1, g, h);
+        t2 = t2 + Freq(2, g, h);
+      }
+      const double total = t2 + t0;
+      for (int16_t a = 1; a <= AllelesTotal; ++a) {
+        StartAlleleFreq[a] = AlleleFrequency(2, g, a) + AlleleFrequency(0, g, a);
+      }
+      // A pool too small to square in float64 (below about 1e-162) counts as empty, like
+      // a pool of 0: the scaled equilibrium would be 0/0 there.
+      if (total > 0 && std::pow(total, 2.0) > 0) {
+        for (int16_t h = 1; h <= GenotypesNum; ++h) {
+          const double e = EquilibriumFrequency(h, total, true);
+          double& f0 = Freq(0, g, h);
+          const double change0 = (e * t0) / 2 - f0 / 2;
+          f0 = SampleAmount(change0) + f0;
+          const double change1 = (e * t2) / 2 - Freq(2, g, h) / 2;
+          double& f1 = Freq(1, g, h);
+          f1 = SampleAmount(change1) + f1;
+        }
+      }
+    }
+    NormaliseDeme(g, 0);
+  }
+}
+
+template <class Generator>
+void BasicModel<Generator>::DriftStep() {
+  for (int16_t g = 1; g <= Demes; ++g) {
+    for (int slot = 0; slot <= 1; ++slot) {
+      for (int h = 1; h <= GenotypesNum; ++h) {
+        double& f = Freq(slot, g, h);
+        f = SampleAmount(f);
+      }
+    }
+    NormaliseDeme(g, 0);
+  }
+}
+
+template <class Generator>
+void BasicModel<Generator>::SelectionStep() {
+  // Coefficient by number of uppercase alleles; class 0 (genotype 1) is never visited.
+  const double byClass[4] = {0, S, S2, S3};
+  for (int16_t g = 1; g <= Demes; ++g) {
+    for (int slot = 0; slot <= 1; ++slot) {
+      for (int h = 2; h <= GenotypesNum; ++h) {
+        double& f = Freq(slot, g, h);
+        f = f + SampleAmount(f * byClass[UppercaseCount[h]]);
+      }
+    }
+    NormaliseDeme(g, 0);
+  }
+}
+
+template <class Generator>
+void BasicModel<Generator>::MutationStep() {
+  double amount[kMaxMutationPaths + 1][2];
+  const bool reuseForRMinus = (TotalStochasticity == 0);
+  for (int16_t g = 1; g <= Demes; ++g) {
+    // Every amount comes from the deme as it stands before any path is applied.
+    for (int t = 1; t <= MutationPathsNum; ++t) {
+      const auto& path = MutationPaths[t];
+      const double rate = MutationTable[path[3]];
+      for (int d = 0; d <= 1; ++d) {
+        if (reuseForRMinus && d == 1) ReuseRandom = true;
+        amount[t][d] = SampleAmount(Freq(d, g, path[1]) * rate);
+        ReuseRandom = false;
+      }
+    }
+    for (int t = 1; t <= MutationPathsNum; ++t) {
+      const auto& path = MutationPaths[t];
+      for (int d = 0; d <= 1; ++d) {
+        double& to = Freq(d, g, path[2]);
+        to = to + amount[t][d];
+        if (to > 1) to = 1;
+        double& from = Freq(d, g, path[1]);
+        from = from - amount[t][d];
+        if (from < 0) from = 0;
+      }
+    }
+    NormaliseDeme(g, 0);
+  }
+}
+
+template <class Generator>
+void BasicModel<Generator>::DiffusionStep() {
+  if (Demes <= 1) return;
+  const double diffusion = Diffusion;
+  for (int d = 0; d <= 1; ++d) {
+    for (int h = 1; h <= GenotypesNum; ++h) {
+      double sum = 0;
+      for (int g = 1; g <= Demes; ++g) sum = sum + Freq(d, g, h);
+      Freq(d + 3, 1, h) = sum / Demes;
+      const double immigrants = (diffusion * sum) / Demes;
+      for (int g = 1; g <= Demes; ++g) {
+        double& f = Freq(d, g, h);
+        f = SampleAmount(immigrants) + f;
+      }
+    }
+  }
+  for (int16_t g = 1; g <= Demes; ++g) NormaliseDeme(g, 0);
+  NormaliseDeme(1, 3);
+}
+
+}  // namespace quorvel

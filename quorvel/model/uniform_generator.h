@@ -1,0 +1,50 @@
+// The program's one source of random numbers: uniform in [0, 1) in single precision.
+// It is xoshiro128** (Blackman and Vigna), whose output is cut to its top 24 bits so
+// that every value is an exact float below 1. Every program start begins from the same
+// fixed state, so a program that is never reseeded repeats its sequence.
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+namespace quorvel {
+
+class UniformGenerator {
+ public:
+  using State = std::array<uint32_t, 4>;
+
+  UniformGenerator() = default;
+
+  // The next number, uniform in [0, 1): one of the 2^24 multiples of 2^-24.
+  float Next() {
+    const uint32_t result = Rotl(state_[1] * 5u, 7) * 9u;
+    const uint32_t t = state_[1] << 9;
+    state_[2] ^= state_[0];
+    state_[3] ^= state_[1];
+    state_[1] ^= state_[2];
+    state_[0] ^= state_[3];
+    state_[2] ^= t;
+    state_[3] = Rotl(state_[3], 11);
+    return static_cast<float>(result >> 8) * (1.0f / 16777216.0f);
+  }
+
+  // Mixes the time of day into the current state. The clock value is added to what the
+  // generator holds rather than replacing it, so two reseeds within the same clock tick
+  // still lead to different sequences.
+  void Reseed(float secondsSinceMidnight);
+
+  // Back to the start-up state.
+  void Restart() { state_ = kStartState; }
+
+  const State& CurrentState() const { return state_; }
+  friend bool operator==(const UniformGenerator&, const UniformGenerator&) = default;
+
+ private:
+  static constexpr uint32_t Rotl(uint32_t x, int k) { return (x << k) | (x >> (32 - k)); }
+
+  // Any state but all zeros works; these are the first outputs of SplitMix64 from 0.
+  static constexpr State kStartState = {0xe220a839u, 0x7b1dcdafu, 0x6e789e6au, 0xe5b9c28fu};
+  State state_ = kStartState;
+};
+
+}  // namespace quorvel
