@@ -1,0 +1,90 @@
+// One run: the start state, the per-run values, then MaxGen generations of the S schedule,
+// the operators in their fixed order, and the drawing.
+#include <cmath>
+
+#include "common/number_text.h"
+#include "quorvel/run/run_driver.h"
+
+namespace quorvel {
+
+void RunDriver::UpdateSelection() {
+  model_.S2 = (std::pow(1 + model_.S, 2) - 1) * state_.K;
+  if (model_.AllelesNum == 3) model_.S3 = (std::pow(1 + model_.S, 3) - 1) * state_.K * state_.K;
+}
+
+void RunDriver::PrepareRun() {
+  model_.PopulationN = std::pow(10.0, static_cast<double>(state_.Log10N));
+  const double u = state_.U;
+  const double w = state_.W;
+  auto& table = model_.MutationTable;
+  if (model_.AllelesNum == 2) {
+    table[1] = u;
+    table[2] = u - u * u;
+    table[3] = u * u;
+    table[4] = w;
+    table[5] = w - w * w;
+    table[6] = w * w;
+  } else {
+    table[1] = u;
+    table[2] = u - u * u;
+    table[3] = u * u;
+    table[4] = u - u * u;
+    table[5] = u * u - std::pow(u, 3);
+    table[6] = std::pow(u, 3);
+    table[7] = w;
+    table[8] = w - std::pow(w, 2);
+    table[9] = w * w;
+    table[10] = w - w * w;
+    table[11] = w * w - std::pow(w, 3);
+    table[12] = std::pow(w, 3);
+  }
+}
+
+void RunDriver::RunGenerations() {
+  // The schedule of S acts only within the run: the next run (of a loop) starts again
+  // from the S it was given.
+  const double sAtStart = model_.S;
+  const double s2AtStart = model_.S2;
+  const double s3AtStart = model_.S3;
+
+  SetStartFrequencies();
+  PrepareRun();
+
+  const CheckBoxes& checks = state_.Checks;
+  const bool schedule = checks.InversionOfS == 1 && state_.InversionPeriod != 0;
+  // The sinusoidal variation starts from the entered S0 in every generation; the entry
+  // cannot change while the command holds the window, so one reading serves the run.
+  const double s0 = schedule && checks.SinusoidalOption == 1 ? EntryValue(kEntryS) : 0;
+
+  const int maxGen = state_.MaxGen;
+  for (int generation = 1; generation <= maxGen; ++generation) {
+    state_.Generation = static_cast<int16_t>(generation);
+    if (schedule) {
+      const double ratio = static_cast<double>(generation) / state_.InversionPeriod;
+      if (checks.SinusoidalOption == 0) {
+        if (std::floor(ratio) == ratio) {
+          model_.S = -model_.S;
+          UpdateSelection();
+        }
+      } else if (checks.SinusoidalOption == 1) {
+        const double h = ratio / 2;
+        model_.S = s0 * std::sin((h - std::floor(h)) * kTwoPi15);
+        UpdateSelection();
+      }
+    }
+    if (checks.RecombForR == 1) model_.RecombinationStep();
+    if (checks.GeneticDrift == 1) model_.DriftStep();
+    model_.SelectionStep();
+    model_.MutationStep();
+    model_.DiffusionStep();
+    PlotGeneration();
+    if (failed_) break;
+  }
+  window_.Picture().Refresh(true);
+
+  model_.S = sAtStart;
+  model_.S2 = s2AtStart;
+  model_.S3 = s3AtStart;
+}
+
+}  // namespace quorvel

@@ -1,0 +1,56 @@
+// The report files of a Start command: ReportFile1.txt (the curves of a single run),
+// ReportFile2.txt (the outcome of every run of a loop) and ReportFile3.txt (mean and S.D.
+// per Log10(N)). File number n is both the handle and the digit in the name. Every file is
+// recreated empty by the command that uses it and closed when the command ends.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/files.h"
+
+namespace quorvel {
+
+// SaveDirectory + separator + "ReportFile" + n + ".txt". The folder is used as typed, so
+// a folder that already ends in a separator gives two of them, which every file system
+// reads as one.
+std::string ReportFilePath(const std::string& saveDirectory, int n);
+
+// The header line of ReportFile1: the genotype labels, R+ carriers then R- carriers
+// (primed), joined by TAB.
+std::string ReportFile1Header(int allelesNum);
+
+class ReportFiles {
+ public:
+  static constexpr int kCount = 3;
+
+  // Deletes an ordinary file of that path if there is one, then creates it empty as file
+  // number n (1 to 3). False when the old file cannot be deleted or the new one cannot be
+  // created; FailedPath() names it then.
+  bool Open(int n, const std::string& saveDirectory);
+  // Writes one line ending in CR LF to file number n; false (and FailedPath() set) when
+  // the file is not open or the write failed.
+  bool WriteLine(int n, std::string_view text);
+  // Closes every open file; false when a write or a close failed (FailedPath() names the
+  // first such file).
+  bool CloseAll();
+  // Closes every file and deletes every file this object created, so that a command that
+  // fails half-way leaves no half-written report behind.
+  void Discard();
+
+  bool IsOpen(int n) const;
+  const std::string& FailedPath() const { return failedPath_; }
+
+ private:
+  void Fail(const std::string& path);
+
+  std::array<platform::TextFile, kCount> files_;
+  std::array<std::string, kCount> paths_;  // of the last Open of each number
+  std::vector<std::string> created_;
+  std::string failedPath_;
+};
+
+}  // namespace quorvel
