@@ -14,6 +14,8 @@ class UniformGenerator {
   using State = std::array<uint32_t, 4>;
 
   UniformGenerator() = default;
+  // A generator in a chosen state (which must not be all zeros).
+  explicit UniformGenerator(const State& state) : state_(state) {}
 
   // The next number, uniform in [0, 1): one of the 2^24 multiples of 2^-24.
   float Next() {
