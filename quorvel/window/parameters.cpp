@@ -9,14 +9,14 @@ namespace quorvel {
 
 EntryKind KindOf(int entry) {
   switch (entry) {
-    case kEntryIterations:
-    case kEntryDemes:
-    case kEntryInversionPeriod:
-    case kEntryMaxGen:
+    case entries::kIterations:
+    case entries::kDemes:
+    case entries::kInversionPeriod:
+    case entries::kMaxGen:
       return EntryKind::Whole;
-    case kEntryLog10N:
-    case kEntryLoopFrom:
-    case kEntryLoopTo:
+    case entries::kLog10N:
+    case entries::kLoopFrom:
+    case entries::kLoopTo:
       return EntryKind::Half;
     default:
       return EntryKind::Real;
@@ -61,23 +61,23 @@ ParameterTable MakeParameterTable() {
 }
 
 bool HasDefault(int entry) {
-  return (entry >= 0 && entry <= kEntryInversionPeriod) || entry == kEntryMaxGen;
+  return (entry >= 0 && entry <= entries::kInversionPeriod) || entry == entries::kMaxGen;
 }
 
 std::string StartText(const ParameterTable& table, int entry) {
   if (HasDefault(entry)) return common::FormatSingle(table.DefaultValue[entry]);
   switch (entry) {
-    case kEntryAb:
-    case kEntryAB:
+    case 13:
+    case 15:
       return "0.3";
-    case kEntryCapAb:
-    case kEntryCapAB:
+    case 14:
+    case 16:
       return "0.2";
-    case kEntryLoopFrom:
+    case entries::kLoopFrom:
       return "1";
-    case kEntryLoopTo:
+    case entries::kLoopTo:
       return "12";
-    case kEntryRPlus:
+    case entries::kStartRPlus:
       return ".5";
     default:
       return "";

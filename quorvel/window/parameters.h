@@ -11,37 +11,25 @@ namespace quorvel {
 
 inline constexpr int kEntryCount = 21;  // txt(0) to txt(20)
 
-// Entry numbers the rules single out.
-enum Entry : int {
-  kEntryU = 0,
-  kEntryW = 1,
-  kEntryS = 2,
-  kEntryK = 3,
-  kEntryFreqA = 4,
-  kEntryFreqB = 5,
-  kEntryFreqC = 6,
-  kEntryZ = 7,
-  kEntryIterations = 8,
-  kEntryLog10N = 9,
-  kEntryDemes = 10,
-  kEntryDiffusion = 11,
-  kEntryInversionPeriod = 12,
-  kEntryAb = 13,     // haplotype ab
-  kEntryCapAb = 14,  // haplotype Ab
-  kEntryAB = 15,     // haplotype aB
-  kEntryCapAB = 16,  // haplotype AB
-  kEntryMaxGen = 17,
-  kEntryLoopFrom = 18,
-  kEntryLoopTo = 19,
-  kEntryRPlus = 20,
-  kDisplayD = 21,
-  kDisplayTotal = 22,
-  kEntryFolder = 30,
-  kDisplayS = 37,
-  kDisplayK = 38,
-  kDisplayN = 39,
-  kDisplayIteration = 40,
-};
+// Entry numbers the rules single out (the window's txt(i)).
+namespace entries {
+inline constexpr int kS = 2;
+inline constexpr int kIterations = 8;
+inline constexpr int kLog10N = 9;
+inline constexpr int kDemes = 10;
+inline constexpr int kDiffusion = 11;
+inline constexpr int kInversionPeriod = 12;
+inline constexpr int kHaplotypeAb = 13;  // ab, Ab, aB, AB: 13 to 16
+inline constexpr int kMaxGen = 17;
+inline constexpr int kLoopFrom = 18;
+inline constexpr int kLoopTo = 19;
+inline constexpr int kStartRPlus = 20;
+inline constexpr int kShowD = 21;  // displays of the haplotype start state
+inline constexpr int kShowTotal = 22;
+inline constexpr int kFolder = 30;
+inline constexpr int kShowS = 37;  // progress displays of the loops: 37 to 40
+inline constexpr int kShowIteration = 40;
+}  // namespace entries
 
 // How an entry is rounded before its bounds are applied.
 enum class EntryKind { Real, Whole, Half };

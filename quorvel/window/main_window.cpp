@@ -1,0 +1,742 @@
+#include "quorvel/window/main_window.h"
+
+#include <QApplication>
+#include <QFontDatabase>
+#include <QLabel>
+#include <QPushButton>
+#include <QStyle>
+
+#include "common/number_text.h"
+#include "platform/files.h"
+#include "platform/twips.h"
+
+namespace quorvel {
+namespace {
+
+constexpr common::Colour kEntryBack = 0xE0FFC0;     // pale green: entries, a total of 1
+constexpr common::Colour kTotalWrongBack = 0xC0;    // dark red: a total other than 1
+constexpr common::Colour kProgressBack = 0xC0FFFF;  // progress displays and legends
+constexpr common::Colour kAxisBack = 0xFFFFC0;
+constexpr common::Colour kPictureBack = 0xE0FFE0;
+constexpr common::Colour kAllelesBack = 0xC0E0FF;
+constexpr common::Colour kAsexColour = 0xFF0000;  // blue: R- carriers
+constexpr common::Colour kSexColour = 0xFF;       // red: R+ carriers
+
+// Client area of the window, in twips.
+constexpr int kClientWidth = 14415;
+constexpr int kClientHeight = 8385;
+
+struct EntryPlace {
+  int index;
+  int labelLeft, labelTop, labelWidth;  // labelWidth 0: no label of its own
+  int left, top;
+};
+
+// In the order a user goes through them with the Tab key.
+constexpr EntryPlace kEntryPlaces[] = {
+    {0, 150, 120, 3105, 3480, 120},
+    {1, 150, 480, 3105, 3480, 480},
+    {2, 150, 840, 3105, 3480, 840},
+    {3, 150, 1200, 3225, 3480, 1200},
+    {4, 150, 1560, 3105, 3480, 1560},
+    {5, 150, 1920, 3105, 3480, 1920},
+    {6, 120, 2280, 3105, 3480, 2280},
+    {20, 120, 2640, 3105, 3480, 2640},
+    {7, 150, 3000, 3345, 3480, 3000},
+    {10, 120, 3360, 2745, 3480, 3360},
+    {17, 120, 3720, 3105, 3480, 3720},
+    {11, 0, 0, 0, 3480, 4080},
+    {12, 0, 0, 0, 3480, 4440},
+    {13, 6360, 5190, 1065, 7560, 5190},
+    {15, 8520, 5190, 1185, 9720, 5190},
+    {14, 6360, 5700, 1185, 7560, 5700},
+    {16, 8520, 5700, 1185, 9720, 5700},
+    {22, 10680, 5190, 465, 12240, 5190},
+    {21, 10680, 5700, 1545, 12240, 5700},
+    {30, 5280, 6240, 2145, 7560, 6240},
+    {9, 5280, 6720, 2145, 7560, 6720},
+    {8, 5280, 7720, 2265, 7560, 7720},
+    {18, 0, 0, 0, 2040, 7720},
+    {19, 0, 0, 0, 3360, 7720},
+    {37, 8520, 7170, 855, 9525, 7170},
+    {38, 10350, 7170, 855, 11355, 7170},
+    {39, 8520, 7720, 855, 9525, 7720},
+    {40, 10350, 7720, 855, 11355, 7720},
+};
+
+QString EntryCaption(int index) {
+  switch (index) {
+    case 0:
+      return "u (from 1e-10 to 1e-4)";
+    case 1:
+      return "w (from 1e-10 to 1e-4)";
+    case 2:
+      return "S (from -1 to 1)";
+    case 3:
+      return "K (epistasis: from 0.6 to 1.4; if >1 sex disadv.)";
+    case 4:
+      return "Start frequency of a (from 0 to 1)";
+    case 5:
+      return "Start frequency of b (from 0 to 1)";
+    case 6:
+      return "Start frequency of c (from 0 to 1)";
+    case 7:
+      return "z value (fract. of R- recombining; from 0 to 1)";
+    case 8:
+      return "No. iterations (from 1 to 10000)";
+    case 9:
+      return "Log10(N) value (from 1 to 20)";
+    case 10:
+      return "No. of demes (from 1 to 100)";
+    case 13:
+      return "ab (from 0 to 1)";
+    case 14:
+      return "Ab (from 0 to 1)";
+    case 15:
+      return "aB (from 0 to 1)";
+    case 16:
+      return "AB (from 0 to 1)";
+    case 17:
+      return "MaxGen (from 10 to 10000)";
+    case 20:
+      return "Start frequency of R+ (from .01 to .99)";
+    case 21:
+      return "D (if >0 sex disadv.)";
+    case 22:
+      return "Total";
+    case 30:
+      return "Directory for saving files?";
+    case 37:
+      return "S =";
+    case 38:
+      return "K =";
+    case 39:
+      return "N value =";
+    case 40:
+      return "Iteration =";
+    default:
+      return {};
+  }
+}
+
+// The report files go to the default folder unless the user names another one.
+QString ReportFileName(int n) {
+  return QString::fromStdString(
+      platform::JoinPath(platform::DefaultFolder(), "ReportFile" + std::to_string(n) + ".txt"));
+}
+
+bool IsProgressDisplay(int index) {
+  return index >= entries::kShowS && index <= entries::kShowIteration;
+}
+
+QFont BaseFont() {
+  QFont font = QApplication::font();
+  font.setPixelSize(11);
+  return font;
+}
+
+// Fits a label's font to its caption; a label that cannot hold its caption even in the
+// smallest readable font grows to the right (only the captions naming the folder of the
+// report files, whose length depends on the user's home folder, ever need it).
+void FitLabel(QLabel* label, int maxRight) {
+  const QFont font = FitFont(BaseFont(), label->text(), label->size(), false);
+  label->setFont(font);
+  const int needed = QFontMetrics(font).horizontalAdvance(label->text());
+  if (needed > label->width())
+    label->resize(std::min(needed, maxRight - label->x()), label->height());
+}
+
+// Like controls share one font: the smallest any of them needed to fit.
+void ShareSmallestFont(std::initializer_list<QWidget*> widgets) {
+  QFont smallest;
+  bool first = true;
+  for (QWidget* w : widgets) {
+    const QFont f = w->font();
+    if (first || f.pixelSize() < smallest.pixelSize() ||
+        (f.pixelSize() == smallest.pixelSize() && f.stretch() < smallest.stretch())) {
+      smallest = f;
+      first = false;
+    }
+  }
+  for (QWidget* w : widgets) {
+    QFont f = w->font();
+    f.setPixelSize(smallest.pixelSize());
+    f.setStretch(smallest.stretch());
+    w->setFont(f);
+  }
+}
+
+}  // namespace
+
+MainWindow::MainWindow(QWidget* parent) : QWidget(parent) {
+  setWindowTitle("Quorvel - Marbeck");
+  setFixedSize(platform::TwipsToPixels(kClientWidth), platform::TwipsToPixels(kClientHeight));
+  BuildControls();
+  Form_Load();
+}
+
+MainWindow::~MainWindow() = default;
+
+// --- Building the window ----------------------------------------------------------------
+
+QLabel* MainWindow::AddLabel(const QString& caption, int left, int top, int width, int height,
+                             common::Colour back) {
+  auto* label = new QLabel(caption, this);
+  platform::SetGeometryTwips(label, left, top, width, height);
+  platform::SetBackColour(label, back);
+  label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+  if (!caption.trimmed().isEmpty()) FitLabel(label, this->width());
+  return label;
+}
+
+QLabel* MainWindow::AddEntryLabel(int index, const QString& caption, int left, int top, int width,
+                                  int height) {
+  auto* label = new QLabel(caption, this);
+  label->setObjectName(QString("labl_%1").arg(index));
+  platform::SetGeometryTwips(label, left, top, width, height);
+  label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+  if (IsProgressDisplay(index)) platform::SetBackColour(label, kProgressBack);
+  FitLabel(label, this->width());
+  labl_[index] = label;
+  return label;
+}
+
+platform::FocusLineEdit* MainWindow::AddEntry(int index, int left, int top, const std::string& text,
+                                              int width) {
+  auto* box = new platform::FocusLineEdit(this);
+  box->setObjectName(QString("txt_%1").arg(index));
+  platform::SetGeometryTwips(box, left, top, width, 285);
+  box->setFont(BaseFont());
+  box->setTextMargins(0, 0, 0, 0);
+  box->setText(QString::fromStdString(text));
+  box->setCursorPosition(0);
+  platform::SetBackColour(box, IsProgressDisplay(index) ? kProgressBack : kEntryBack);
+  connect(box, &platform::FocusLineEdit::lostFocus, this, [this, index] { txt_LostFocus(index); });
+  txt_[index] = box;
+  return box;
+}
+
+CheckBox* MainWindow::AddCheckBox(const char* name, const QString& caption, int left, int top,
+                                  int width, int height, CheckValue value) {
+  auto* box = new CheckBox(caption, this);
+  box->setObjectName(name);
+  platform::SetGeometryTwips(box, left, top, width, height);
+  const int indicator = box->style()->pixelMetric(QStyle::PM_IndicatorWidth, nullptr, box) +
+                        box->style()->pixelMetric(QStyle::PM_CheckBoxLabelSpacing, nullptr, box);
+  box->setFont(FitFont(BaseFont(), caption, box->size() - QSize(indicator, 0), false));
+  box->SetValue(value);
+  return box;
+}
+
+void MainWindow::BuildControls() {
+  setFont(BaseFont());
+  const std::string startFolder = platform::DefaultFolder();
+
+  // Entries with their labels, in the window's tab order. The start texts are those of
+  // the window's definition; Form_Load replaces most of them.
+  for (const EntryPlace& place : kEntryPlaces) {
+    std::string text;
+    switch (place.index) {
+      case 0:
+      case 1:
+        text = "0.00001";
+        break;
+      case 2:
+        text = "0.1";
+        break;
+      case 3:
+      case 4:
+      case 5:
+      case 6:
+      case 10:
+        text = "1";
+        break;
+      case 7:
+        text = "0";
+        break;
+      case 8:
+      case 12:
+        text = "100";
+        break;
+      case 9:
+        text = "6";
+        break;
+      case 11:
+        text = "0.1";
+        break;
+      case 13:
+      case 15:
+        text = "0.3";
+        break;
+      case 14:
+      case 16:
+        text = "0.2";
+        break;
+      case 17:
+        text = "250";
+        break;
+      case 18:
+        text = "1";
+        break;
+      case 19:
+        text = "12";
+        break;
+      case 20:
+        text = ".5";
+        break;
+      case 21:
+        text = "0";
+        break;
+      case 22:
+        text = "1";
+        break;
+      case 30:
+        text = startFolder;
+        break;
+      default:
+        break;
+    }
+    const int width = place.index == entries::kFolder  ? 2715
+                      : IsProgressDisplay(place.index) ? 675
+                                                       : 800;
+    AddEntry(place.index, place.left, place.top, text, width);
+    if (place.labelWidth > 0) {
+      AddEntryLabel(place.index, EntryCaption(place.index), place.labelLeft, place.labelTop,
+                    place.labelWidth, IsProgressDisplay(place.index) ? 285 : 255);
+    }
+    // The check boxes govern the entries 11 and 12 and stand where their labels would.
+    if (place.index == 11) {
+      interdemicDiffusion_ =
+          AddCheckBox("InterdemicDiffusion", "Interdemic diffusion of genes (from 0 to 1)", 120,
+                      4080, 3255, 255, 0);
+    } else if (place.index == 12) {
+      inversionOfS_ = AddCheckBox("InversionOfS", "Inversion of S value (from 10 to 10000)", 120,
+                                  4440, 3255, 195, 0);
+      sinusoidalOption_ =
+          AddCheckBox("SinusoidalOption", "Sinusoidal variation of S", 120, 4740, 2775, 255, 0);
+      totalStochasticity_ =
+          AddCheckBox("TotalStochasticity", "Total stochasticity", 120, 5100, 1815, 195, 1);
+      recombForR_ = AddCheckBox("RecombForR", "Recombination for R+", 120, 5400, 2055, 255, 1);
+      geneticDrift_ = AddCheckBox("GeneticDrift", "Genetic drift", 120, 5775, 1695, 255, 0);
+      linkageDisequilibrium_ = AddCheckBox("LinkageDisequilibrium", "Linkage disequilibrium (D)",
+                                           4200, 5400, 2175, 375, 0);
+    } else if (place.index == 30) {
+      // The run modes come before the folder entry in the tab order of the window.
+    }
+  }
+
+  // Window-definition states: what the start-up sequence starts from.
+  for (int i : {13, 14, 15, 16, 21, 22, 9, 8, 37, 38, 39, 40}) SetEntryEnabled(i, false);
+  Txt(12)->setEnabled(false);
+  Txt(18)->setEnabled(false);
+  Txt(19)->setEnabled(false);
+  sinusoidalOption_->setEnabled(false);
+  // The loop displays are written by the run only.
+  for (int i = entries::kShowS; i <= entries::kShowIteration; ++i) Txt(i)->SetLocked(true);
+
+  // Run modes, one group.
+  const struct {
+    QString caption;
+    int left, top, width, height;
+  } options[4] = {
+      {"Single simulation with N = infinite (values in " + ReportFileName(1) + ")", 120, 6160, 4935,
+       375},
+      {"Single simulation with N finite (image values in Reportfile1.txt)", 120, 6665, 4935, 375},
+      {"Loop with N infinite, S=.01 to .2 step .01, K=0.8 to 1.2 step .01 (values in "
+       "ReportFile2.txt)",
+       120, 7170, 4815, 375},
+      {"Loop with Log10(N)=" + QString(24, ' ') + "to" + QString(27, ' ') + "step .5", 120, 7680,
+       4935, 375},
+  };
+  for (int i = 0; i < 4; ++i) {
+    auto* button = new OptionButton(options[i].caption, this);
+    button->setObjectName(QString("Option1_%1").arg(i));
+    platform::SetGeometryTwips(button, options[i].left, options[i].top, options[i].width,
+                               options[i].height);
+    button->setFont(FitFont(BaseFont(), options[i].caption, button->CaptionRect().size(), true));
+    connect(button, &OptionButton::gotFocus, this, [this, i] { Option1_GotFocus(i); });
+    option1_[static_cast<size_t>(i)] = button;
+  }
+  // The two loop bounds stand in the gaps of the last caption, over the button.
+  {
+    OptionButton* loop = option1_[3];
+    const QRect from = Txt(18)->geometry().translated(-loop->x(), -loop->y());
+    const QRect to = Txt(19)->geometry().translated(-loop->x(), -loop->y());
+    const QRect caption = loop->CaptionRect();
+    const QRect before(caption.left(), 0, from.left() - 3 - caption.left(), loop->height());
+    const QRect between(from.right() + 4, 0, to.left() - from.right() - 7, loop->height());
+    const QRect after(to.right() + 4, 0, loop->width() - to.right() - 4, loop->height());
+    QFont font = FitFont(BaseFont(), "Loop with Log10(N)=", before.size(), false);
+    loop->setFont(font);
+    loop->SetCaptionParts({{"Loop with Log10(N)=", before}, {"to", between}, {"step .5", after}});
+    Txt(18)->raise();
+    Txt(19)->raise();
+  }
+  // Captions naming the folder of the report files.
+  AddEntryLabel(18, "(values in " + ReportFileName(2) + " and " + ReportFileName(3) + ")", 360,
+                8040, 3705);
+
+  start_ = new QPushButton("Start simulation", this);
+  start_->setObjectName("Start");
+  platform::SetGeometryTwips(start_, 11040, 6120, 1695, 495);
+  connect(start_, &QPushButton::clicked, this, &MainWindow::Start_Click);
+  endProgram_ = new QPushButton("End", this);
+  endProgram_->setObjectName("EndProgram_0");
+  platform::SetGeometryTwips(endProgram_, 12840, 6120, 975, 495);
+  connect(endProgram_, &QPushButton::clicked, this, &MainWindow::EndProgram_Click);
+  toggleAllelesNumber_ = new QPushButton("Alleles number (2/3)", this);
+  toggleAllelesNumber_->setObjectName("ToggleAllelesNumber");
+  platform::SetGeometryTwips(toggleAllelesNumber_, 11040, 6720, 2295, 285);
+  connect(toggleAllelesNumber_, &QPushButton::clicked, this,
+          &MainWindow::ToggleAllelesNumber_Click);
+  for (QPushButton* button : {start_, endProgram_, toggleAllelesNumber_}) {
+    button->setFont(FitFont(BaseFont(), button->text(), button->size() - QSize(8, 4), false));
+  }
+
+  allelesNumber_ = new QLabel("2", this);
+  allelesNumber_->setObjectName("AllelesNumber");
+  platform::SetGeometryTwips(allelesNumber_, 13440, 6720, 405, 285);
+  platform::SetBackColour(allelesNumber_, kAllelesBack);
+  QFont bold = BaseFont();
+  bold.setBold(true);
+  allelesNumber_->setFont(bold);
+  allelesNumber_->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+
+  // The drawing area: the picture box, its axis labels and the legends of the genotypes.
+  pictBox_ = new platform::PictureBox(platform::PictureBox::Scale::Pixels, this);
+  pictBox_->setObjectName("PictBox");
+  platform::SetGeometryTwips(pictBox_, 5040, 240, 9165, 4515);
+  pictBox_->SetBackColour(kPictureBack);
+  pictBox_->setFont(BaseFont());
+
+  auto addLab = [this](int index, const QString& caption, int left, int top, int width, int height,
+                       common::Colour back) {
+    QLabel* label = AddLabel(caption, left, top, width, height, back);
+    label->setObjectName(QString("lab_%1").arg(index));
+    lab_[index] = label;
+    return label;
+  };
+  addLab(4, "1", 4800, 240, 135, 255, kAxisBack);
+  addLab(2, "0", 4800, 4560, 135, 255, kAxisBack);
+  addLab(21, "0", 4980, 4800, 135, 255, kAxisBack);
+  addLab(22, "Generations", 8520, 4800, 2175, 255, kAxisBack)->setAlignment(Qt::AlignCenter);
+  addLab(23, "", 13920, 4800, 495, 255, kAxisBack)->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+  {
+    // A column one character wide: the caption wraps to one letter a line.
+    QLabel* title = addLab(20, "", 4440, 1016, 135, 3015, 0);
+    title->setText("   F r e q u e n c i e s");
+    title->setAutoFillBackground(false);
+    QFont mono = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    mono.setFamilies({"Courier New", mono.family()});
+    mono.setPixelSize(11);
+    title->setFont(mono);
+    title->setWordWrap(true);
+    title->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+  }
+  const struct {
+    int index;
+    const char* caption;
+    int top;
+    common::Colour colour;
+  } legends[] = {{3, "AB'", 1024, kAsexColour}, {5, "aB'", 1394, kAsexColour},
+                 {6, "Ab'", 1764, kAsexColour}, {7, "ab'", 2134, kAsexColour},
+                 {8, "AB", 2592, kSexColour},   {9, "aB", 2984, kSexColour},
+                 {10, "Ab", 3376, kSexColour},  {11, "ab", 3768, kSexColour}};
+  for (const auto& legend : legends) {
+    QLabel* label = addLab(legend.index, legend.caption, 4600, legend.top, 350, 255, kProgressBack);
+    platform::SetForeColour(label, legend.colour);
+  }
+  platform::SetForeColour(addLab(0, "Asex", 4450, 632, 500, 255, 0), kAsexColour);
+  platform::SetForeColour(addLab(1, "Sex", 4450, 4160, 500, 255, 0), kSexColour);
+  lab_[0]->setAutoFillBackground(false);
+  lab_[1]->setAutoFillBackground(false);
+
+  const char* threeLoci[16] = {"ABC'", "AbC'", "aBC'", "ABc'", "abC'", "aBc'", "Abc'", "abc'",
+                               "ABC",  "AbC",  "aBC",  "ABc",  "abC",  "aBc",  "Abc",  "abc"};
+  const int threeLociTops[16] = {1000, 1193, 1386, 1579, 1772, 1965, 2158, 2350,
+                                 2520, 2715, 2910, 3105, 3285, 3480, 3675, 3870};
+  for (int i = 0; i < 16; ++i) {
+    QLabel* label = AddLabel(threeLoci[i], 4600, threeLociTops[i], 375, 195, kProgressBack);
+    label->setObjectName(QString("Lab4_%1").arg(i));
+    platform::SetForeColour(label, i < 8 ? kAsexColour : kSexColour);
+    label->hide();
+    lab4_[static_cast<size_t>(i)] = label;
+  }
+
+  connect(interdemicDiffusion_, &CheckBox::valueChanged, this,
+          &MainWindow::InterdemicDiffusion_Click);
+  connect(inversionOfS_, &CheckBox::valueChanged, this, &MainWindow::InversionOfS_Click);
+  connect(linkageDisequilibrium_, &CheckBox::valueChanged, this,
+          &MainWindow::LinkageDisequilibrium_Click);
+
+  ShareSmallestFont({Labl(0),  Labl(1),  Labl(2),  Labl(3),  Labl(4),  Labl(5),
+                     Labl(6),  Labl(7),  Labl(8),  Labl(9),  Labl(10), Labl(13),
+                     Labl(14), Labl(15), Labl(16), Labl(17), Labl(20), Labl(21),
+                     Labl(22), Labl(30), Labl(37), Labl(38), Labl(39), Labl(40)});
+  ShareSmallestFont({interdemicDiffusion_, inversionOfS_, sinusoidalOption_, totalStochasticity_,
+                     recombForR_, geneticDrift_, linkageDisequilibrium_});
+  ShareSmallestFont({option1_[0], option1_[1], option1_[2], option1_[3]});
+  ShareSmallestFont({start_, endProgram_, toggleAllelesNumber_});
+  ShareSmallestFont({lab_[0],   lab_[1],   lab_[3],   lab_[5],   lab_[6],  lab_[7],  lab_[8],
+                     lab_[9],   lab_[10],  lab_[11],  lab4_[0],  lab4_[1], lab4_[2], lab4_[3],
+                     lab4_[4],  lab4_[5],  lab4_[6],  lab4_[7],  lab4_[8], lab4_[9], lab4_[10],
+                     lab4_[11], lab4_[12], lab4_[13], lab4_[14], lab4_[15]});
+
+  // Tab order: down the entries, then the steps, the run modes, the folder and the buttons.
+  QWidget* order[] = {Txt(0),
+                      Txt(1),
+                      Txt(2),
+                      Txt(3),
+                      Txt(4),
+                      Txt(5),
+                      Txt(6),
+                      Txt(20),
+                      Txt(7),
+                      Txt(10),
+                      Txt(17),
+                      interdemicDiffusion_,
+                      Txt(11),
+                      inversionOfS_,
+                      Txt(12),
+                      sinusoidalOption_,
+                      totalStochasticity_,
+                      recombForR_,
+                      geneticDrift_,
+                      linkageDisequilibrium_,
+                      Txt(13),
+                      Txt(15),
+                      Txt(14),
+                      Txt(16),
+                      option1_[0],
+                      option1_[1],
+                      option1_[2],
+                      option1_[3],
+                      Txt(18),
+                      Txt(19),
+                      Txt(30),
+                      Txt(9),
+                      Txt(8),
+                      start_,
+                      endProgram_,
+                      toggleAllelesNumber_};
+  for (size_t i = 1; i < std::size(order); ++i) setTabOrder(order[i - 1], order[i]);
+  Txt(0)->setFocus(Qt::OtherFocusReason);
+}
+
+// --- Start-up -------------------------------------------------------------------------------
+
+void MainWindow::Form_Load() {
+  table_ = MakeParameterTable();
+  defaultDirectory_ = platform::DefaultFolder();
+  ResetEntries();
+  LayoutForAlleles();
+}
+
+void MainWindow::ResetEntries() {
+  for (int i = 0; i < kEntryCount; ++i) {
+    if (HasDefault(i)) SetEntryText(i, StartText(table_, i));
+  }
+  SetEntryText(entries::kFolder, defaultDirectory_);
+  interdemicDiffusion_->SetValue(0);
+  inversionOfS_->SetValue(0);
+  totalStochasticity_->SetValue(1);
+  geneticDrift_->SetValue(1);
+  linkageDisequilibrium_->SetValue(0);
+  sinusoidalOption_->SetValue(0);
+  option1_[0]->setChecked(true);
+  Option1_GotFocus(0);
+  repaint();
+  ValidateEntries();
+}
+
+void MainWindow::LayoutForAlleles() {
+  model_.AllelesNum =
+      common::ToInt16(common::ParseLeadingNumber(allelesNumber_->text().toStdString()));
+  if (model_.AllelesNum == 2 || model_.AllelesNum == 3) {
+    const bool threeLoci = model_.AllelesNum == 3;
+    // The start frequency of c exists only with three loci, a start state in linkage
+    // disequilibrium only with two.
+    Txt(6)->setEnabled(threeLoci);
+    linkageDisequilibrium_->SetValue(0);
+    linkageDisequilibrium_->setEnabled(!threeLoci);
+    for (QLabel* legend : lab4_) legend->setVisible(threeLoci);
+  }
+  model_.BuildGenotypeTables();
+  pictBox_->Clear();
+}
+
+// --- Entries ---------------------------------------------------------------------------------
+
+platform::FocusLineEdit* MainWindow::Txt(int index) const {
+  auto it = txt_.find(index);
+  return it == txt_.end() ? nullptr : it->second;
+}
+
+QLabel* MainWindow::Labl(int index) const {
+  auto it = labl_.find(index);
+  return it == labl_.end() ? nullptr : it->second;
+}
+
+QLabel* MainWindow::Lab(int index) const {
+  auto it = lab_.find(index);
+  return it == lab_.end() ? nullptr : it->second;
+}
+
+std::string MainWindow::EntryText(int index) const {
+  const platform::FocusLineEdit* box = Txt(index);
+  return box ? box->text().toStdString() : std::string();
+}
+
+void MainWindow::SetEntryText(int index, const std::string& text) {
+  platform::FocusLineEdit* box = Txt(index);
+  if (!box) return;
+  const QString value = QString::fromStdString(text);
+  if (box->text() == value) return;
+  box->setText(value);
+  box->setCursorPosition(0);
+}
+
+void MainWindow::RepaintEntry(int index) {
+  if (platform::FocusLineEdit* box = Txt(index)) box->repaint();
+}
+
+void MainWindow::ShowProgress(int index, const std::string& text) {
+  SetEntryText(index, text);
+  RepaintEntry(index);
+}
+
+void MainWindow::SetEntryEnabled(int index, bool enabled) {
+  if (QLabel* label = Labl(index)) label->setEnabled(enabled);
+  if (platform::FocusLineEdit* box = Txt(index)) box->setEnabled(enabled);
+}
+
+common::DrawingSurface& MainWindow::Picture() {
+  return *pictBox_;
+}
+
+CheckBoxes MainWindow::CheckValues() const {
+  CheckBoxes values;
+  values.GeneticDrift = geneticDrift_->Value();
+  values.TotalStochasticity = totalStochasticity_->Value();
+  values.RecombForR = recombForR_->Value();
+  values.InterdemicDiffusion = interdemicDiffusion_->Value();
+  values.InversionOfS = inversionOfS_->Value();
+  values.SinusoidalOption = sinusoidalOption_->Value();
+  values.LinkageDisequilibrium = linkageDisequilibrium_->Value();
+  return values;
+}
+
+// --- Validation -----------------------------------------------------------------------------
+
+void MainWindow::txt_LostFocus(int index) {
+  if (index >= 1 && index <= 19) {
+    std::string text = EntryText(index);
+    SetEntryText(index, NormalizeNumberText(text));
+  }
+  ValidateEntries();
+}
+
+void MainWindow::ValidateEntries() {
+  for (int i = 0; i < kEntryCount; ++i) SetEntryText(i, ValidateEntryText(table_, i, EntryText(i)));
+
+  SetEntryText(entries::kS, ApplySRule(EntryText(entries::kS)));
+
+  // The box follows the number of demes; its reaction runs even when the tick stays.
+  if (!interdemicDiffusion_->SetValue(DemesNeedDiffusion(EntryText(entries::kDemes)) ? 1 : 0))
+    InterdemicDiffusion_Click();
+
+  if (linkageDisequilibrium_->Value() == 1) {
+    const int ab = entries::kHaplotypeAb;
+    const HaplotypeDisplays shown = ComputeHaplotypeDisplays(EntryText(ab), EntryText(ab + 1),
+                                                             EntryText(ab + 2), EntryText(ab + 3));
+    SetEntryText(entries::kShowTotal, shown.Total);
+    platform::SetBackColour(Txt(entries::kShowTotal),
+                            shown.TotalIsOne ? kEntryBack : kTotalWrongBack);
+    SetEntryText(entries::kShowD, shown.D);
+  }
+
+  SetEntryText(entries::kLoopFrom,
+               ApplyLoopRule(EntryText(entries::kLoopFrom), EntryText(entries::kLoopTo)));
+  SetEntryText(entries::kFolder, ApplyFolderRule(EntryText(entries::kFolder), defaultDirectory_));
+  lab_[23]->setText(Txt(entries::kMaxGen)->text());
+
+  pictBox_->Clear();
+  pictBox_->SetCurrentPosition(0, 0);
+  repaint();
+}
+
+// --- Reactions --------------------------------------------------------------------------------
+
+void MainWindow::Start_Click() {}
+
+void MainWindow::Option1_GotFocus(int index) {
+  runState_.SingleSimulation = false;
+  model_.NInfinite = false;
+  runState_.LoopSandK = false;
+  runState_.LoopLog10N = false;
+  geneticDrift_->SetValue(1);
+  for (int i : {8, 9, 37, 38, 39, 40}) SetEntryEnabled(i, false);
+  Txt(entries::kLoopFrom)->setEnabled(false);
+  Txt(entries::kLoopTo)->setEnabled(false);
+  switch (index) {
+    case 0:
+      runState_.SingleSimulation = true;
+      model_.NInfinite = true;
+      geneticDrift_->SetValue(0);
+      break;
+    case 1:
+      runState_.SingleSimulation = true;
+      SetEntryEnabled(9, true);
+      break;
+    case 2:
+      runState_.LoopSandK = true;
+      model_.NInfinite = true;
+      geneticDrift_->SetValue(0);
+      SetEntryEnabled(37, true);
+      SetEntryEnabled(38, true);
+      break;
+    case 3:
+      runState_.LoopLog10N = true;
+      SetEntryEnabled(8, true);
+      SetEntryEnabled(39, true);
+      SetEntryEnabled(40, true);
+      Txt(entries::kLoopFrom)->setEnabled(true);
+      Txt(entries::kLoopTo)->setEnabled(true);
+      break;
+    default:
+      break;
+  }
+}
+
+void MainWindow::InterdemicDiffusion_Click() {
+  Txt(entries::kDiffusion)->setEnabled(interdemicDiffusion_->Value() != 0);
+}
+
+void MainWindow::InversionOfS_Click() {
+  if (inversionOfS_->Value() == 0) {
+    Txt(entries::kInversionPeriod)->setEnabled(false);
+    sinusoidalOption_->setEnabled(false);
+    sinusoidalOption_->SetValue(0);
+  } else {
+    Txt(entries::kInversionPeriod)->setEnabled(true);
+    sinusoidalOption_->setEnabled(true);
+  }
+}
+
+void MainWindow::LinkageDisequilibrium_Click() {
+  const bool enabled = linkageDisequilibrium_->Value() != 0;
+  for (int i = 13; i <= 16; ++i) SetEntryEnabled(i, enabled);
+  Labl(entries::kShowTotal)->setEnabled(enabled);
+  Labl(entries::kShowD)->setEnabled(enabled);
+}
+
+void MainWindow::ToggleAllelesNumber_Click() {
+  allelesNumber_->setText(allelesNumber_->text() == "2" ? "3" : "2");
+  LayoutForAlleles();
+}
+
+void MainWindow::EndProgram_Click() {
+  close();
+}
+
+}  // namespace quorvel

@@ -1,0 +1,128 @@
+// The quorvel window: the parameter entries with their labels, the check boxes of the
+// model's steps, the run-mode option buttons, the picture box of the curves and its axis
+// labels and legends. It owns the run state, the genotype model and the program's random
+// generator, and keeps the entries valid as the user edits them.
+#pragma once
+
+#include <QWidget>
+#include <array>
+#include <map>
+#include <string>
+
+#include "common/drawing_surface.h"
+#include "platform/focus_line_edit.h"
+#include "platform/message_box.h"
+#include "platform/picture_box.h"
+#include "quorvel/model/model.h"
+#include "quorvel/model/uniform_generator.h"
+#include "quorvel/run/run_state.h"
+#include "quorvel/window/controls.h"
+#include "quorvel/window/parameters.h"
+
+class QLabel;
+class QPushButton;
+
+namespace quorvel {
+
+class MainWindow : public QWidget {
+  Q_OBJECT
+ public:
+  explicit MainWindow(QWidget* parent = nullptr);
+  ~MainWindow() override;
+
+  // --- What a run needs of the window ----------------------------------------------------
+  // The text of txt(index); an index without a box reads as the empty text.
+  std::string EntryText(int index) const;
+  void SetEntryText(int index, const std::string& text);
+  // Sets the text of a progress display (txt(37) to txt(40)) and repaints that box at once,
+  // since a run does not return to the event loop.
+  void ShowProgress(int index, const std::string& text);
+  // Repaints one box now.
+  void RepaintEntry(int index);
+  // The validation pass over all entries; runs also at the start of every command.
+  void ValidateEntries();
+  common::DrawingSurface& Picture();
+  common::MessageSink& Messages() { return messages_; }
+  // The check boxes as they stand (0 clear, 1 ticked, 2 greyed).
+  CheckBoxes CheckValues() const;
+  Model& model() { return model_; }
+  RunState& runState() { return runState_; }
+  UniformGenerator& generator() { return generator_; }
+  const ParameterTable& Parameters() const { return table_; }
+  const std::string& DefaultDirectory() const { return defaultDirectory_; }
+
+  // --- Controls, by their names --------------------------------------------------------
+  platform::FocusLineEdit* Txt(int index) const;
+  QLabel* Labl(int index) const;
+  QLabel* Lab(int index) const;
+  QLabel* Lab4(int index) const { return lab4_[static_cast<size_t>(index)]; }
+  OptionButton* Option1(int index) const { return option1_[static_cast<size_t>(index)]; }
+  CheckBox* InterdemicDiffusion() const { return interdemicDiffusion_; }
+  CheckBox* InversionOfS() const { return inversionOfS_; }
+  CheckBox* SinusoidalOption() const { return sinusoidalOption_; }
+  CheckBox* TotalStochasticity() const { return totalStochasticity_; }
+  CheckBox* RecombForR() const { return recombForR_; }
+  CheckBox* GeneticDrift() const { return geneticDrift_; }
+  CheckBox* LinkageDisequilibrium() const { return linkageDisequilibrium_; }
+  QPushButton* StartButton() const { return start_; }
+  QPushButton* EndProgram(int index) const { return index == 0 ? endProgram_ : nullptr; }
+  QPushButton* ToggleAllelesNumber() const { return toggleAllelesNumber_; }
+  QLabel* AllelesNumber() const { return allelesNumber_; }
+  platform::PictureBox* PictBox() const { return pictBox_; }
+
+  // --- Procedures of the window ----------------------------------------------------------
+  void ResetEntries();
+  void LayoutForAlleles();
+  void SetEntryEnabled(int index, bool enabled);
+
+ public slots:
+  // The run commands come with the run driver.
+  void Start_Click();
+
+  void Option1_GotFocus(int index);
+  void InterdemicDiffusion_Click();
+  void InversionOfS_Click();
+  void LinkageDisequilibrium_Click();
+  void ToggleAllelesNumber_Click();
+  void EndProgram_Click();
+  void txt_LostFocus(int index);
+
+ private:
+  void Form_Load();
+  void BuildControls();
+  platform::FocusLineEdit* AddEntry(int index, int left, int top, const std::string& text,
+                                    int width = 800);
+  QLabel* AddEntryLabel(int index, const QString& caption, int left, int top, int width,
+                        int height = 255);
+  QLabel* AddLabel(const QString& caption, int left, int top, int width, int height,
+                   common::Colour back);
+  CheckBox* AddCheckBox(const char* name, const QString& caption, int left, int top, int width,
+                        int height, CheckValue value);
+
+  UniformGenerator generator_;
+  Model model_{generator_};
+  RunState runState_;
+  ParameterTable table_;
+  std::string defaultDirectory_;
+  platform::WindowMessageSink messages_{this};
+
+  std::map<int, platform::FocusLineEdit*> txt_;
+  std::map<int, QLabel*> labl_;
+  std::map<int, QLabel*> lab_;
+  std::array<QLabel*, 16> lab4_{};
+  std::array<OptionButton*, 4> option1_{};
+  CheckBox* interdemicDiffusion_ = nullptr;
+  CheckBox* inversionOfS_ = nullptr;
+  CheckBox* sinusoidalOption_ = nullptr;
+  CheckBox* totalStochasticity_ = nullptr;
+  CheckBox* recombForR_ = nullptr;
+  CheckBox* geneticDrift_ = nullptr;
+  CheckBox* linkageDisequilibrium_ = nullptr;
+  QPushButton* start_ = nullptr;
+  QPushButton* endProgram_ = nullptr;
+  QPushButton* toggleAllelesNumber_ = nullptr;
+  QLabel* allelesNumber_ = nullptr;
+  platform::PictureBox* pictBox_ = nullptr;
+};
+
+}  // namespace quorvel
