@@ -42,6 +42,7 @@ CommonParameters Program::ReadCommonParameters() {
 // the current state and then advances the model.
 template <typename PassFunction>
 bool Program::PointLoop(float limit, float step, PassFunction pass) {
+  if (!std::isfinite(limit)) return false;
   float t = 0.0f;
   while (step >= 0.0f ? t <= limit : t >= limit) {
     switch (pass(t)) {
@@ -53,8 +54,11 @@ bool Program::PointLoop(float limit, float step, PassFunction pass) {
         return false;
     }
     const float next = t + step;
-    // A step too small to move t in float32 would repeat the same point for ever.
-    if (next == t) return false;
+    // Once float32 can no longer count t exactly the points would repeat or drift, and a
+    // step too small to move t would repeat the same point for ever.
+    if (next == t ||
+        static_cast<double>(next) != static_cast<double>(t) + static_cast<double>(step))
+      return false;
     t = next;
   }
   return true;

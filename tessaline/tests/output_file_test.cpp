@@ -1,0 +1,99 @@
+// The output file: deletion of an old file, the recovery from a bad name, no file at all.
+#include <gtest/gtest.h>
+
+#include "common/recording_surface.h"
+#include "tessaline/core/program.h"
+#include "tessaline/tests/test_support.h"
+
+namespace tessaline {
+namespace {
+
+using testing::ReadAll;
+using testing::ReadLines;
+using testing::RecordingSink;
+using testing::TempFolder;
+using testing::WriteFile;
+
+class OutputFile : public ::testing::Test {
+ protected:
+  std::string DefaultName() const { return platform::JoinPath(folder.Home(), "OutputFile.txt"); }
+
+  TempFolder folder;
+  MemoryControls controls;
+  common::RecordingSurface surface{7635, 5835};
+  RecordingSink sink;
+  Program program{controls, surface, sink};
+};
+
+TEST_F(OutputFile, DefaultNameLiesInTheHomeFolder) {
+  EXPECT_EQ(DefaultOutputFileName(), DefaultName());
+}
+
+TEST_F(OutputFile, AnOldFileIsReplaced) {
+  const std::string name = folder.File("out.txt");
+  WriteFile(name, "old line\r\n");
+  controls.SetOutputFileName(name);
+  program.cmd_Click(1);
+  program.Execute_Click();  // every run starts the file afresh
+  const auto lines = ReadLines(name);
+  ASSERT_EQ(lines.size(), 255u);
+  EXPECT_EQ(lines[0], "0 0.05");
+  EXPECT_TRUE(sink.messages.empty());
+}
+
+TEST_F(OutputFile, AnEmptyNameWritesNothing) {
+  controls.SetOutputFileName("");
+  program.cmd_Click(1);
+  EXPECT_EQ(surface.Primitives().size(), 510u + 5u);  // the marks and labels are drawn
+  EXPECT_TRUE(sink.messages.empty());
+  EXPECT_EQ(platform::CheckFile(DefaultName()), platform::FileCheck::Missing);
+  EXPECT_EQ(controls.OutputFileName(), "");
+}
+
+TEST_F(OutputFile, AWrongNameRestoresTheDefaultAndAppendsToIt) {
+  WriteFile(DefaultName(), "earlier\r\n");
+  controls.SetOutputFileName(folder.File("missing/out.txt"));
+  program.cmd_Click(1);
+  EXPECT_EQ(sink.messages,
+            std::vector<std::string>{"Wrong Output file name. Default name restored"});
+  EXPECT_EQ(controls.OutputFileName(), DefaultName());
+  const auto lines = ReadLines(DefaultName());
+  ASSERT_EQ(lines.size(), 256u);
+  EXPECT_EQ(lines[0], "earlier");
+  EXPECT_EQ(lines[1], "0 0.05");
+  // The next run finds the default name and starts it afresh.
+  program.Execute_Click();
+  EXPECT_EQ(ReadLines(DefaultName()).size(), 255u);
+  EXPECT_EQ(sink.messages.size(), 1u);
+}
+
+TEST_F(OutputFile, ANameThatCannotBeExaminedIsAWrongName) {
+  // A folder passes for no file: the check refuses it and the folder stays as it was.
+  const std::string name = folder.File("a folder");
+  std::filesystem::create_directories(name);
+  WriteFile(name + "/inside.txt", "kept");
+  controls.SetOutputFileName(name);
+  program.cmd_Click(2);
+  EXPECT_EQ(sink.messages,
+            std::vector<std::string>{"Wrong Output file name. Default name restored"});
+  EXPECT_EQ(ReadLines(DefaultName()).size(), 299u);
+  EXPECT_EQ(ReadAll(name + "/inside.txt"), "kept");
+}
+
+TEST_F(OutputFile, WhenTheDefaultFailsTooTheRunGoesOnWithoutAFile) {
+  // A home folder under a regular file cannot hold the default file.
+  WriteFile(folder.File("afile.txt"), "x");
+  const std::string home = folder.File("afile.txt") + "/home";
+  setenv("HOME", home.c_str(), 1);
+  controls.SetOutputFileName(folder.File("missing/out.txt"));
+  program.cmd_Click(1);
+  ASSERT_EQ(sink.messages.size(), 2u);
+  EXPECT_EQ(sink.messages[0], "Wrong Output file name. Default name restored");
+  EXPECT_NE(sink.messages[1].find(home + "/OutputFile.txt"), std::string::npos);
+  EXPECT_EQ(controls.OutputFileName(), home + "/OutputFile.txt");
+  EXPECT_EQ(surface.Primitives().size(), 510u + 5u);
+  EXPECT_EQ(ReadAll(folder.File("afile.txt")), "x");
+}
+
+}  // namespace
+}  // namespace tessaline

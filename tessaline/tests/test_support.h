@@ -1,0 +1,80 @@
+// Helpers shared by the tests: a message sink that keeps the texts, a private folder and
+// the reading of an output file.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "common/drawing_surface.h"
+
+namespace tessaline::testing {
+
+class RecordingSink : public common::MessageSink {
+ public:
+  void ShowMessage(const std::string& text) override { messages.push_back(text); }
+  std::vector<std::string> messages;
+};
+
+// A fresh folder, removed afterwards; HOME points into it so that the default output file
+// stays inside.
+class TempFolder {
+ public:
+  TempFolder() {
+    namespace fs = std::filesystem;
+    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+    path_ = fs::temp_directory_path() / ("tessaline_" + std::string(info ? info->name() : "test") +
+                                         "_" + std::to_string(reinterpret_cast<uintptr_t>(this)));
+    fs::remove_all(path_);
+    fs::create_directories(path_ / "home");
+    if (const char* home = std::getenv("HOME")) oldHome_ = home;
+    setenv("HOME", Home().c_str(), 1);
+  }
+  ~TempFolder() {
+    setenv("HOME", oldHome_.c_str(), 1);
+    std::error_code ec;
+    std::filesystem::remove_all(path_, ec);
+  }
+  std::string File(const std::string& name) const { return (path_ / name).string(); }
+  std::string Home() const { return (path_ / "home").string(); }
+
+ private:
+  std::filesystem::path path_;
+  std::string oldHome_;
+};
+
+inline std::string ReadAll(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+// The lines of an output file; every line must end in CR LF.
+inline std::vector<std::string> ReadLines(const std::string& path) {
+  const std::string text = ReadAll(path);
+  std::vector<std::string> lines;
+  size_t start = 0;
+  while (start < text.size()) {
+    const size_t end = text.find("\r\n", start);
+    if (end == std::string::npos) {
+      ADD_FAILURE() << "last line of " << path << " has no CR LF";
+      lines.push_back(text.substr(start));
+      break;
+    }
+    lines.push_back(text.substr(start, end - start));
+    start = end + 2;
+  }
+  return lines;
+}
+
+inline void WriteFile(const std::string& path, const std::string& text) {
+  std::ofstream(path, std::ios::binary) << text;
+}
+
+}  // namespace tessaline::testing
