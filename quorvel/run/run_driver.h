@@ -57,7 +57,6 @@ class RunDriver {
   void PrepareRun();
   // Draws one generation, records RPlusFreq and, in a single run, writes its report line.
   void PlotGeneration();
-  void PlotPoint(int16_t j);
   // Recreates ReportFile<n>; false (after the message) when that fails.
   bool OpenReportFile(int16_t n);
 
@@ -67,6 +66,8 @@ class RunDriver {
   bool Failed() const { return failed_; }
 
  private:
+  // Curve j (1 to 2 x GenotypesNum) of the generation being drawn.
+  void PlotPoint(int16_t j);
   void SingleRun();
   void SelectionLoop();
   void PopulationLoop();
