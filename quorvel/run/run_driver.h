@@ -3,8 +3,9 @@
 // run with N infinite or finite, the sweep over S and K, or the sweep over Log10(N)),
 // drawing the curves on the picture box and writing the report files.
 //
-// The window's Start_Click copies its check boxes into RunState::Checks, sets the run
-// mode flags (RunState and Model::NInfinite) as its option buttons stand, and then calls
+// The window's Start_Click copies its check boxes into RunState::Checks (the command
+// passes TotalStochasticity on to the model), keeps the run mode flags (RunState and
+// Model::NInfinite) as its option buttons set them, and then calls
 // RunCommand(model, state, window). Everything else happens here.
 #pragma once
 
@@ -33,8 +34,8 @@ inline constexpr common::Colour kRMinusColour = 0xFF0000;
 // 2*pi cut to 15 significant digits.
 inline constexpr double kTwoPi15 = 6.28318530717958;
 
-// One Start command. The procedures carry the names the model's developers use for them;
-// they communicate through the model, the run state and the fields below.
+// One Start command. Its procedures take no arguments and communicate through the model,
+// the run state and the drawing fields below.
 class RunDriver {
  public:
   RunDriver(Model& model, RunState& state, RunWindow& window);
