@@ -183,6 +183,10 @@ void Form1::BuildDrawingSide() {
     platform::SetBackColour(lab_[i], common::Rgb(192, 255, 255));
     if (i <= 4) lab_[i]->setFont(MonoFont());
   }
+  // The right end of the horizontal axis must hold five digits (N up to 99999).
+  QFont axisEnd = SansFont();
+  axisEnd.setPixelSize(10);
+  lab_[6]->setFont(axisEnd);
 
   label3_ = MakeLabel(this, "Label3", QString(74, ' ') + "Use the preset values:", 6360, 6720, 1695,
                       1095);
