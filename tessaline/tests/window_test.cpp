@@ -210,6 +210,7 @@ TEST_F(Window, LeavingABoxValidatesIt) {
   Type(form.txt(3), "5,4");
   QTest::keyClick(form.txt(3), Qt::Key_Tab);
   EXPECT_EQ(form.txt(3)->text(), "5");
+  EXPECT_TRUE(form.txt(4)->hasFocus());  // Tab goes on to the next value
   Type(form.txt(4), ",5");
   Click(form.txt(5));
   EXPECT_EQ(form.txt(4)->text(), "0.5");

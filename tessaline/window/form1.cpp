@@ -205,6 +205,16 @@ void Form1::BuildDrawingSide() {
   QObject::connect(execute_, &QPushButton::clicked, this, [this] { Execute_Click(); });
   endProgram_ = MakeButton(this, "EndProgram", "End", 9120, 8520, 1380, 375);
   QObject::connect(endProgram_, &QPushButton::clicked, this, [this] { EndProgram_Click(); });
+
+  // Tab walks down the values, then to the file name and the buttons.
+  QWidget* previous = txt_[1];
+  for (QWidget* next : std::initializer_list<QWidget*>{
+           txt_[2],         txt_[3],  txt_[4],  txt_[5],  txt_[6],  txt_[7],    txt_[8],
+           txt_[9],         txt_[10], txt_[11], txt_[12], txt_[13], txt_[14],   txt_[15],
+           outputFileName_, cmd_[1],  cmd_[2],  cmd_[3],  execute_, endProgram_}) {
+    QWidget::setTabOrder(previous, next);
+    previous = next;
+  }
 }
 
 void Form1::SetAxisCaption(int i, const QString& caption) {
