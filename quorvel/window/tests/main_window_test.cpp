@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QFocusEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QStyle>
@@ -262,6 +263,11 @@ TEST_F(WindowTest, OptionButtonsSetTheRunMode) {
   EXPECT_TRUE(BothEnabled(38));
   EXPECT_TRUE(BothDisabled(9));
   EXPECT_EQ(window->GeneticDrift()->Value(), 0);
+
+  // The focus coming back with the whole window is no choice of the user.
+  QFocusEvent back(QEvent::FocusIn, Qt::ActiveWindowFocusReason);
+  QApplication::sendEvent(window->Option1(3), &back);
+  EXPECT_TRUE(window->runState().LoopSandK);
 
   // Choosing from code does not run the reaction.
   window->Option1(3)->setChecked(true);
