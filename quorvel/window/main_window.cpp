@@ -320,8 +320,6 @@ void MainWindow::BuildControls() {
       geneticDrift_ = AddCheckBox("GeneticDrift", "Genetic drift", 120, 5775, 1695, 255, 0);
       linkageDisequilibrium_ = AddCheckBox("LinkageDisequilibrium", "Linkage disequilibrium (D)",
                                            4200, 5400, 2175, 375, 0);
-    } else if (place.index == 30) {
-      // The run modes come before the folder entry in the tab order of the window.
     }
   }
 
