@@ -7,6 +7,14 @@
 
 #include "quorvel/model/model.h"
 
+// SampleAmount runs for every change of a frequency; the operators must get it inlined
+// even where the compiler's size heuristics would rather call it.
+#if defined(_MSC_VER)
+#define QUORVEL_HOT_INLINE __forceinline
+#else
+#define QUORVEL_HOT_INLINE [[gnu::always_inline]] inline
+#endif
+
 namespace quorvel {
 
 namespace model_tables {
@@ -114,36 +122,84 @@ void BasicModel<Generator>::NormaliseDeme(int16_t deme, int16_t firstSlot) {
   }
 }
 
+namespace model_detail {
+
+// SampleAmount for the length of one operator. It works on copies of the generator and
+// of the last random pair, which the compiler can keep in registers (through the model
+// every draw would go to memory and back), and hands them back when the operator ends.
 template <class Generator>
-inline double BasicModel<Generator>::SampleAmount(double x) {
-  if (NInfinite) return x;
-  if (!ReuseRandom) {
-    RndSign = Random->Next();
-    RndRound = Random->Next();
+class Sampler {
+ public:
+  explicit Sampler(BasicModel<Generator>& model)
+      : model_(model),
+        generator_(*model.Random),
+        sign_(model.RndSign),
+        round_(model.RndRound),
+        n_(model.PopulationN),
+        infinite_(model.NInfinite) {}
+  ~Sampler() {
+    if (infinite_) return;  // nothing was drawn
+    *model_.Random = generator_;
+    model_.RndSign = sign_;
+    model_.RndRound = round_;
   }
-  const bool negative = x < 0;
-  if (negative) x = -x;
-  double m = x * PopulationN;
-  double count;
-  if (x > 1) {
-    count = m;
-  } else {
-    if (m > 1) {
-      const double sd = std::sqrt((x * PopulationN) * (1 - x));
-      m = RndSign < 0.5 ? m - sd : m + sd;
-      count = std::floor(m);
-      m = m - count;
-    } else {
-      count = 0;
+  Sampler(const Sampler&) = delete;
+  Sampler& operator=(const Sampler&) = delete;
+
+  // The branches that remain follow the amounts (their sign, whether they are worth
+  // more than one individual), which stay alike from call to call; the two coin flips
+  // are turned into arithmetic, since a mispredicted branch costs more than a sample.
+  QUORVEL_HOT_INLINE double operator()(double x, bool reuse = false) {
+    if (infinite_) return x;
+    if (!reuse) {
+      sign_ = generator_.Next();
+      round_ = generator_.Next();
     }
-    if (RndRound < m) count = count + 1;
+    const bool negative = x < 0;
+    if (negative) x = -x;
+    const double m = x * n_;
+    double count;
+    if (x > 1) {
+      count = m;  // more than the whole population: no deviation, no rounding
+    } else if (m > 1) {
+      const double sd = std::sqrt((x * n_) * (1 - x));
+      // m - sd below 0.5, else m + sd; sign_ - 0.5 is exact and m + (-sd) is m - sd.
+      const double moved = m + std::copysign(sd, sign_ - 0.5);
+      count = std::floor(moved);
+      count += round_ < moved - count ? 1.0 : 0.0;
+      CountSquareRoot();
+    } else {
+      count = round_ < m ? 1.0 : 0.0;  // at most one individual: 1/N with probability m
+    }
+    const double result = count / n_;
+    return negative ? -result : result;
   }
-  const double result = count / PopulationN;
-  return negative ? -result : result;
+
+ private:
+  // Lets a counting generator in the benchmark count the square roots and floors.
+  void CountSquareRoot() {
+    if constexpr (requires(Generator & g) { g.CountSquareRoot(); }) generator_.CountSquareRoot();
+  }
+
+  BasicModel<Generator>& model_;
+  Generator generator_;
+  double sign_;
+  double round_;
+  const double n_;
+  const bool infinite_;
+};
+
+}  // namespace model_detail
+
+template <class Generator>
+double BasicModel<Generator>::SampleAmount(double x) {
+  model_detail::Sampler<Generator> sample(*this);
+  return sample(x, ReuseRandom);
 }
 
 template <class Generator>
 void BasicModel<Generator>::RecombinationStep() {
+  model_detail::Sampler<Generator> sample(*this);
   for (int16_t g = 1; g <= Demes; ++g) {
     if (Z == 0.0f) {
       // Only R+ carriers recombine.
@@ -155,7 +211,7 @@ void BasicModel<Generator>::RecombinationStep() {
           const double e = EquilibriumFrequency(h, total, false);
           double& f = Freq(0, g, h);
           const double change = (e / total) / 2 - f / 2;
-          f = SampleAmount(change) + f;
+          f = sample(change) + f;
         }
       }
     } else if (Z > 0.0f) {
@@ -178,10 +234,10 @@ void BasicModel<Generator>::RecombinationStep() {
           const double e = EquilibriumFrequency(h, total, true);
           double& f0 = Freq(0, g, h);
           const double change0 = (e * t0) / 2 - f0 / 2;
-          f0 = SampleAmount(change0) + f0;
+          f0 = sample(change0) + f0;
           const double change1 = (e * t2) / 2 - Freq(2, g, h) / 2;
           double& f1 = Freq(1, g, h);
-          f1 = SampleAmount(change1) + f1;
+          f1 = sample(change1) + f1;
         }
       }
     }
@@ -191,11 +247,12 @@ void BasicModel<Generator>::RecombinationStep() {
 
 template <class Generator>
 void BasicModel<Generator>::DriftStep() {
+  model_detail::Sampler<Generator> sample(*this);
   for (int16_t g = 1; g <= Demes; ++g) {
     for (int slot = 0; slot <= 1; ++slot) {
       for (int h = 1; h <= GenotypesNum; ++h) {
         double& f = Freq(slot, g, h);
-        f = SampleAmount(f);
+        f = sample(f);
       }
     }
     NormaliseDeme(g, 0);
@@ -204,13 +261,14 @@ void BasicModel<Generator>::DriftStep() {
 
 template <class Generator>
 void BasicModel<Generator>::SelectionStep() {
+  model_detail::Sampler<Generator> sample(*this);
   // Coefficient by number of uppercase alleles; class 0 (genotype 1) is never visited.
   const double byClass[4] = {0, S, S2, S3};
   for (int16_t g = 1; g <= Demes; ++g) {
     for (int slot = 0; slot <= 1; ++slot) {
       for (int h = 2; h <= GenotypesNum; ++h) {
         double& f = Freq(slot, g, h);
-        f = f + SampleAmount(f * byClass[UppercaseCount[h]]);
+        f = f + sample(f * byClass[UppercaseCount[h]]);
       }
     }
     NormaliseDeme(g, 0);
@@ -219,6 +277,7 @@ void BasicModel<Generator>::SelectionStep() {
 
 template <class Generator>
 void BasicModel<Generator>::MutationStep() {
+  model_detail::Sampler<Generator> sample(*this);
   double amount[kMaxMutationPaths + 1][2];
   const bool reuseForRMinus = (TotalStochasticity == 0);
   for (int16_t g = 1; g <= Demes; ++g) {
@@ -226,11 +285,10 @@ void BasicModel<Generator>::MutationStep() {
     for (int t = 1; t <= MutationPathsNum; ++t) {
       const auto& path = MutationPaths[t];
       const double rate = MutationTable[path[3]];
-      for (int d = 0; d <= 1; ++d) {
-        if (reuseForRMinus && d == 1) ReuseRandom = true;
-        amount[t][d] = SampleAmount(Freq(d, g, path[1]) * rate);
-        ReuseRandom = false;
-      }
+      // R+ draws; R- reuses that pair unless "Total stochasticity" is ticked. The reuse
+      // is passed to the sampler directly; ReuseRandom stays False outside this step.
+      amount[t][0] = sample(Freq(0, g, path[1]) * rate);
+      amount[t][1] = sample(Freq(1, g, path[1]) * rate, reuseForRMinus);
     }
     for (int t = 1; t <= MutationPathsNum; ++t) {
       const auto& path = MutationPaths[t];
@@ -250,6 +308,7 @@ void BasicModel<Generator>::MutationStep() {
 template <class Generator>
 void BasicModel<Generator>::DiffusionStep() {
   if (Demes <= 1) return;
+  model_detail::Sampler<Generator> sample(*this);
   const double diffusion = Diffusion;
   for (int d = 0; d <= 1; ++d) {
     for (int h = 1; h <= GenotypesNum; ++h) {
@@ -259,7 +318,7 @@ void BasicModel<Generator>::DiffusionStep() {
       const double immigrants = (diffusion * sum) / Demes;
       for (int g = 1; g <= Demes; ++g) {
         double& f = Freq(d, g, h);
-        f = SampleAmount(immigrants) + f;
+        f = sample(immigrants) + f;
       }
     }
   }

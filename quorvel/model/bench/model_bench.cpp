@@ -1,0 +1,185 @@
+// One generation of the genotype model with every operator on, against a floor loop that
+// does the same number of generator draws, square roots and floors. The ratio of the two
+// shows what the model costs beyond its unavoidable sampling arithmetic.
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <map>
+#include <string>
+
+#include "quorvel/model/model.h"
+#include "quorvel/model/model_impl.h"
+
+namespace quorvel {
+namespace {
+
+struct Case {
+  const char* name;
+  int16_t loci;
+  int16_t demes;
+  bool infinite;
+};
+
+constexpr Case kCases[] = {
+    {"2loci_1deme_Ninf", 2, 1, true},
+    {"2loci_1deme_N1e6", 2, 1, false},
+    {"3loci_100demes_N1e6", 3, 100, false},
+};
+
+// The program's default parameters, with R- recombining in half (both recombination
+// draws per genotype) and diffusion on.
+template <class M>
+void Setup(M& m, const Case& c) {
+  m.AllelesNum = c.loci;
+  m.BuildGenotypeTables();
+  m.Demes = c.demes;
+  m.NInfinite = c.infinite;
+  m.PopulationN = 1e6;
+  m.Z = 0.5f;
+  m.Diffusion = 0.1f;
+  m.TotalStochasticity = 0;
+  const double s = 0.1, k = 1, u = 1e-5, w = 1e-5;
+  m.S = s;
+  m.S2 = (std::pow(1 + s, 2.0) - 1) * k;
+  m.S3 = (std::pow(1 + s, 3.0) - 1) * k * k;
+  auto& t = m.MutationTable;
+  t[1] = u;
+  t[2] = u - u * u;
+  t[3] = u * u;
+  t[4] = c.loci == 2 ? w : u - u * u;
+  t[5] = c.loci == 2 ? w - w * w : u * u - std::pow(u, 3.0);
+  t[6] = c.loci == 2 ? w * w : std::pow(u, 3.0);
+  t[7] = w;
+  t[8] = w - std::pow(w, 2.0);
+  t[9] = w * w;
+  t[10] = w - w * w;
+  t[11] = w * w - std::pow(w, 3.0);
+  t[12] = std::pow(w, 3.0);
+  m.Freq.Clear();
+  for (int g = 1; g <= m.Demes; ++g) {
+    for (int slot = 0; slot <= 1; ++slot) {
+      for (int h = 1; h <= m.GenotypesNum; ++h) m.Freq(slot, g, h) = 1.0 / (2 * m.GenotypesNum);
+    }
+  }
+}
+
+template <class M>
+void Generation(M& m) {
+  m.RecombinationStep();
+  m.DriftStep();
+  m.SelectionStep();
+  m.MutationStep();
+  m.DiffusionStep();
+}
+
+// A generation is measured within runs of the default length, each starting again from
+// the start state, so that the mix of amounts (worth more or less than one individual)
+// is that of real runs rather than of a population that has long reached fixation.
+constexpr int kRunLength = 250;
+
+// Counts the draws and the square roots (each with its floor) of the sampling.
+struct CountingGenerator {
+  UniformGenerator inner;
+  long draws = 0;
+  long roots = 0;
+  float Next() {
+    ++draws;
+    return inner.Next();
+  }
+  void CountSquareRoot() { ++roots; }
+};
+
+struct Work {
+  double draws;  // per generation, averaged over one run
+  double roots;
+};
+
+Work CountWork(const Case& c) {
+  CountingGenerator gen;
+  BasicModel<CountingGenerator> m(gen);
+  Setup(m, c);
+  for (int i = 0; i < kRunLength; ++i) Generation(m);
+  return {static_cast<double>(gen.draws) / kRunLength, static_cast<double>(gen.roots) / kRunLength};
+}
+
+void BM_Generation(benchmark::State& state, Case c) {
+  UniformGenerator gen;
+  Model m(gen);
+  Setup(m, c);
+  const FrequencyTable start = m.Freq;
+  int generation = 0;
+  for (auto _ : state) {
+    if (++generation > kRunLength) {
+      m.Freq = start;
+      generation = 1;
+    }
+    Generation(m);
+    benchmark::ClobberMemory();
+  }
+  const Work w = CountWork(c);
+  state.counters["draws"] = w.draws;
+  state.counters["roots"] = w.roots;
+}
+
+// The same number of draws, square roots and floors as one generation, and nothing else.
+void BM_Floor(benchmark::State& state, Case c) {
+  const Work w = CountWork(c);
+  UniformGenerator gen;
+  const long draws = static_cast<long>(w.draws + 0.5);
+  const long roots = static_cast<long>(w.roots + 0.5);
+  double x = 0.3;
+  for (auto _ : state) {
+    double acc = 0;
+    for (long i = 0; i < draws; ++i) acc += gen.Next();
+    for (long i = 0; i < roots; ++i) {
+      const double m = x * 1e6 + static_cast<double>(i);
+      acc += std::floor(m + std::sqrt(m * (1 - x)));
+    }
+    benchmark::DoNotOptimize(acc);
+    x = acc > 0 ? 0.3 : 0.31;
+  }
+}
+
+// Keeps the time per iteration of every run to print the ratios at the end.
+class RatioReporter : public benchmark::ConsoleReporter {
+ public:
+  std::map<std::string, double> seconds;
+  void ReportRuns(const std::vector<Run>& runs) override {
+    for (const Run& run : runs) {
+      if (run.run_type == Run::RT_Iteration && run.iterations > 0) {
+        seconds[run.benchmark_name()] = run.GetAdjustedCPUTime();
+      }
+    }
+    ConsoleReporter::ReportRuns(runs);
+  }
+};
+
+}  // namespace
+}  // namespace quorvel
+
+int main(int argc, char** argv) {
+  using namespace quorvel;
+  for (const Case& c : kCases) {
+    benchmark::RegisterBenchmark((std::string("BM_Generation/") + c.name).c_str(), BM_Generation,
+                                 c);
+    if (!c.infinite) {
+      benchmark::RegisterBenchmark((std::string("BM_Floor/") + c.name).c_str(), BM_Floor, c);
+    }
+  }
+  benchmark::Initialize(&argc, argv);
+  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+  RatioReporter reporter;
+  benchmark::RunSpecifiedBenchmarks(&reporter);
+  for (const Case& c : kCases) {
+    if (c.infinite) continue;
+    const auto gen = reporter.seconds.find(std::string("BM_Generation/") + c.name);
+    const auto floor = reporter.seconds.find(std::string("BM_Floor/") + c.name);
+    if (gen == reporter.seconds.end() || floor == reporter.seconds.end()) continue;
+    std::printf("ratio generation/floor %-22s %.2f (goal at most 1.5)\n", c.name,
+                gen->second / floor->second);
+  }
+  benchmark::Shutdown();
+  return 0;
+}
