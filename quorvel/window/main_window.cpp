@@ -418,7 +418,12 @@ void MainWindow::BuildControls() {
   addLab(2, "0", 4800, 4560, 135, 255, kAxisBack);
   addLab(21, "0", 4980, 4800, 135, 255, kAxisBack);
   addLab(22, "Generations", 8520, 4800, 2175, 255, kAxisBack)->setAlignment(Qt::AlignCenter);
-  addLab(23, "", 13920, 4800, 495, 255, kAxisBack)->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+  {
+    // The end of the generation axis shows MaxGen, up to five digits.
+    QLabel* end = addLab(23, "", 13920, 4800, 495, 255, kAxisBack);
+    end->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    end->setFont(FitFont(BaseFont(), "10000", end->size(), false));
+  }
   {
     // A column one character wide: the caption wraps to one letter a line.
     QLabel* title = addLab(20, "", 4440, 1016, 135, 3015, 0);

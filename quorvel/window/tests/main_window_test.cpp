@@ -172,6 +172,10 @@ TEST_F(WindowTest, LeavingAnEntryCleansAndBoundsIt) {
   Type(17, "300");
   EXPECT_EQ(Text(17), "300");
   EXPECT_EQ(window->Lab(23)->text(), "300");
+  Type(17, "99999");
+  EXPECT_EQ(window->Lab(23)->text(), "10000");
+  EXPECT_LE(QFontMetrics(window->Lab(23)->font()).horizontalAdvance("10000"),
+            window->Lab(23)->width());
   Type(7, "1e999");
   EXPECT_EQ(Text(7), "1");
 }
