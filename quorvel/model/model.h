@@ -74,21 +74,35 @@ class BasicModel {
   std::array<double, kMaxAlleles + 1> StartAlleleFreq{};
 
   // --- Values the operators read, filled by the run layer --------------------------------
-  double S = 0;   // selection coefficient of genotypes with one uppercase allele
-  double S2 = 0;  // ... with two
-  double S3 = 0;  // ... with three
-  std::array<double, kMutationClasses + 1> MutationTable{};  // classes 1..12
-  float Z = 0;                                               // recombining fraction of R- carriers
-  int16_t Demes = 1;                                         // 1..100
-  float Diffusion = 0;                                       // interdemic diffusion, 0..1
-  double PopulationN = 1;                                    // N = 10^Log10N
-  bool NInfinite = true;                                     // the run mode has N infinite
-  int16_t TotalStochasticity = 0;  // check value: 0 clear, 1 ticked, 2 greyed
+  // Selection coefficients by number of uppercase alleles (1, 2, 3).
+  double S = 0;
+  double S2 = 0;
+  double S3 = 0;
+  // Fraction of the source genotype taking a mutation path, by class 1..12.
+  std::array<double, kMutationClasses + 1> MutationTable{};
+  // Recombining fraction of R- carriers, 0..1; compared with 0 in single precision.
+  float Z = 0;
+  // Number of demes, 1..100.
+  int16_t Demes = 1;
+  // Interdemic diffusion, 0..1.
+  float Diffusion = 0;
+  // N = 10^Log10N; read only while NInfinite is false.
+  double PopulationN = 1;
+  // The run mode has N infinite: sampling returns every amount untouched.
+  bool NInfinite = true;
+  // Value of the "Total stochasticity" check box: 0 clear, 1 ticked, 2 greyed. Only 0
+  // makes the R- draw of a mutation path reuse the random pair of its R+ draw.
+  int16_t TotalStochasticity = 0;
 
   // --- Sampling state ----------------------------------------------------------------------
-  double RndSign = 0;        // first number of the last draw: below 0.5 subtracts the deviation
-  double RndRound = 0;       // second number of the last draw: decides the rounding up
-  bool ReuseRandom = false;  // the next SampleAmount keeps the last pair
+  // The pair of the last draw: below 0.5 RndSign subtracts the deviation, RndRound decides
+  // the rounding up. Kept until the next draw that does not reuse it.
+  double RndSign = 0;
+  double RndRound = 0;
+  // When true, SampleAmount keeps the last pair instead of drawing. MutationStep passes
+  // the reuse of its R- draws straight to its sampler, so this is false outside calls
+  // that set it.
+  bool ReuseRandom = false;
 
   Generator* Random;  // the program's generator, owned elsewhere
 
@@ -108,10 +122,20 @@ class BasicModel {
   double SampleAmount(double x);
 
   // --- Per-generation operators ------------------------------------------------------------
+  // Each acts on demes 1..Demes in turn, draws in a fixed order (deme by deme, slot 0
+  // before slot 1, genotypes and paths ascending) and normalises every deme it changed.
+  // Recombination of R+ carriers and of the fraction Z of R- carriers; a deme whose
+  // recombining pool is empty is skipped. Uses slot 2 as scratch and StartAlleleFreq.
   void RecombinationStep();
+  // Resamples every frequency of slots 0 and 1.
   void DriftStep();
+  // Adds the sampled increment Freq·S, S2 or S3 to genotypes 2..GenotypesNum.
   void SelectionStep();
+  // Samples the amount of every path from the frequencies before any move, then moves
+  // them in row order, capping the receiving frequency at 1 and the source at 0.
   void MutationStep();
+  // With more than one deme: writes the mean of slots 0 and 1 over the demes to slots 3
+  // and 4 of deme 1, and adds to every deme a sampled share Diffusion of that mean.
   void DiffusionStep();
 };
 

@@ -136,6 +136,7 @@ class Sampler {
         sign_(model.RndSign),
         round_(model.RndRound),
         n_(model.PopulationN),
+        one_over_n_(1.0 / model.PopulationN),
         infinite_(model.NInfinite) {}
   ~Sampler() {
     if (infinite_) return;  // nothing was drawn
@@ -155,10 +156,12 @@ class Sampler {
       sign_ = generator_.Next();
       round_ = generator_.Next();
     }
-    const bool negative = x < 0;
-    if (negative) x = -x;
+    // The magnitude is sampled and the sign restored; multiplying by -1 or 1 is exact and
+    // keeps the sign of a zero result as negating it would.
+    const double sign = x < 0 ? -1.0 : 1.0;
+    x = x * sign;
     const double m = x * n_;
-    double count;
+    double count = 0;
     if (x > 1) {
       count = m;  // more than the whole population: no deviation, no rounding
     } else if (m > 1) {
@@ -169,10 +172,11 @@ class Sampler {
       count += round_ < moved - count ? 1.0 : 0.0;
       CountSquareRoot();
     } else {
-      count = round_ < m ? 1.0 : 0.0;  // at most one individual: 1/N with probability m
+      // At most one individual: 1/N with probability m. The quotient 1/N is the one the
+      // division would give, computed once.
+      return (round_ < m ? one_over_n_ : 0.0) * sign;
     }
-    const double result = count / n_;
-    return negative ? -result : result;
+    return (count / n_) * sign;
   }
 
  private:
@@ -186,6 +190,7 @@ class Sampler {
   double sign_;
   double round_;
   const double n_;
+  const double one_over_n_;
   const bool infinite_;
 };
 
