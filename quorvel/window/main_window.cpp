@@ -9,6 +9,7 @@
 #include "common/number_text.h"
 #include "platform/files.h"
 #include "platform/twips.h"
+#include "quorvel/run/run_driver.h"
 
 namespace quorvel {
 namespace {
@@ -670,7 +671,10 @@ void MainWindow::ValidateEntries() {
 
 // --- Reactions --------------------------------------------------------------------------------
 
-void MainWindow::Start_Click() {}
+void MainWindow::Start_Click() {
+  runState_.Checks = CheckValues();
+  RunCommand(model_, runState_, *this);
+}
 
 void MainWindow::Option1_GotFocus(int index) {
   runState_.SingleSimulation = false;

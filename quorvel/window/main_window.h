@@ -16,6 +16,7 @@
 #include "quorvel/model/model.h"
 #include "quorvel/model/uniform_generator.h"
 #include "quorvel/run/run_state.h"
+#include "quorvel/run/run_window.h"
 #include "quorvel/window/controls.h"
 #include "quorvel/window/parameters.h"
 
@@ -24,7 +25,7 @@ class QPushButton;
 
 namespace quorvel {
 
-class MainWindow : public QWidget {
+class MainWindow : public QWidget, public RunWindow {
   Q_OBJECT
  public:
   explicit MainWindow(QWidget* parent = nullptr);
@@ -32,17 +33,17 @@ class MainWindow : public QWidget {
 
   // --- What a run needs of the window ----------------------------------------------------
   // The text of txt(index); an index without a box reads as the empty text.
-  std::string EntryText(int index) const;
+  std::string EntryText(int index) const override;
   void SetEntryText(int index, const std::string& text);
   // Sets the text of a progress display (txt(37) to txt(40)) and repaints that box at once,
   // since a run does not return to the event loop.
-  void ShowProgress(int index, const std::string& text);
+  void ShowProgress(int index, const std::string& text) override;
   // Repaints one box now.
   void RepaintEntry(int index);
   // The validation pass over all entries; runs also at the start of every command.
-  void ValidateEntries();
-  common::DrawingSurface& Picture();
-  common::MessageSink& Messages() { return messages_; }
+  void ValidateEntries() override;
+  common::DrawingSurface& Picture() override;
+  common::MessageSink& Messages() override { return messages_; }
   // The check boxes as they stand (0 clear, 1 ticked, 2 greyed).
   CheckBoxes CheckValues() const;
   Model& model() { return model_; }
@@ -76,7 +77,7 @@ class MainWindow : public QWidget {
   void SetEntryEnabled(int index, bool enabled);
 
  public slots:
-  // The run commands come with the run driver.
+  // "Start simulation": hands the check boxes and the run mode to the run driver.
   void Start_Click();
 
   void Option1_GotFocus(int index);
