@@ -1,0 +1,405 @@
+// Whole Start commands from the window, driven as a user drives it: clicks on the run-mode
+// buttons, the check boxes and "Start simulation", text typed into the entries. The report
+// files go to a temporary folder typed into the folder entry; the default folder is a
+// temporary one too, so that no command ever writes into the user's home.
+#include <gtest/gtest.h>
+
+#include <QPushButton>
+#include <QTest>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <optional>
+#include <random>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "common/number_text.h"
+#include "platform/message_box.h"
+#include "quorvel/run/report_files.h"
+#include "quorvel/run/run_driver.h"
+#include "quorvel/window/main_window.h"
+
+namespace fs = std::filesystem;
+using quorvel::MainWindow;
+
+namespace {
+
+fs::path MakeTempFolder(const std::string& stem) {
+  std::random_device device;
+  fs::path path = fs::temp_directory_path() /
+                  (stem + std::to_string(device()) + "_" + std::to_string(device()));
+  fs::create_directories(path);
+  return path;
+}
+
+std::string ReadBytes(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+// The lines of a report file; every line must end in CR LF.
+std::vector<std::string> ReadLines(const fs::path& path) {
+  const std::string bytes = ReadBytes(path);
+  std::vector<std::string> lines;
+  size_t start = 0;
+  while (start < bytes.size()) {
+    const size_t end = bytes.find("\r\n", start);
+    EXPECT_NE(end, std::string::npos) << path << ": last line without CR LF";
+    if (end == std::string::npos) {
+      lines.push_back(bytes.substr(start));
+      break;
+    }
+    lines.push_back(bytes.substr(start, end - start));
+    start = end + 2;
+  }
+  return lines;
+}
+
+std::vector<std::string> SplitTabs(const std::string& line) {
+  std::vector<std::string> fields;
+  size_t start = 0;
+  while (true) {
+    const size_t tab = line.find('\t', start);
+    fields.push_back(line.substr(start, tab - start));
+    if (tab == std::string::npos) break;
+    start = tab + 1;
+  }
+  return fields;
+}
+
+std::set<std::string> FileNames(const fs::path& folder) {
+  std::set<std::string> names;
+  for (const auto& entry : fs::directory_iterator(folder))
+    names.insert(entry.path().filename().string());
+  return names;
+}
+
+class StartCommandTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    folder = MakeTempFolder("quorvel_start_");
+    home = MakeTempFolder("quorvel_home_");
+    if (const char* old = std::getenv("HOME")) oldHome = old;
+    ::setenv("HOME", home.c_str(), 1);
+    platform::SetMessageHook([this](const QString& text) { shown.push_back(text.toStdString()); });
+
+    window = std::make_unique<MainWindow>();
+    window->show();
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    ASSERT_EQ(window->DefaultDirectory(), home.string());
+    Type(30, QString::fromStdString(folder.string()));
+    ASSERT_EQ(Text(30), folder.string());
+  }
+
+  void TearDown() override {
+    window.reset();
+    platform::SetMessageHook([](const QString&) {});
+    if (oldHome) {
+      ::setenv("HOME", oldHome->c_str(), 1);
+    } else {
+      ::unsetenv("HOME");
+    }
+    std::error_code ec;
+    fs::remove_all(folder, ec);
+    fs::remove_all(home, ec);
+  }
+
+  // Types into an entry as a user does and leaves it for the Start button.
+  void Type(int index, const QString& text) {
+    platform::FocusLineEdit* box = window->Txt(index);
+    ASSERT_TRUE(box->isEnabled()) << index;
+    box->setFocus(Qt::TabFocusReason);
+    box->selectAll();
+    QTest::keyClick(box, Qt::Key_Delete);
+    QTest::keyClicks(box, text);
+    window->StartButton()->setFocus(Qt::TabFocusReason);
+  }
+  std::string Text(int index) const { return window->Txt(index)->text().toStdString(); }
+  void Click(QWidget* widget) { QTest::mouseClick(widget, Qt::LeftButton, {}, QPoint(5, 5)); }
+  void Start() { Click(window->StartButton()); }
+  fs::path Report(int n) const { return folder / ("ReportFile" + std::to_string(n) + ".txt"); }
+  const std::vector<common::Primitive>& Drawn() const { return window->PictBox()->Primitives(); }
+
+  // A single-run report: the header of `loci` loci, then one line per generation of
+  // 2 x 2^loci cumulative frequencies, each followed by a TAB, rising to 1.
+  void ExpectSingleRunReport(int loci, int generations) {
+    const std::vector<std::string> lines = ReadLines(Report(1));
+    ASSERT_EQ(lines.size(), static_cast<size_t>(generations) + 1);
+    EXPECT_EQ(lines[0], quorvel::ReportFile1Header(loci));
+    const size_t numbers = loci == 2 ? 8 : 16;
+    EXPECT_EQ(SplitTabs(lines[0]).size(), numbers);
+    for (size_t i = 1; i < lines.size(); ++i) {
+      const std::vector<std::string> fields = SplitTabs(lines[i]);
+      ASSERT_EQ(fields.size(), numbers + 1) << lines[i];
+      EXPECT_EQ(fields[numbers], "") << lines[i];
+      double previous = 0;
+      for (size_t k = 0; k < numbers; ++k) {
+        const double value = common::ParseLeadingNumber(fields[k]);
+        EXPECT_EQ(common::FormatNumber(value), fields[k]) << lines[i];
+        EXPECT_GE(value, previous) << lines[i];
+        previous = value;
+      }
+      EXPECT_NEAR(previous, 1, 1e-12) << lines[i];
+    }
+  }
+
+  // The curves of a single run stay: R+ carriers in dark red first, then R- in blue.
+  void ExpectCurvesOnThePicture(int loci, int generations) {
+    const size_t curves = loci == 2 ? 8 : 16;
+    ASSERT_EQ(Drawn().size(), curves * static_cast<size_t>(generations));
+    EXPECT_EQ(Drawn()[0].kind, common::Primitive::Kind::Point);
+    EXPECT_EQ(Drawn()[0].colour, quorvel::kRPlusColour);
+    EXPECT_EQ(Drawn()[curves - 1].colour, quorvel::kRMinusColour);
+    EXPECT_EQ(Drawn().back().kind, common::Primitive::Kind::Line);
+    EXPECT_EQ(Drawn().back().colour, quorvel::kRMinusColour);
+    EXPECT_EQ(Drawn()[Drawn().size() - curves].colour, quorvel::kRPlusColour);
+    EXPECT_FLOAT_EQ(Drawn().back().x2, window->Picture().ScaleWidth());
+    // The picture shown holds both colours.
+    const QImage shown = window->PictBox()->Snapshot();
+    bool red = false, blue = false;
+    for (int y = 0; y < shown.height(); ++y) {
+      for (int x = 0; x < shown.width(); ++x) {
+        const QRgb pixel = shown.pixel(x, y);
+        red = red || pixel == qRgb(0xC0, 0, 0);
+        blue = blue || pixel == qRgb(0, 0, 0xFF);
+      }
+    }
+    EXPECT_TRUE(red);
+    EXPECT_TRUE(blue);
+  }
+
+  fs::path folder;
+  fs::path home;
+  std::optional<std::string> oldHome;
+  std::vector<std::string> shown;
+  std::unique_ptr<MainWindow> window;
+};
+
+}  // namespace
+
+TEST_F(StartCommandTest, SingleRunWithNInfiniteForTwoAndThreeLoci) {
+  Type(17, "20");
+  Start();
+  EXPECT_TRUE(shown.empty());
+  ExpectSingleRunReport(2, 20);
+  ExpectCurvesOnThePicture(2, 20);
+  EXPECT_EQ(FileNames(folder), std::set<std::string>{"ReportFile1.txt"});
+  for (int i = 37; i <= 40; ++i) EXPECT_EQ(Text(i), "") << i;
+  EXPECT_EQ(window->runState().Log10N, 0.0f);
+
+  Click(window->ToggleAllelesNumber());
+  ASSERT_EQ(window->model().AllelesNum, 3);
+  Type(6, "1");
+  Type(17, "15");
+  Start();
+  EXPECT_TRUE(shown.empty());
+  ExpectSingleRunReport(3, 15);
+  ExpectCurvesOnThePicture(3, 15);
+}
+
+TEST_F(StartCommandTest, SingleRunWithNFinite) {
+  Click(window->Option1(1));
+  ASSERT_EQ(window->GeneticDrift()->Value(), 1);
+  Type(9, "3");
+  Type(17, "20");
+  Start();
+  EXPECT_TRUE(shown.empty());
+  ExpectSingleRunReport(2, 20);
+  ExpectCurvesOnThePicture(2, 20);
+  EXPECT_EQ(window->runState().Log10N, 3.0f);
+  EXPECT_DOUBLE_EQ(window->model().PopulationN, 1000);
+  EXPECT_FALSE(fs::exists(Report(2)));
+}
+
+TEST_F(StartCommandTest, SweepOverSAndK) {
+  Click(window->Option1(2));
+  Type(17, "10");
+  Start();
+  EXPECT_TRUE(shown.empty());
+  const std::vector<std::string> lines = ReadLines(Report(2));
+  ASSERT_EQ(lines.size(), 20u * 43u);
+  for (size_t block = 0; block < 20; ++block) {
+    const size_t top = block * 43;
+    EXPECT_EQ(lines[top], "K\tu=1E-05 s=" + common::FormatNumber(common::ParseLeadingNumber(
+                                                lines[top].substr(lines[top].find("s=") + 2))));
+    EXPECT_NEAR(common::ParseLeadingNumber(lines[top].substr(lines[top].find("s=") + 2)),
+                0.01 * static_cast<double>(block + 1), 1e-9);
+    for (size_t k = 0; k < 41; ++k) {
+      const std::vector<std::string> fields = SplitTabs(lines[top + 1 + k]);
+      ASSERT_EQ(fields.size(), 2u) << lines[top + 1 + k];
+      EXPECT_NEAR(common::ParseLeadingNumber(fields[0]), 0.8 + 0.01 * static_cast<double>(k), 1e-9);
+      const double outcome = common::ParseLeadingNumber(fields[1]);
+      EXPECT_GT(outcome, 0);
+      EXPECT_LT(outcome, 1);
+    }
+    EXPECT_EQ(lines[top + 42], " ");
+  }
+  EXPECT_EQ(lines[0], "K\tu=1E-05 s=0.01");
+  EXPECT_EQ(SplitTabs(lines[1])[0], "0.8");
+  EXPECT_EQ(Text(37), SplitTabs(lines[19 * 43])[1].substr(std::string("u=1E-05 s=").size()));
+  EXPECT_NEAR(common::ParseLeadingNumber(Text(37)), 0.2, 1e-9);
+  EXPECT_NEAR(common::ParseLeadingNumber(Text(38)), 1.2, 1e-9);
+  EXPECT_EQ(Text(39), "");
+  EXPECT_EQ(Text(40), "");
+  EXPECT_TRUE(Drawn().empty());
+  EXPECT_EQ(FileNames(folder), std::set<std::string>{"ReportFile2.txt"});
+}
+
+TEST_F(StartCommandTest, SweepOverLog10N) {
+  Click(window->Option1(3));
+  Type(8, "3");
+  Type(19, "2");
+  Type(18, "1");
+  Type(17, "10");
+  Start();
+  EXPECT_TRUE(shown.empty());
+  const std::vector<std::string> two = ReadLines(Report(2));
+  ASSERT_EQ(two.size(), 3u * 5u);
+  const char* values[] = {"1", "1.5", "2"};
+  const std::vector<std::string> three = ReadLines(Report(3));
+  ASSERT_EQ(three.size(), 4u);
+  EXPECT_EQ(three[0], "N\tMean\tS.D.");
+  for (size_t v = 0; v < 3; ++v) {
+    EXPECT_EQ(two[v * 5], std::string("N =") + values[v]);
+    double sum = 0;
+    for (size_t i = 1; i <= 3; ++i) {
+      const double outcome = common::ParseLeadingNumber(two[v * 5 + i]);
+      EXPECT_GE(outcome, 0);
+      EXPECT_LE(outcome, 1);
+      sum += outcome;
+    }
+    EXPECT_EQ(two[v * 5 + 4], " ");
+    const std::vector<std::string> fields = SplitTabs(three[v + 1]);
+    ASSERT_EQ(fields.size(), 3u) << three[v + 1];
+    EXPECT_EQ(fields[0], values[v]);
+    EXPECT_NEAR(common::ParseLeadingNumber(fields[1]), sum / 3, 1e-12);
+    EXPECT_GE(common::ParseLeadingNumber(fields[2]), 0);
+  }
+  EXPECT_EQ(Text(37), "");
+  EXPECT_EQ(Text(38), "");
+  EXPECT_EQ(Text(39), "2");
+  EXPECT_EQ(Text(40), "3");
+  EXPECT_TRUE(Drawn().empty());
+  EXPECT_EQ(window->runState().Log10N, 2.5f);
+  EXPECT_EQ((FileNames(folder)), (std::set<std::string>{"ReportFile2.txt", "ReportFile3.txt"}));
+}
+
+TEST_F(StartCommandTest, ABlankEssentialEntryIsRefused) {
+  Click(window->Option1(3));  // opens the number of iterations
+  for (int i : {0, 1, 2, 3, 4, 5, 7, 8}) {
+    const std::string before = Text(i);
+    window->Picture().Line(0, 0, 10, 10);
+    Type(i, "  ");
+    ASSERT_EQ(Text(i), "  ") << i;
+    Start();
+    ASSERT_EQ(shown.size(), 1u) << i;
+    EXPECT_EQ(shown[0], quorvel::kValuesNeededMessage);
+    EXPECT_TRUE(Drawn().empty()) << i;
+    EXPECT_TRUE(FileNames(folder).empty()) << i;
+    shown.clear();
+    Type(i, QString::fromStdString(before));
+  }
+  // An empty folder entry is no essential entry: it falls back to the default folder.
+  Click(window->Option1(0));
+  Type(17, "10");
+  Type(30, "");
+  EXPECT_EQ(Text(30), home.string());
+  Start();
+  EXPECT_TRUE(shown.empty());
+  EXPECT_TRUE(fs::exists(home / "ReportFile1.txt"));
+}
+
+TEST_F(StartCommandTest, HaplotypesNotTotallingOneAreRefused) {
+  std::ofstream(Report(1), std::ios::binary) << "an older report\r\n";
+  Click(window->LinkageDisequilibrium());
+  Type(13, "0.4");
+  Type(14, "0.2");
+  Type(15, "0.3");
+  Type(16, "0.2");
+  EXPECT_EQ(Text(22), "1.1");
+  Type(17, "10");
+  Start();
+  ASSERT_EQ(shown.size(), 1u);
+  EXPECT_EQ(shown[0], quorvel::kHaplotypeTotalMessage);
+  EXPECT_EQ(ReadBytes(Report(1)), "an older report\r\n");
+  EXPECT_EQ(FileNames(folder), std::set<std::string>{"ReportFile1.txt"});
+  EXPECT_TRUE(Drawn().empty());
+
+  // Corrected, the same command runs.
+  shown.clear();
+  Type(13, "0.3");
+  Start();
+  EXPECT_TRUE(shown.empty());
+  ExpectSingleRunReport(2, 10);
+}
+
+TEST_F(StartCommandTest, AFolderUnderAFileFallsBackToTheDefaultFolder) {
+  std::ofstream(folder / "afile.txt", std::ios::binary) << "data\r\n";
+  Type(17, "10");
+  // Typed and Start clicked at once: leaving the entry and the command's own validation
+  // pass both put the default folder in its place.
+  platform::FocusLineEdit* box = window->Txt(30);
+  box->setFocus(Qt::TabFocusReason);
+  box->selectAll();
+  QTest::keyClicks(box, QString::fromStdString((folder / "afile.txt" / "sub").string()));
+  Start();
+  EXPECT_TRUE(shown.empty());
+  EXPECT_EQ(Text(30), home.string());
+  EXPECT_EQ(window->runState().SaveDirectory, home.string());
+  EXPECT_EQ(FileNames(folder), std::set<std::string>{"afile.txt"});
+  EXPECT_EQ(ReadBytes(folder / "afile.txt"), "data\r\n");
+  EXPECT_EQ(ReadLines(home / "ReportFile1.txt").size(), 11u);
+}
+
+TEST_F(StartCommandTest, AReportFileThatCannotBeWrittenLeavesNothingHalfWritten) {
+  // A folder in the place of the report file: it can be neither deleted nor replaced.
+  fs::create_directories(Report(1) / "inside");
+  Type(17, "10");
+  Start();
+  ASSERT_EQ(shown.size(), 1u);
+  EXPECT_EQ(shown[0], quorvel::ReportFileFailedMessage(Report(1).string()));
+  EXPECT_TRUE(fs::is_directory(Report(1)));
+  EXPECT_EQ(FileNames(folder), std::set<std::string>{"ReportFile1.txt"});
+
+  // The sweep over Log10(N) opens ReportFile2 first: it is removed again when ReportFile3
+  // fails.
+  shown.clear();
+  fs::create_directories(Report(3) / "inside");
+  Click(window->Option1(3));
+  Type(8, "2");
+  Type(19, "1");
+  ASSERT_EQ(Text(19), "1.5");  // the loop ends at 1.5 at the earliest
+  Start();
+  ASSERT_EQ(shown.size(), 1u);
+  EXPECT_EQ(shown[0], quorvel::ReportFileFailedMessage(Report(3).string()));
+  EXPECT_EQ((FileNames(folder)), (std::set<std::string>{"ReportFile1.txt", "ReportFile3.txt"}));
+  EXPECT_TRUE(Drawn().empty());
+
+  // The window stays usable: with a writable folder the same command runs.
+  shown.clear();
+  Type(30, QString::fromStdString(home.string()));
+  Start();
+  EXPECT_TRUE(shown.empty());
+  EXPECT_EQ(ReadLines(home / "ReportFile3.txt").size(), 3u);  // Log10(N) 1 and 1.5
+}
+
+TEST_F(StartCommandTest, ASecondSingleRunReplacesTheFirstReport) {
+  Type(17, "20");
+  Start();
+  ExpectSingleRunReport(2, 20);
+  const std::string first = ReadBytes(Report(1));
+  Type(17, "10");
+  Start();
+  EXPECT_TRUE(shown.empty());
+  ExpectSingleRunReport(2, 10);
+  // N infinite: the same numbers, fewer of them.
+  EXPECT_EQ(first.substr(0, ReadBytes(Report(1)).size()), ReadBytes(Report(1)));
+  ExpectCurvesOnThePicture(2, 10);
+}
