@@ -1,0 +1,184 @@
+// The cost of the window around a Start command: the default sweep over Log10(N) (1 to 12
+// step .5, 100 iterations of 250 generations) and the default sweep over S and K (820 runs
+// of 250 generations), two loci, one deme, run once through the shown window's Start_Click
+// (offscreen platform, real painting of the progress boxes and the picture box) and once
+// through the run driver with a picture box that draws nothing. At the end the fastest
+// time of each path and their ratio (window / driver) are printed for both sweeps.
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <algorithm>
+#include <array>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "common/recording_surface.h"
+#include "platform/message_box.h"
+#include "quorvel/model/model.h"
+#include "quorvel/run/run_driver.h"
+#include "quorvel/run/run_state.h"
+#include "quorvel/run/run_window.h"
+#include "quorvel/window/main_window.h"
+
+namespace quorvel {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// Seconds of every timed command, by sweep and path.
+std::map<std::string, std::vector<double>>& Times() {
+  static std::map<std::string, std::vector<double>> times;
+  return times;
+}
+
+class TempFolder {
+ public:
+  TempFolder() {
+    std::random_device device;
+    path_ = std::filesystem::temp_directory_path() /
+            ("quorvel_window_bench_" + std::to_string(device()));
+    std::filesystem::create_directories(path_);
+  }
+  ~TempFolder() {
+    std::error_code ec;
+    std::filesystem::remove_all(path_, ec);
+  }
+  std::string Path() const { return path_.string(); }
+
+ private:
+  std::filesystem::path path_;
+};
+
+// A window without widgets: the entries as the window shows them after start-up, the
+// progress displays and messages dropped, a picture box that draws nothing.
+class NullWindow : public RunWindow, public common::MessageSink {
+ public:
+  explicit NullWindow(const std::string& folder) {
+    const char* starts[] = {"1E-05", "1E-05", "0.1", "1",   "1",   "1",   "1",
+                            "0",     "100",   "6",   "1",   "0.1", "100", "0.3",
+                            "0.2",   "0.3",   "0.2", "250", "1",   "12",  "0.5"};
+    for (size_t i = 0; i <= 20; ++i) entries_[i] = starts[i];
+    entries_[kEntrySaveDirectory] = folder;
+  }
+  std::string EntryText(int index) const override { return entries_[static_cast<size_t>(index)]; }
+  void ShowProgress(int, const std::string&) override {}
+  void ValidateEntries() override {}
+  common::DrawingSurface& Picture() override { return surface_; }
+  common::MessageSink& Messages() override { return *this; }
+  void ShowMessage(const std::string& text) override { message_ = text; }
+  const std::string& Message() const { return message_; }
+
+ private:
+  std::array<std::string, 41> entries_;
+  common::NullSurface surface_{611, 301};
+  std::string message_;
+};
+
+// The check boxes and the run mode as the window sets them after start-up and the choice
+// of option button `option`.
+void ChooseMode(Model& model, RunState& state, int option) {
+  state.Checks = CheckBoxes{};
+  state.Checks.TotalStochasticity = 1;
+  state.Checks.RecombForR = 1;
+  state.Checks.GeneticDrift = (option == 1 || option == 3) ? 1 : 0;
+  state.SingleSimulation = option <= 1;
+  model.NInfinite = option == 0 || option == 2;
+  state.LoopSandK = option == 2;
+  state.LoopLog10N = option == 3;
+}
+
+void BM_Driver(benchmark::State& st, int option, const std::string& name) {
+  TempFolder folder;
+  for (auto _ : st) {
+    UniformGenerator generator;
+    Model model{generator};
+    model.AllelesNum = 2;
+    model.BuildGenotypeTables();
+    RunState state;
+    ChooseMode(model, state, option);
+    NullWindow window(folder.Path());
+    const auto start = Clock::now();
+    RunCommand(model, state, window);
+    const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+    st.SetIterationTime(seconds);
+    Times()[name + " driver"].push_back(seconds);
+    if (!window.Message().empty()) st.SkipWithError(window.Message().c_str());
+  }
+}
+
+void BM_Window(benchmark::State& st, int option, const std::string& name) {
+  TempFolder folder;
+  std::string message;
+  platform::SetMessageHook([&message](const QString& text) { message = text.toStdString(); });
+  for (auto _ : st) {
+    auto window = std::make_unique<MainWindow>();
+    window->show();
+    window->SetEntryText(kEntrySaveDirectory, folder.Path());
+    window->Option1(option)->setChecked(true);
+    window->Option1_GotFocus(option);
+    window->ValidateEntries();
+    QApplication::processEvents();
+    if (window->EntryText(kEntrySaveDirectory) != folder.Path()) st.SkipWithError("folder refused");
+
+    const auto start = Clock::now();
+    window->Start_Click();
+    const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+    st.SetIterationTime(seconds);
+    Times()[name + " window"].push_back(seconds);
+    st.counters["repaints"] = window->PictBox()->RepaintCount();
+    if (!message.empty()) st.SkipWithError(message.c_str());
+  }
+  platform::SetMessageHook({});
+}
+
+void BM_PopulationLoop_Driver(benchmark::State& st) {
+  BM_Driver(st, 3, "Log10(N) sweep");
+}
+void BM_PopulationLoop_Window(benchmark::State& st) {
+  BM_Window(st, 3, "Log10(N) sweep");
+}
+void BM_SelectionLoop_Driver(benchmark::State& st) {
+  BM_Driver(st, 2, "S-K sweep");
+}
+void BM_SelectionLoop_Window(benchmark::State& st) {
+  BM_Window(st, 2, "S-K sweep");
+}
+
+BENCHMARK(BM_PopulationLoop_Driver)->Unit(benchmark::kMillisecond)->Iterations(1)->UseManualTime();
+BENCHMARK(BM_PopulationLoop_Window)->Unit(benchmark::kMillisecond)->Iterations(1)->UseManualTime();
+BENCHMARK(BM_SelectionLoop_Driver)->Unit(benchmark::kMillisecond)->Iterations(1)->UseManualTime();
+BENCHMARK(BM_SelectionLoop_Window)->Unit(benchmark::kMillisecond)->Iterations(1)->UseManualTime();
+
+void PrintRatios() {
+  std::printf("\n%-16s %12s %12s %8s\n", "sweep", "driver [s]", "window [s]", "ratio");
+  for (const char* sweep : {"Log10(N) sweep", "S-K sweep"}) {
+    const auto driver = Times().find(std::string(sweep) + " driver");
+    const auto window = Times().find(std::string(sweep) + " window");
+    if (driver == Times().end() || window == Times().end()) continue;
+    const double d = *std::min_element(driver->second.begin(), driver->second.end());
+    const double w = *std::min_element(window->second.begin(), window->second.end());
+    std::printf("%-16s %12.3f %12.3f %8.3f\n", sweep, d, w, w / d);
+  }
+  std::printf("(fastest of each path; the goal is a ratio of at most 1.2)\n");
+}
+
+}  // namespace
+}  // namespace quorvel
+
+int main(int argc, char** argv) {
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication app(argc, argv);
+  benchmark::Initialize(&argc, argv);
+  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  quorvel::PrintRatios();
+  return 0;
+}
