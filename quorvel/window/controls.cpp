@@ -2,6 +2,7 @@
 
 #include <QFocusEvent>
 #include <QFontMetrics>
+#include <QMouseEvent>
 #include <QStyleOptionButton>
 #include <QStylePainter>
 
@@ -62,8 +63,16 @@ OptionButton::OptionButton(const QString& caption, QWidget* parent)
 void OptionButton::focusInEvent(QFocusEvent* event) {
   QRadioButton::focusInEvent(event);
   const Qt::FocusReason reason = event->reason();
-  if (reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason) return;
+  const bool clicked = clickedWithoutFocus_;
+  clickedWithoutFocus_ = false;
+  if (!clicked && (reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason)) return;
   emit gotFocus();
+}
+
+void OptionButton::mousePressEvent(QMouseEvent* event) {
+  // In an active window the click's focus arrives before the press and was handled then.
+  if (!hasFocus() && event->button() == Qt::LeftButton) clickedWithoutFocus_ = true;
+  QRadioButton::mousePressEvent(event);
 }
 
 }  // namespace quorvel

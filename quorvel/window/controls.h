@@ -64,12 +64,16 @@ class OptionButton : public QRadioButton {
 
  protected:
   void focusInEvent(QFocusEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
   void paintEvent(QPaintEvent* event) override;
   // The whole button, caption included, takes the click.
   bool hitButton(const QPoint& pos) const override { return rect().contains(pos); }
 
  private:
   QList<CaptionPart> parts_;
+  // A click on the button of a window that is not active yet: the focus then arrives
+  // with the window's activation, and it still comes from the user.
+  bool clickedWithoutFocus_ = false;
 };
 
 }  // namespace quorvel

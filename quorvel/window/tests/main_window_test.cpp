@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QFocusEvent>
 #include <QLabel>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QStyle>
 #include <QTest>
@@ -283,6 +284,21 @@ TEST_F(WindowTest, OptionButtonsSetTheRunMode) {
   EXPECT_TRUE(window->model().NInfinite);
   EXPECT_TRUE(BothDisabled(37));
   EXPECT_EQ(window->GeneticDrift()->Value(), 0);
+}
+
+TEST_F(WindowTest, AClickThatActivatesTheWindowStillChoosesTheMode) {
+  // Without a window manager the first click reaches an inactive window: the press comes
+  // first, the focus follows with the window's activation.
+  quorvel::OptionButton* button = window->Option1(2);
+  ASSERT_FALSE(button->hasFocus());
+  const QPoint at = button->rect().center();
+  QMouseEvent press(QEvent::MouseButtonPress, at, button->mapToGlobal(at), Qt::LeftButton,
+                    Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(button, &press);
+  QFocusEvent activated(QEvent::FocusIn, Qt::ActiveWindowFocusReason);
+  QApplication::sendEvent(button, &activated);
+  EXPECT_TRUE(window->runState().LoopSandK);
+  EXPECT_TRUE(window->model().NInfinite);
 }
 
 TEST_F(WindowTest, LeavingAnEntryForAnOptionButtonValidatesFirst) {
