@@ -1,4 +1,5 @@
 #include "common/number_text.h"
+#include "common/power.h"
 
 #include <gtest/gtest.h>
 
@@ -137,4 +138,19 @@ TEST(ToInt16, SaturatesOutsideTheRange) {
   EXPECT_FALSE(common::InInt16Range(-32768.6));
   EXPECT_EQ(common::ToInt32(100000.5), 100000);
   EXPECT_EQ(common::ToInt32(100001.5), 100002);
+}
+
+TEST(Power, IsTheLibraryPowerEvenForSquares) {
+  // Find an argument whose library square differs from the product in the last bit; a
+  // Power that the compiler had turned into a product would give the product there.
+  volatile double two = 2.0;
+  double x = 0;
+  for (int i = 1; i <= 1000000 && x == 0; ++i) {
+    const double candidate = 0.1 + i * 3.7e-7;
+    if (std::pow(candidate, static_cast<double>(two)) != candidate * candidate) x = candidate;
+  }
+  ASSERT_NE(x, 0);
+  EXPECT_EQ(common::Power(x, 2.0), std::pow(x, static_cast<double>(two)));
+  EXPECT_NE(common::Power(x, 2.0), x * x);
+  EXPECT_EQ(common::Power(2.0, 10.0), 1024.0);
 }

@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "common/number_text.h"
+#include "common/power.h"
 #include "platform/files.h"
 
 namespace quorvel {
@@ -25,7 +26,7 @@ MeanAndDeviation OutcomeStatistics(double sum, double sumOfSquares, int count) {
   const double n = count;
   const double mean = sum / n;
   if (count < 2) return {mean, 0};
-  const double variance = (sumOfSquares - sum * sum / n) / (n - 1);
+  const double variance = (sumOfSquares - common::Power(sum, 2) / n) / (n - 1);
   // All outcomes equal but not exactly representable can round the variance below 0.
   return {mean, variance > 0 ? std::sqrt(variance) : 0};
 }
