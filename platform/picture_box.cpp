@@ -1,5 +1,7 @@
 #include "platform/picture_box.h"
 
+#include <algorithm>
+
 #include <QPaintEvent>
 #include <QPainter>
 #include <QPen>
@@ -19,6 +21,7 @@ void PictureBox::SetBackColour(common::Colour colour) {
   backColour_ = colour;
   ResetImage();
   rasterised_ = 0;
+  rasterisedTexts_ = 0;
   update();
 }
 
@@ -26,31 +29,52 @@ double PictureBox::UnitsPerPixel() const {
   return scale_ == Scale::Twips ? static_cast<double>(kTwipsPerPixel) : 1.0;
 }
 
+void PictureBox::UpdateScaleSize() const {
+  // A run asks for the scale size at every generation; the inner size changes only with
+  // the size of the box or its margins.
+  if (scaleSizeValid_ && size() == scaleSizeFor_) return;
+  scaleSizeFor_ = size();
+  const QSize inner = contentsRect().size();
+  scaleWidth_ = static_cast<float>(inner.width() * UnitsPerPixel());
+  scaleHeight_ = static_cast<float>(inner.height() * UnitsPerPixel());
+  scaleSizeValid_ = true;
+}
+
 float PictureBox::ScaleWidth() const {
-  return static_cast<float>(contentsRect().width() * UnitsPerPixel());
+  UpdateScaleSize();
+  return scaleWidth_;
 }
 
 float PictureBox::ScaleHeight() const {
-  return static_cast<float>(contentsRect().height() * UnitsPerPixel());
+  UpdateScaleSize();
+  return scaleHeight_;
 }
 
-void PictureBox::Record(common::Primitive primitive) {
-  primitives_.push_back(std::move(primitive));
+bool PictureBox::event(QEvent* event) {
+  if (event->type() == QEvent::ContentsRectChange) scaleSizeValid_ = false;
+  return QFrame::event(event);
+}
+
+void PictureBox::Record(common::Primitive::Kind kind, float x1, float y1, float x2, float y2) {
+  if (strokeCount_ == strokes_.size()) [[unlikely]]
+    strokes_.resize(std::max<size_t>(4096, 2 * strokes_.size()));
+  strokes_[strokeCount_++] = {kind, foreColour_, x1, y1, x2, y2};
   // A run never returns to the event loop; look at the clock now and then so the picture
   // still moves while it draws.
-  if ((++sinceCheck_ & 1023u) == 0) Refresh(false);
+  if ((++sinceCheck_ & 1023u) == 0) [[unlikely]]
+    Refresh(false);
 }
 
 void PictureBox::Point(float x, float y) {
-  Record({common::Primitive::Kind::Point, foreColour_, x, y, 0, 0, {}});
+  Record(common::Primitive::Kind::Point, x, y, 0, 0);
 }
 
 void PictureBox::Line(float x1, float y1, float x2, float y2) {
-  Record({common::Primitive::Kind::Line, foreColour_, x1, y1, x2, y2, {}});
+  Record(common::Primitive::Kind::Line, x1, y1, x2, y2);
 }
 
 void PictureBox::Circle(float x, float y, float radius) {
-  Record({common::Primitive::Kind::Circle, foreColour_, x, y, radius, 0, {}});
+  Record(common::Primitive::Kind::Circle, x, y, radius, 0);
 }
 
 void PictureBox::SetCurrentPosition(float x, float y) {
@@ -59,18 +83,55 @@ void PictureBox::SetCurrentPosition(float x, float y) {
 }
 
 void PictureBox::Print(const std::string& text) {
-  Record({common::Primitive::Kind::Text, foreColour_, currentX_, currentY_, 0, 0, text});
+  texts_.push_back(text);
+  Record(common::Primitive::Kind::Text, currentX_, currentY_, 0, 0);
+}
+
+const std::vector<common::Primitive>& PictureBox::Primitives() const {
+  for (size_t i = primitives_.size(); i < strokeCount_; ++i) {
+    const Stroke& s = strokes_[i];
+    primitives_.push_back(
+        {s.kind, s.colour, s.x1, s.y1, s.x2, s.y2,
+         s.kind == common::Primitive::Kind::Text ? texts_[listedTexts_++] : std::string()});
+  }
+  return primitives_;
 }
 
 void PictureBox::Clear() {
+  strokeCount_ = 0;  // the storage stays for the next run of a sweep
+  texts_.clear();
   primitives_.clear();
+  listedTexts_ = 0;
   rasterised_ = 0;
-  ResetImage();
-  update();
+  rasterisedTexts_ = 0;
+  // The blank image is made when it is next shown: a sweep clears after every run, far
+  // more often than anyone sees the box.
+  imageStale_ = true;
+  ShowLater();
+}
+
+void PictureBox::ShowLater() {
+  // Not update(): Qt paints every dirty widget with the next synchronous repaint of any
+  // control, so the progress displays of a sweep would repaint this box after every run.
+  if (showQueued_) return;
+  showQueued_ = true;
+  QMetaObject::invokeMethod(
+      this,
+      [this] {
+        showQueued_ = false;
+        update();
+      },
+      Qt::QueuedConnection);
 }
 
 void PictureBox::Refresh(bool force) {
   if (!force && sinceRepaint_.elapsed() < repaintIntervalMs_) return;
+  if (force && repaints_ > 0 && sinceRepaint_.elapsed() < kFrameMs && isVisible()) {
+    // Sooner than a screen shows its next frame: the picture is shown with the next repaint
+    // due, or as soon as the command gives the window back.
+    ShowLater();
+    return;
+  }
   sinceRepaint_.restart();
   ++repaints_;
   if (isVisible()) {
@@ -93,11 +154,12 @@ void PictureBox::ResetImage() {
   }
   image_.setDevicePixelRatio(dpr);
   image_.fill(ToQColor(backColour_));
+  imageStale_ = false;
 }
 
 void PictureBox::RasterisePending() {
-  if (image_.isNull()) ResetImage();
-  if (rasterised_ >= primitives_.size()) return;
+  if (image_.isNull() || imageStale_) ResetImage();
+  if (rasterised_ >= strokeCount_) return;
   QPainter painter(&image_);
   painter.setRenderHint(QPainter::Antialiasing, false);
   painter.setFont(font());
@@ -118,8 +180,8 @@ void PictureBox::RasterisePending() {
     painter.drawLines(batch.data(), static_cast<int>(batch.size()));
     batch.clear();
   };
-  for (size_t i = rasterised_; i < primitives_.size(); ++i) {
-    const common::Primitive& p = primitives_[i];
+  for (size_t i = rasterised_; i < strokeCount_; ++i) {
+    const Stroke& p = strokes_[i];
     if (p.kind == common::Primitive::Kind::Line) {
       if (!batch.empty() && p.colour != batchColour) flush();
       batchColour = p.colour;
@@ -142,7 +204,7 @@ void PictureBox::RasterisePending() {
         painter.resetTransform();
         const QPointF at(p.x1 * scale, p.y1 * scale);
         painter.drawText(at + QPointF(0, painter.fontMetrics().ascent()),
-                         QString::fromStdString(p.text));
+                         QString::fromStdString(texts_[rasterisedTexts_++]));
         painter.restore();
         break;
       }
@@ -151,7 +213,7 @@ void PictureBox::RasterisePending() {
     }
   }
   flush();
-  rasterised_ = primitives_.size();
+  rasterised_ = strokeCount_;
 }
 
 void PictureBox::paintEvent(QPaintEvent* event) {
@@ -164,7 +226,9 @@ void PictureBox::paintEvent(QPaintEvent* event) {
 void PictureBox::resizeEvent(QResizeEvent* event) {
   QFrame::resizeEvent(event);
   ResetImage();
-  rasterised_ = 0;  // everything recorded is drawn again at the new size
+  // Everything recorded is drawn again at the new size.
+  rasterised_ = 0;
+  rasterisedTexts_ = 0;
 }
 
 }  // namespace platform

@@ -37,34 +37,59 @@ class PictureBox : public QFrame, public common::DrawingSurface {
   void SetCurrentPosition(float x, float y) override;
   void Print(const std::string& text) override;
   void Clear() override;
-  // Repaints now when forced, or when the last repaint is older than the interval.
+  // Repaints now when forced, or when the last repaint is older than the interval. A forced
+  // repaint of a shown box within one screen frame (kFrameMs) of the last is queued.
   void Refresh(bool force) override;
 
   // Everything drawn since the last clear, in scale units.
-  const std::vector<common::Primitive>& Primitives() const { return primitives_; }
+  const std::vector<common::Primitive>& Primitives() const;
   // The picture as it is shown, with everything recorded rasterised.
   QImage Snapshot();
   int RepaintCount() const { return repaints_; }
 
  protected:
+  bool event(QEvent* event) override;
   void paintEvent(QPaintEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
 
  private:
-  void Record(common::Primitive primitive);
+  // What is recorded of a primitive; texts are kept aside, so that the millions of
+  // segments of a sweep are small to write and cleared at once.
+  struct Stroke {
+    common::Primitive::Kind kind;
+    common::Colour colour;
+    float x1, y1, x2, y2;
+  };
+
+  void Record(common::Primitive::Kind kind, float x1, float y1, float x2, float y2);
   void RasterisePending();
+  // Paints the box once the event loop runs again.
+  void ShowLater();
   void ResetImage();
   double UnitsPerPixel() const;
+  void UpdateScaleSize() const;
 
   Scale scale_;
   common::Colour backColour_ = common::Rgb(255, 255, 255);
   common::Colour foreColour_ = 0;
   float currentX_ = 0, currentY_ = 0;
-  std::vector<common::Primitive> primitives_;
-  size_t rasterised_ = 0;  // primitives_[0, rasterised_) are in image_
+  std::vector<Stroke> strokes_;  // strokes_[0, strokeCount_) recorded; the rest is room
+  size_t strokeCount_ = 0;
+  std::vector<std::string> texts_;  // of the Text strokes, in their order
+  size_t rasterised_ = 0;           // strokes_[0, rasterised_) are in image_ ...
+  size_t rasterisedTexts_ = 0;      // ... with texts_[0, rasterisedTexts_)
+  // strokes_[0, primitives_.size()) as primitives, made when they are asked for.
+  mutable std::vector<common::Primitive> primitives_;
+  mutable size_t listedTexts_ = 0;
   QImage image_;
   QElapsedTimer sinceRepaint_;
+  static constexpr int kFrameMs = 16;
   int repaintIntervalMs_ = 40;
+  bool imageStale_ = false;  // cleared: image_ is to be filled with the back colour
+  bool showQueued_ = false;
+  mutable float scaleWidth_ = 0, scaleHeight_ = 0;  // of the inner area ...
+  mutable QSize scaleSizeFor_;                      // ... of a box of this size
+  mutable bool scaleSizeValid_ = false;
   unsigned sinceCheck_ = 0;
   int repaints_ = 0;
 };
