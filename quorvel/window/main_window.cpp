@@ -606,7 +606,15 @@ void MainWindow::RepaintEntry(int index) {
 
 void MainWindow::ShowProgress(int index, const std::string& text) {
   SetEntryText(index, text);
+  // A sweep shows a new value after every run, far more often than a screen shows frames:
+  // within a frame of the last repaint the box waits for the next repaint due (the next
+  // value, the picture box, or the end of the command).
+  if (sinceProgressRepaint_.isValid() && sinceProgressRepaint_.elapsed() < kProgressFrameMs) {
+    if (platform::FocusLineEdit* box = Txt(index)) box->update();
+    return;
+  }
   RepaintEntry(index);
+  sinceProgressRepaint_.start();
 }
 
 void MainWindow::SetEntryEnabled(int index, bool enabled) {

@@ -4,6 +4,7 @@
 // generator, and keeps the entries valid as the user edits them.
 #pragma once
 
+#include <QElapsedTimer>
 #include <QWidget>
 #include <array>
 #include <map>
@@ -36,7 +37,7 @@ class MainWindow : public QWidget, public RunWindow {
   std::string EntryText(int index) const override;
   void SetEntryText(int index, const std::string& text);
   // Sets the text of a progress display (txt(37) to txt(40)) and repaints that box at once,
-  // since a run does not return to the event loop.
+  // since a run does not return to the event loop; at most once a screen frame, though.
   void ShowProgress(int index, const std::string& text) override;
   // Repaints one box now.
   void RepaintEntry(int index);
@@ -106,6 +107,8 @@ class MainWindow : public QWidget, public RunWindow {
   ParameterTable table_;
   std::string defaultDirectory_;
   platform::WindowMessageSink messages_{this};
+  static constexpr int kProgressFrameMs = 16;
+  QElapsedTimer sinceProgressRepaint_;
 
   std::map<int, platform::FocusLineEdit*> txt_;
   std::map<int, QLabel*> labl_;
