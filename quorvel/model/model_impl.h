@@ -98,27 +98,48 @@ double BasicModel<Generator>::EquilibriumFrequency(int16_t genotype, double tota
   return v;
 }
 
-template <class Generator>
-void BasicModel<Generator>::NormaliseDeme(int16_t deme, int16_t firstSlot) {
+namespace model_detail {
+
+// NormaliseDeme on the genotype rows (index 0 unused) of two slots, for G genotypes known
+// to the compiler: the loops unroll and the frequencies stay in registers between the
+// clamping, the sum (in the order of the rule) and the division, without a branch on
+// each frequency. Each frequency is loaded and stored on its own: the operators have just
+// stored them one by one, and a wider load of two fresh stores stalls.
+template <int G>
+QUORVEL_HOT_INLINE void Normalise(double* first, double* second) {
+  double v[2 * G];
   double sum = 0;
-  for (int slot = firstSlot; slot <= firstSlot + 1; ++slot) {
-    for (int h = 1; h <= GenotypesNum; ++h) {
-      double& f = Freq(slot, deme, h);
-      if (!(f >= 0)) f = 0;  // negatives, and NaN should one ever arrive
-      sum += f;
-    }
+#pragma GCC unroll 16
+  for (int i = 0; i < 2 * G; ++i) {
+    const double f = i < G ? first[i + 1] : second[i - G + 1];
+    v[i] = f >= 0 ? f : 0.0;  // negatives, and NaN should one ever arrive
+    sum += v[i];
   }
-  if (sum == 1.0) return;
+  if (sum == 1.0) {
+#pragma GCC unroll 16
+    for (int i = 0; i < 2 * G; ++i) (i < G ? first[i + 1] : second[i - G + 1]) = v[i];
+    return;
+  }
   if (!(sum > 0) || !std::isfinite(sum)) {
     // Nothing left to rescale (or nothing a rescale could make sense of): the deme is
     // empty from now on.
-    for (int slot = firstSlot; slot <= firstSlot + 1; ++slot) {
-      for (int h = 1; h <= GenotypesNum; ++h) Freq(slot, deme, h) = 0;
-    }
+    for (int h = 1; h <= G; ++h) first[h] = second[h] = 0;
     return;
   }
-  for (int slot = firstSlot; slot <= firstSlot + 1; ++slot) {
-    for (int h = 1; h <= GenotypesNum; ++h) Freq(slot, deme, h) /= sum;
+#pragma GCC unroll 16
+  for (int i = 0; i < 2 * G; ++i) (i < G ? first[i + 1] : second[i - G + 1]) = v[i] / sum;
+}
+
+}  // namespace model_detail
+
+template <class Generator>
+void BasicModel<Generator>::NormaliseDeme(int16_t deme, int16_t firstSlot) {
+  double* first = &Freq(firstSlot, deme, 0);
+  double* second = &Freq(firstSlot + 1, deme, 0);
+  if (GenotypesNum == 4) {
+    model_detail::Normalise<4>(first, second);
+  } else {
+    model_detail::Normalise<8>(first, second);
   }
 }
 
