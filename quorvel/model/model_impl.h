@@ -215,6 +215,96 @@ class Sampler {
   const bool infinite_;
 };
 
+// The sizes and index tables for two or three loci, known to the compiler so that the
+// loops over genotypes and alleles unroll and address their cells directly.
+template <int Loci>
+struct Layout {
+  static constexpr int kGenotypes = Loci == 2 ? 4 : 8;
+  static constexpr int kAlleles = Loci == 2 ? 4 : 6;
+  static constexpr int Allele(int genotype, int locus) {
+    return Loci == 2 ? model_tables::kTwoLociAlleles[genotype][locus - 1]
+                     : model_tables::kThreeLociAlleles[genotype][locus - 1];
+  }
+  static constexpr int Carrier(int allele, int column) {
+    return Loci == 2 ? model_tables::kTwoLociCarriers[allele][column - 1]
+                     : model_tables::kThreeLociCarriers[allele][column - 1];
+  }
+  // AlleleFrequency on the genotype row of one slot of a deme.
+  static double AlleleFrequency(const double* f, int allele) {
+    if constexpr (Loci == 2) {
+      return f[Carrier(allele, 1)] + f[Carrier(allele, 2)];
+    } else {
+      return ((f[Carrier(allele, 1)] + f[Carrier(allele, 2)]) + f[Carrier(allele, 3)]) +
+             f[Carrier(allele, 4)];
+    }
+  }
+};
+
+// RecombinationStep for two or three loci.
+template <int Loci, class Generator>
+void Recombine(BasicModel<Generator>& model) {
+  using L = Layout<Loci>;
+  constexpr int G = L::kGenotypes;
+  Sampler<Generator> sample(model);
+  auto& p = model.StartAlleleFreq;
+  const float zf = model.Z;
+  const int demes = model.Demes;
+  for (int g = 1; g <= demes; ++g) {
+    double* f0 = &model.Freq(0, g, 0);
+    double* f1 = &model.Freq(1, g, 0);
+    double* f2 = &model.Freq(2, g, 0);
+    if (zf == 0.0f) {
+      // Only R+ carriers recombine.
+#pragma GCC unroll 8
+      for (int a = 1; a <= L::kAlleles; ++a) p[a] = L::AlleleFrequency(f0, a);
+      double total = 0;
+#pragma GCC unroll 8
+      for (int h = 1; h <= G; ++h) total += f0[h];
+      if (total > 0) {
+#pragma GCC unroll 8
+        for (int h = 1; h <= G; ++h) {
+          // EquilibriumFrequency(h, total, false).
+          double e = p[L::Allele(h, 2)] * p[L::Allele(h, 1)];
+          if constexpr (Loci == 3) e = (e * p[L::Allele(h, 3)]) / total;
+          const double change = (e / total) / 2 - f0[h] / 2;
+          f0[h] = sample(change) + f0[h];
+        }
+      }
+    } else if (zf > 0.0f) {
+      const double z = zf;
+      double t0 = 0;
+      double t2 = 0;
+#pragma GCC unroll 8
+      for (int h = 1; h <= G; ++h) {
+        t0 = t0 + f0[h];
+        f2[h] = z * f1[h];
+        t2 = t2 + f2[h];
+      }
+      const double total = t2 + t0;
+#pragma GCC unroll 8
+      for (int a = 1; a <= L::kAlleles; ++a) {
+        p[a] = L::AlleleFrequency(f2, a) + L::AlleleFrequency(f0, a);
+      }
+      // A pool too small to square in float64 (below about 1e-162) counts as empty, like
+      // a pool of 0: the scaled equilibrium would be 0/0 there.
+      const double squared = std::pow(total, 2.0);
+      if (total > 0 && squared > 0) {
+#pragma GCC unroll 8
+        for (int h = 1; h <= G; ++h) {
+          // EquilibriumFrequency(h, total, true).
+          double e = (p[L::Allele(h, 2)] * p[L::Allele(h, 1)]) / squared;
+          if constexpr (Loci == 3) e = (e * p[L::Allele(h, 3)]) / total;
+          const double change0 = (e * t0) / 2 - f0[h] / 2;
+          f0[h] = sample(change0) + f0[h];
+          const double change1 = (e * t2) / 2 - f2[h] / 2;
+          f1[h] = sample(change1) + f1[h];
+        }
+      }
+    }
+    Normalise<G>(f0, f1);
+  }
+}
+
 }  // namespace model_detail
 
 template <class Generator>
@@ -225,49 +315,10 @@ double BasicModel<Generator>::SampleAmount(double x) {
 
 template <class Generator>
 void BasicModel<Generator>::RecombinationStep() {
-  model_detail::Sampler<Generator> sample(*this);
-  for (int16_t g = 1; g <= Demes; ++g) {
-    if (Z == 0.0f) {
-      // Only R+ carriers recombine.
-      for (int16_t a = 1; a <= AllelesTotal; ++a) StartAlleleFreq[a] = AlleleFrequency(0, g, a);
-      double total = 0;
-      for (int h = 1; h <= GenotypesNum; ++h) total += Freq(0, g, h);
-      if (total > 0) {
-        for (int16_t h = 1; h <= GenotypesNum; ++h) {
-          const double e = EquilibriumFrequency(h, total, false);
-          double& f = Freq(0, g, h);
-          const double change = (e / total) / 2 - f / 2;
-          f = sample(change) + f;
-        }
-      }
-    } else if (Z > 0.0f) {
-      const double z = Z;
-      double t0 = 0;
-      double t2 = 0;
-      for (int h = 1; h <= GenotypesNum; ++h) {
-        t0 = t0 + Freq(0, g, h);
-        Freq(2, g, h) = z * Freq(1, g, h);
-        t2 = t2 + Freq(2, g, h);
-      }
-      const double total = t2 + t0;
-      for (int16_t a = 1; a <= AllelesTotal; ++a) {
-        StartAlleleFreq[a] = AlleleFrequency(2, g, a) + AlleleFrequency(0, g, a);
-      }
-      // A pool too small to square in float64 (below about 1e-162) counts as empty, like
-      // a pool of 0: the scaled equilibrium would be 0/0 there.
-      if (total > 0 && std::pow(total, 2.0) > 0) {
-        for (int16_t h = 1; h <= GenotypesNum; ++h) {
-          const double e = EquilibriumFrequency(h, total, true);
-          double& f0 = Freq(0, g, h);
-          const double change0 = (e * t0) / 2 - f0 / 2;
-          f0 = sample(change0) + f0;
-          const double change1 = (e * t2) / 2 - Freq(2, g, h) / 2;
-          double& f1 = Freq(1, g, h);
-          f1 = sample(change1) + f1;
-        }
-      }
-    }
-    NormaliseDeme(g, 0);
+  if (AllelesNum == 2) {
+    model_detail::Recombine<2>(*this);
+  } else {
+    model_detail::Recombine<3>(*this);
   }
 }
 
