@@ -2,6 +2,7 @@
 // program's Model, and by tests and benchmarks that run the model on another generator.
 #pragma once
 
+#include <algorithm>
 #include <cmath>
 #include <cstddef>
 
@@ -229,6 +230,11 @@ struct Layout {
     return Loci == 2 ? model_tables::kTwoLociCarriers[allele][column - 1]
                      : model_tables::kThreeLociCarriers[allele][column - 1];
   }
+  // Mutation path: from, to, mutation class by column 1..3.
+  static constexpr int Path(int path, int column) {
+    return Loci == 2 ? model_tables::kTwoLociPaths[path][column - 1]
+                     : model_tables::kThreeLociPaths[path][column - 1];
+  }
   // AlleleFrequency on the genotype row of one slot of a deme.
   static double AlleleFrequency(const double* f, int allele) {
     if constexpr (Loci == 2) {
@@ -305,6 +311,42 @@ void Recombine(BasicModel<Generator>& model) {
   }
 }
 
+// MutationStep for two or three loci, its paths known to the compiler.
+template <int Loci, class Generator>
+void Mutate(BasicModel<Generator>& model) {
+  constexpr int P = Loci == 2 ? 10 : 38;
+  using L = Layout<Loci>;
+  Sampler<Generator> sample(model);
+  double rate[P + 1];
+  for (int t = 1; t <= P; ++t) rate[t] = model.MutationTable[L::Path(t, 3)];
+  // R+ draws; R- reuses that pair unless "Total stochasticity" is ticked. The reuse is
+  // passed to the sampler directly; ReuseRandom stays False outside this step.
+  const bool reuseForRMinus = (model.TotalStochasticity == 0);
+  const int demes = model.Demes;
+  for (int g = 1; g <= demes; ++g) {
+    double* f0 = &model.Freq(0, g, 0);
+    double* f1 = &model.Freq(1, g, 0);
+    // Every amount comes from the deme as it stands before any path is applied.
+    double amount0[P + 1];
+    double amount1[P + 1];
+#pragma GCC unroll 40
+    for (int t = 1; t <= P; ++t) {
+      amount0[t] = sample(f0[L::Path(t, 1)] * rate[t]);
+      amount1[t] = sample(f1[L::Path(t, 1)] * rate[t], reuseForRMinus);
+    }
+#pragma GCC unroll 40
+    for (int t = 1; t <= P; ++t) {
+      const int from = L::Path(t, 1);
+      const int to = L::Path(t, 2);
+      f0[to] = std::min(f0[to] + amount0[t], 1.0);
+      f0[from] = std::max(f0[from] - amount0[t], 0.0);
+      f1[to] = std::min(f1[to] + amount1[t], 1.0);
+      f1[from] = std::max(f1[from] - amount1[t], 0.0);
+    }
+    Normalise<L::kGenotypes>(f0, f1);
+  }
+}
+
 }  // namespace model_detail
 
 template <class Generator>
@@ -354,31 +396,10 @@ void BasicModel<Generator>::SelectionStep() {
 
 template <class Generator>
 void BasicModel<Generator>::MutationStep() {
-  model_detail::Sampler<Generator> sample(*this);
-  double amount[kMaxMutationPaths + 1][2];
-  const bool reuseForRMinus = (TotalStochasticity == 0);
-  for (int16_t g = 1; g <= Demes; ++g) {
-    // Every amount comes from the deme as it stands before any path is applied.
-    for (int t = 1; t <= MutationPathsNum; ++t) {
-      const auto& path = MutationPaths[t];
-      const double rate = MutationTable[path[3]];
-      // R+ draws; R- reuses that pair unless "Total stochasticity" is ticked. The reuse
-      // is passed to the sampler directly; ReuseRandom stays False outside this step.
-      amount[t][0] = sample(Freq(0, g, path[1]) * rate);
-      amount[t][1] = sample(Freq(1, g, path[1]) * rate, reuseForRMinus);
-    }
-    for (int t = 1; t <= MutationPathsNum; ++t) {
-      const auto& path = MutationPaths[t];
-      for (int d = 0; d <= 1; ++d) {
-        double& to = Freq(d, g, path[2]);
-        to = to + amount[t][d];
-        if (to > 1) to = 1;
-        double& from = Freq(d, g, path[1]);
-        from = from - amount[t][d];
-        if (from < 0) from = 0;
-      }
-    }
-    NormaliseDeme(g, 0);
+  if (AllelesNum == 2) {
+    model_detail::Mutate<2>(*this);
+  } else {
+    model_detail::Mutate<3>(*this);
   }
 }
 
