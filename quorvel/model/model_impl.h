@@ -347,6 +347,63 @@ void Mutate(BasicModel<Generator>& model) {
   }
 }
 
+// DriftStep, SelectionStep and DiffusionStep for 4 or 8 genotypes.
+template <int G, class Generator>
+void Drift(BasicModel<Generator>& model) {
+  Sampler<Generator> sample(model);
+  const int demes = model.Demes;
+  for (int g = 1; g <= demes; ++g) {
+    double* f0 = &model.Freq(0, g, 0);
+    double* f1 = &model.Freq(1, g, 0);
+#pragma GCC unroll 8
+    for (int h = 1; h <= G; ++h) f0[h] = sample(f0[h]);
+#pragma GCC unroll 8
+    for (int h = 1; h <= G; ++h) f1[h] = sample(f1[h]);
+    Normalise<G>(f0, f1);
+  }
+}
+
+template <int G, class Generator>
+void Select(BasicModel<Generator>& model, const int16_t* uppercaseCount) {
+  Sampler<Generator> sample(model);
+  // Coefficient by genotype, through its number of uppercase alleles; genotype 1 has none
+  // and is never visited.
+  const double byClass[4] = {0, model.S, model.S2, model.S3};
+  double coefficient[G + 1];
+  for (int h = 1; h <= G; ++h) coefficient[h] = byClass[uppercaseCount[h]];
+  const int demes = model.Demes;
+  for (int g = 1; g <= demes; ++g) {
+    double* f0 = &model.Freq(0, g, 0);
+    double* f1 = &model.Freq(1, g, 0);
+#pragma GCC unroll 8
+    for (int h = 2; h <= G; ++h) f0[h] = f0[h] + sample(f0[h] * coefficient[h]);
+#pragma GCC unroll 8
+    for (int h = 2; h <= G; ++h) f1[h] = f1[h] + sample(f1[h] * coefficient[h]);
+    Normalise<G>(f0, f1);
+  }
+}
+
+template <int G, class Generator>
+void Diffuse(BasicModel<Generator>& model) {
+  const int demes = model.Demes;
+  Sampler<Generator> sample(model);
+  const double diffusion = model.Diffusion;
+  for (int d = 0; d <= 1; ++d) {
+    for (int h = 1; h <= G; ++h) {
+      double sum = 0;
+      for (int g = 1; g <= demes; ++g) sum = sum + model.Freq(d, g, h);
+      model.Freq(d + 3, 1, h) = sum / demes;
+      const double immigrants = (diffusion * sum) / demes;
+      for (int g = 1; g <= demes; ++g) {
+        double& f = model.Freq(d, g, h);
+        f = sample(immigrants) + f;
+      }
+    }
+  }
+  for (int g = 1; g <= demes; ++g) Normalise<G>(&model.Freq(0, g, 0), &model.Freq(1, g, 0));
+  Normalise<G>(&model.Freq(3, 1, 0), &model.Freq(4, 1, 0));
+}
+
 }  // namespace model_detail
 
 template <class Generator>
@@ -366,31 +423,19 @@ void BasicModel<Generator>::RecombinationStep() {
 
 template <class Generator>
 void BasicModel<Generator>::DriftStep() {
-  model_detail::Sampler<Generator> sample(*this);
-  for (int16_t g = 1; g <= Demes; ++g) {
-    for (int slot = 0; slot <= 1; ++slot) {
-      for (int h = 1; h <= GenotypesNum; ++h) {
-        double& f = Freq(slot, g, h);
-        f = sample(f);
-      }
-    }
-    NormaliseDeme(g, 0);
+  if (GenotypesNum == 4) {
+    model_detail::Drift<4>(*this);
+  } else {
+    model_detail::Drift<8>(*this);
   }
 }
 
 template <class Generator>
 void BasicModel<Generator>::SelectionStep() {
-  model_detail::Sampler<Generator> sample(*this);
-  // Coefficient by number of uppercase alleles; class 0 (genotype 1) is never visited.
-  const double byClass[4] = {0, S, S2, S3};
-  for (int16_t g = 1; g <= Demes; ++g) {
-    for (int slot = 0; slot <= 1; ++slot) {
-      for (int h = 2; h <= GenotypesNum; ++h) {
-        double& f = Freq(slot, g, h);
-        f = f + sample(f * byClass[UppercaseCount[h]]);
-      }
-    }
-    NormaliseDeme(g, 0);
+  if (GenotypesNum == 4) {
+    model_detail::Select<4>(*this, UppercaseCount.data());
+  } else {
+    model_detail::Select<8>(*this, UppercaseCount.data());
   }
 }
 
@@ -406,22 +451,11 @@ void BasicModel<Generator>::MutationStep() {
 template <class Generator>
 void BasicModel<Generator>::DiffusionStep() {
   if (Demes <= 1) return;
-  model_detail::Sampler<Generator> sample(*this);
-  const double diffusion = Diffusion;
-  for (int d = 0; d <= 1; ++d) {
-    for (int h = 1; h <= GenotypesNum; ++h) {
-      double sum = 0;
-      for (int g = 1; g <= Demes; ++g) sum = sum + Freq(d, g, h);
-      Freq(d + 3, 1, h) = sum / Demes;
-      const double immigrants = (diffusion * sum) / Demes;
-      for (int g = 1; g <= Demes; ++g) {
-        double& f = Freq(d, g, h);
-        f = sample(immigrants) + f;
-      }
-    }
+  if (GenotypesNum == 4) {
+    model_detail::Diffuse<4>(*this);
+  } else {
+    model_detail::Diffuse<8>(*this);
   }
-  for (int16_t g = 1; g <= Demes; ++g) NormaliseDeme(g, 0);
-  NormaliseDeme(1, 3);
 }
 
 }  // namespace quorvel
