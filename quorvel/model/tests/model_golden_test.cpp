@@ -52,8 +52,9 @@ void SetParameters(Model& m, bool harsh) {
   const double s = harsh ? -0.3 : 0.1, k = harsh ? 1.3 : 1;
   const double u = harsh ? 0.02 : 1e-5, w = harsh ? 0.005 : 1e-5;
   m.S = s;
-  m.S2 = (std::pow(1 + s, 2.0) - 1) * k;
-  m.S3 = (std::pow(1 + s, 3.0) - 1) * k * k;
+  // Powers as products, so that the inputs do not depend on the platform's pow.
+  m.S2 = ((1 + s) * (1 + s) - 1) * k;
+  m.S3 = ((1 + s) * (1 + s) * (1 + s) - 1) * k * k;
   auto& t = m.MutationTable;
   t = {};
   t[1] = u;
@@ -65,14 +66,14 @@ void SetParameters(Model& m, bool harsh) {
     t[6] = w * w;
   } else {
     t[4] = u - u * u;
-    t[5] = u * u - std::pow(u, 3.0);
-    t[6] = std::pow(u, 3.0);
+    t[5] = u * u - u * u * u;
+    t[6] = u * u * u;
     t[7] = w;
-    t[8] = w - std::pow(w, 2.0);
+    t[8] = w - w * w;
     t[9] = w * w;
     t[10] = w - w * w;
-    t[11] = w * w - std::pow(w, 3.0);
-    t[12] = std::pow(w, 3.0);
+    t[11] = w * w - w * w * w;
+    t[12] = w * w * w;
   }
   m.Diffusion = harsh ? 0.7f : 0.1f;
 }
