@@ -13,6 +13,10 @@
 #include "quorvel/model/model_impl.h"
 
 namespace quorvel {
+
+// In floor_loop.cpp.
+double FloorWork(UniformGenerator& gen, long draws, long roots, double x);
+
 namespace {
 
 struct Case {
@@ -131,12 +135,7 @@ void BM_Floor(benchmark::State& state, Case c) {
   const long roots = static_cast<long>(w.roots + 0.5);
   double x = 0.3;
   for (auto _ : state) {
-    double acc = 0;
-    for (long i = 0; i < draws; ++i) acc += gen.Next();
-    for (long i = 0; i < roots; ++i) {
-      const double m = x * 1e6 + static_cast<double>(i);
-      acc += std::floor(m + std::sqrt(m * (1 - x)));
-    }
+    const double acc = FloorWork(gen, draws, roots, x);
     benchmark::DoNotOptimize(acc);
     x = acc > 0 ? 0.3 : 0.31;
   }
