@@ -109,6 +109,12 @@ class BasicModel {
   // --- Shared operations -------------------------------------------------------------------
   // Sets the counts and writes the index tables for AllelesNum loci (2, else 3).
   void BuildGenotypeTables();
+  // S2 = ((1 + S)² - 1)·K and, with three loci, S3 = ((1 + S)³ - 1)·K·K; with two loci
+  // S3 keeps its value.
+  void UpdateSelection(double k);
+  // The fraction of a genotype taking a path of each mutation class in one generation,
+  // from the forward rate u and the back rate w; with two loci classes 7..12 keep theirs.
+  void SetMutationRates(double u, double w);
   // Sum of Freq(slot, deme, c) over the carriers c of the allele, in column order.
   double AlleleFrequency(int16_t slot, int16_t deme, int16_t allele) const;
   // Linkage-equilibrium frequency of the genotype from StartAlleleFreq: p1·p2 (two loci)

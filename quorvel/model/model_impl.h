@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstddef>
 
+#include "common/power.h"
 #include "quorvel/model/model.h"
 
 // SampleAmount runs for every change of a frequency; the operators must get it inlined
@@ -77,6 +78,39 @@ void BasicModel<Generator>::BuildGenotypeTables() {
 }
 
 template <class Generator>
+void BasicModel<Generator>::UpdateSelection(double k) {
+  S2 = (common::Power(1 + S, 2) - 1) * k;
+  if (AllelesNum == 3) S3 = (common::Power(1 + S, 3) - 1) * k * k;
+}
+
+template <class Generator>
+void BasicModel<Generator>::SetMutationRates(double u, double w) {
+  // Products where the forms multiply, the power function where they raise to a power.
+  auto& t = MutationTable;
+  if (AllelesNum == 2) {
+    t[1] = u;
+    t[2] = u - u * u;
+    t[3] = u * u;
+    t[4] = w;
+    t[5] = w - w * w;
+    t[6] = w * w;
+  } else {
+    t[1] = u;
+    t[2] = u - u * u;
+    t[3] = u * u;
+    t[4] = u - u * u;
+    t[5] = u * u - common::Power(u, 3);
+    t[6] = common::Power(u, 3);
+    t[7] = w;
+    t[8] = w - common::Power(w, 2);
+    t[9] = w * w;
+    t[10] = w - w * w;
+    t[11] = w * w - common::Power(w, 3);
+    t[12] = common::Power(w, 3);
+  }
+}
+
+template <class Generator>
 double BasicModel<Generator>::AlleleFrequency(int16_t slot, int16_t deme, int16_t allele) const {
   const auto& c = AlleleCarriers[allele];
   if (AllelesNum == 2) return Freq(slot, deme, c[1]) + Freq(slot, deme, c[2]);
@@ -91,7 +125,7 @@ double BasicModel<Generator>::EquilibriumFrequency(int16_t genotype, double tota
   const double p1 = StartAlleleFreq[alleles[1]];
   const double p2 = StartAlleleFreq[alleles[2]];
   double v = p2 * p1;
-  if (scaled) v = v / std::pow(total, 2.0);
+  if (scaled) v = v / common::Power(total, 2);
   if (AllelesNum == 3) {
     const double p3 = StartAlleleFreq[alleles[3]];
     v = (v * p3) / total;
@@ -293,7 +327,7 @@ void Recombine(BasicModel<Generator>& model) {
       }
       // A pool too small to square in float64 (below about 1e-162) counts as empty, like
       // a pool of 0: the scaled equilibrium would be 0/0 there.
-      const double squared = std::pow(total, 2.0);
+      const double squared = common::Power(total, 2);
       if (total > 0 && squared > 0) {
 #pragma GCC unroll 8
         for (int h = 1; h <= G; ++h) {

@@ -9,37 +9,12 @@
 namespace quorvel {
 
 void RunDriver::UpdateSelection() {
-  model_.S2 = (common::Power(1 + model_.S, 2) - 1) * state_.K;
-  if (model_.AllelesNum == 3)
-    model_.S3 = (common::Power(1 + model_.S, 3) - 1) * state_.K * state_.K;
+  model_.UpdateSelection(state_.K);
 }
 
 void RunDriver::PrepareRun() {
   model_.PopulationN = common::Power(10.0, static_cast<double>(state_.Log10N));
-  const double u = state_.U;
-  const double w = state_.W;
-  auto& table = model_.MutationTable;
-  if (model_.AllelesNum == 2) {
-    table[1] = u;
-    table[2] = u - u * u;
-    table[3] = u * u;
-    table[4] = w;
-    table[5] = w - w * w;
-    table[6] = w * w;
-  } else {
-    table[1] = u;
-    table[2] = u - u * u;
-    table[3] = u * u;
-    table[4] = u - u * u;
-    table[5] = u * u - common::Power(u, 3);
-    table[6] = common::Power(u, 3);
-    table[7] = w;
-    table[8] = w - common::Power(w, 2);
-    table[9] = w * w;
-    table[10] = w - w * w;
-    table[11] = w * w - common::Power(w, 3);
-    table[12] = common::Power(w, 3);
-  }
+  model_.SetMutationRates(state_.U, state_.W);
 }
 
 void RunDriver::RunGenerations() {

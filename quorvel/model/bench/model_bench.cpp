@@ -46,21 +46,8 @@ void Setup(M& m, const Case& c) {
   m.TotalStochasticity = 0;
   const double s = 0.1, k = 1, u = 1e-5, w = 1e-5;
   m.S = s;
-  m.S2 = (std::pow(1 + s, 2.0) - 1) * k;
-  m.S3 = (std::pow(1 + s, 3.0) - 1) * k * k;
-  auto& t = m.MutationTable;
-  t[1] = u;
-  t[2] = u - u * u;
-  t[3] = u * u;
-  t[4] = c.loci == 2 ? w : u - u * u;
-  t[5] = c.loci == 2 ? w - w * w : u * u - std::pow(u, 3.0);
-  t[6] = c.loci == 2 ? w * w : std::pow(u, 3.0);
-  t[7] = w;
-  t[8] = w - std::pow(w, 2.0);
-  t[9] = w * w;
-  t[10] = w - w * w;
-  t[11] = w * w - std::pow(w, 3.0);
-  t[12] = std::pow(w, 3.0);
+  m.UpdateSelection(k);
+  m.SetMutationRates(u, w);
   m.Freq.Clear();
   for (int g = 1; g <= m.Demes; ++g) {
     for (int slot = 0; slot <= 1; ++slot) {

@@ -140,23 +140,25 @@ uint64_t RunGroup(int16_t loci, int16_t demes, double n, int group) {
 }
 
 // Recorded from the reference implementation; in the order loci, demes, N of the tables.
+// The recombining pool's square comes from the platform's power function (glibc here),
+// so the runs with Z above 0 are pinned to that library.
 constexpr uint64_t kGoldens[] = {
-    0xfde7db7365610e96ull,  // 2 loci, 1 demes, N 0
+    0x79975969ee92df7eull,  // 2 loci, 1 demes, N 0
     0x8b8ccd04bcf425a5ull,  // 2 loci, 1 demes, N 10
     0x782bb9119c4860c4ull,  // 2 loci, 1 demes, N 31.6228
     0x555e3ecd7ffb7608ull,  // 2 loci, 1 demes, N 1000
     0x12ed98a6f1187ae6ull,  // 2 loci, 1 demes, N 1e+06
-    0x441c0792079acae4ull,  // 2 loci, 2 demes, N 0
+    0xf440ce93dcd78941ull,  // 2 loci, 2 demes, N 0
     0xd8e5b88bc857ac1full,  // 2 loci, 2 demes, N 10
     0x81497b31046144e0ull,  // 2 loci, 2 demes, N 31.6228
     0xe39bc77eef408551ull,  // 2 loci, 2 demes, N 1000
     0x5f03af7328d8f89cull,  // 2 loci, 2 demes, N 1e+06
-    0x668f80aaf03b8587ull,  // 2 loci, 7 demes, N 0
+    0xf779150c3fa68e25ull,  // 2 loci, 7 demes, N 0
     0x2a779a13f021a203ull,  // 2 loci, 7 demes, N 10
     0x2c657ee2054c4095ull,  // 2 loci, 7 demes, N 31.6228
     0x5a1ac969417c4ce5ull,  // 2 loci, 7 demes, N 1000
     0x6306eb1bf08f10f8ull,  // 2 loci, 7 demes, N 1e+06
-    0x292c188733275954ull,  // 2 loci, 100 demes, N 0
+    0x06a41b7db615851eull,  // 2 loci, 100 demes, N 0
     0x4983c9a6aceea6f6ull,  // 2 loci, 100 demes, N 10
     0x0c8f2eff211e706aull,  // 2 loci, 100 demes, N 31.6228
     0x595ee396e31bef9bull,  // 2 loci, 100 demes, N 1000
@@ -171,12 +173,12 @@ constexpr uint64_t kGoldens[] = {
     0x509ddc74e3be993dull,  // 3 loci, 2 demes, N 31.6228
     0x03e869bd863f3eaeull,  // 3 loci, 2 demes, N 1000
     0x7705bbf8ef811670ull,  // 3 loci, 2 demes, N 1e+06
-    0x3f0dd50de1624e3bull,  // 3 loci, 7 demes, N 0
+    0xa49dc4c815dfb634ull,  // 3 loci, 7 demes, N 0
     0xbd679f39e22164fdull,  // 3 loci, 7 demes, N 10
     0x1098bbe6e2104911ull,  // 3 loci, 7 demes, N 31.6228
     0x2e07b2745c0cbae5ull,  // 3 loci, 7 demes, N 1000
     0xd3405be5fe0514abull,  // 3 loci, 7 demes, N 1e+06
-    0x76b2696217cdc726ull,  // 3 loci, 100 demes, N 0
+    0x5a8840269b00bdaaull,  // 3 loci, 100 demes, N 0
     0x6b63fbd4273f07f2ull,  // 3 loci, 100 demes, N 10
     0x50d80dcfcdbba9fbull,  // 3 loci, 100 demes, N 31.6228
     0x05e4d692268e525cull,  // 3 loci, 100 demes, N 1000

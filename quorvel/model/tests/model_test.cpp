@@ -37,32 +37,10 @@ struct Fixture {
     m.NInfinite = false;
     m.PopulationN = std::pow(10.0, log10n);
   }
-  // The mutation table as the run layer builds it.
-  void SetMutation(double u, double w) {
-    auto& t = m.MutationTable;
-    t[1] = u;
-    t[2] = u - u * u;
-    t[3] = u * u;
-    if (m.AllelesNum == 2) {
-      t[4] = w;
-      t[5] = w - w * w;
-      t[6] = w * w;
-    } else {
-      t[4] = u - u * u;
-      t[5] = u * u - std::pow(u, 3.0);
-      t[6] = std::pow(u, 3.0);
-      t[7] = w;
-      t[8] = w - std::pow(w, 2.0);
-      t[9] = w * w;
-      t[10] = w - w * w;
-      t[11] = w * w - std::pow(w, 3.0);
-      t[12] = std::pow(w, 3.0);
-    }
-  }
+  void SetMutation(double u, double w) { m.SetMutationRates(u, w); }
   void SetSelection(double s, double k) {
     m.S = s;
-    m.S2 = (std::pow(1 + s, 2.0) - 1) * k;
-    m.S3 = (std::pow(1 + s, 3.0) - 1) * k * k;
+    m.UpdateSelection(k);
   }
 };
 
@@ -561,14 +539,11 @@ TEST(Operators, PropertyFrequenciesStayValid) {
     const bool wipeOut = rng() % 6 == 0;
     const double s = wipeOut ? -1 : uniform(-1, 1), k = wipeOut ? 1.4 : uniform(0.6, 1.4);
     m.S = s;
-    m.S2 = (std::pow(1 + s, 2.0) - 1) * k;
-    m.S3 = (std::pow(1 + s, 3.0) - 1) * k * k;
+    m.UpdateSelection(k);
     // Rates far above their bounds now and then, to drive the moves into their caps.
     const double maxRate = rng() % 5 == 0 ? 0.3 : 1e-4;
     const double u = uniform(1e-10, maxRate), w = uniform(1e-10, maxRate);
-    Fixture forTable(m.AllelesNum);
-    forTable.SetMutation(u, w);
-    m.MutationTable = forTable.m.MutationTable;
+    m.SetMutationRates(u, w);
     // Start: random genotypes, some absent, identical in every deme.
     double total = 0;
     for (int sl = 0; sl <= 1; ++sl) {
