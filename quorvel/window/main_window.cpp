@@ -605,16 +605,21 @@ void MainWindow::RepaintEntry(int index) {
 }
 
 void MainWindow::ShowProgress(int index, const std::string& text) {
-  SetEntryText(index, text);
   // A sweep shows a new value after every run, far more often than a screen shows frames:
-  // within a frame of the last repaint the box waits for the next repaint due (the next
-  // value, the picture box, or the end of the command).
-  if (sinceProgressRepaint_.isValid() && sinceProgressRepaint_.elapsed() < kProgressFrameMs) {
-    if (platform::FocusLineEdit* box = Txt(index)) box->update();
-    return;
-  }
-  RepaintEntry(index);
+  // within a frame of the last repaint the text waits for the next repaint due (the next
+  // value, or the end of the command).
+  pendingProgress_[index] = text;
+  if (sinceProgressRepaint_.isValid() && sinceProgressRepaint_.elapsed() < kProgressFrameMs) return;
+  ShowPendingProgress();
   sinceProgressRepaint_.start();
+}
+
+void MainWindow::ShowPendingProgress() {
+  for (const auto& [index, text] : pendingProgress_) {
+    SetEntryText(index, text);
+    RepaintEntry(index);
+  }
+  pendingProgress_.clear();
 }
 
 void MainWindow::SetEntryEnabled(int index, bool enabled) {
@@ -682,6 +687,7 @@ void MainWindow::ValidateEntries() {
 void MainWindow::Start_Click() {
   runState_.Checks = CheckValues();
   RunCommand(model_, runState_, *this);
+  ShowPendingProgress();
 }
 
 void MainWindow::Option1_GotFocus(int index) {

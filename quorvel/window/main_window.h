@@ -109,6 +109,10 @@ class MainWindow : public QWidget, public RunWindow {
   platform::WindowMessageSink messages_{this};
   static constexpr int kProgressFrameMs = 16;
   QElapsedTimer sinceProgressRepaint_;
+  // Progress texts that arrived within a frame of the last repaint, by box 37..40; shown
+  // with the next repaint due or when the command ends.
+  std::map<int, std::string> pendingProgress_;
+  void ShowPendingProgress();
 
   std::map<int, platform::FocusLineEdit*> txt_;
   std::map<int, QLabel*> labl_;
