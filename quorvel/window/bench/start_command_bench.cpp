@@ -8,14 +8,11 @@
 
 #include <QApplication>
 #include <algorithm>
-#include <array>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 #include <map>
 #include <memory>
-#include <random>
 #include <string>
 #include <vector>
 
@@ -24,7 +21,7 @@
 #include "quorvel/model/model.h"
 #include "quorvel/run/run_driver.h"
 #include "quorvel/run/run_state.h"
-#include "quorvel/run/run_window.h"
+#include "quorvel/run/tests/fake_run_window.h"
 #include "quorvel/window/main_window.h"
 
 namespace quorvel {
@@ -37,49 +34,6 @@ std::map<std::string, std::vector<double>>& Times() {
   static std::map<std::string, std::vector<double>> times;
   return times;
 }
-
-class TempFolder {
- public:
-  TempFolder() {
-    std::random_device device;
-    path_ = std::filesystem::temp_directory_path() /
-            ("quorvel_window_bench_" + std::to_string(device()));
-    std::filesystem::create_directories(path_);
-  }
-  ~TempFolder() {
-    std::error_code ec;
-    std::filesystem::remove_all(path_, ec);
-  }
-  std::string Path() const { return path_.string(); }
-
- private:
-  std::filesystem::path path_;
-};
-
-// A window without widgets: the entries as the window shows them after start-up, the
-// progress displays and messages dropped, a picture box that draws nothing.
-class NullWindow : public RunWindow, public common::MessageSink {
- public:
-  explicit NullWindow(const std::string& folder) {
-    const char* starts[] = {"1E-05", "1E-05", "0.1", "1",   "1",   "1",   "1",
-                            "0",     "100",   "6",   "1",   "0.1", "100", "0.3",
-                            "0.2",   "0.3",   "0.2", "250", "1",   "12",  "0.5"};
-    for (size_t i = 0; i <= 20; ++i) entries_[i] = starts[i];
-    entries_[kEntrySaveDirectory] = folder;
-  }
-  std::string EntryText(int index) const override { return entries_[static_cast<size_t>(index)]; }
-  void ShowProgress(int, const std::string&) override {}
-  void ValidateEntries() override {}
-  common::DrawingSurface& Picture() override { return surface_; }
-  common::MessageSink& Messages() override { return *this; }
-  void ShowMessage(const std::string& text) override { message_ = text; }
-  const std::string& Message() const { return message_; }
-
- private:
-  std::array<std::string, 41> entries_;
-  common::NullSurface surface_{611, 301};
-  std::string message_;
-};
 
 // The check boxes and the run mode as the window sets them after start-up and the choice
 // of option button `option`.
@@ -95,7 +49,7 @@ void ChooseMode(Model& model, RunState& state, int option) {
 }
 
 void BM_Driver(benchmark::State& st, int option, const std::string& name) {
-  TempFolder folder;
+  testing::TempFolder folder;
   for (auto _ : st) {
     UniformGenerator generator;
     Model model{generator};
@@ -103,18 +57,19 @@ void BM_Driver(benchmark::State& st, int option, const std::string& name) {
     model.BuildGenotypeTables();
     RunState state;
     ChooseMode(model, state, option);
-    NullWindow window(folder.Path());
+    testing::FakeRunWindow window(folder.Path());
+    window.UseNullSurface();
     const auto start = Clock::now();
     RunCommand(model, state, window);
     const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
     st.SetIterationTime(seconds);
     Times()[name + " driver"].push_back(seconds);
-    if (!window.Message().empty()) st.SkipWithError(window.Message().c_str());
+    if (!window.Shown.empty()) st.SkipWithError(window.Shown.front().c_str());
   }
 }
 
 void BM_Window(benchmark::State& st, int option, const std::string& name) {
-  TempFolder folder;
+  testing::TempFolder folder;
   std::string message;
   platform::SetMessageHook([&message](const QString& text) { message = text.toStdString(); });
   for (auto _ : st) {
