@@ -134,6 +134,7 @@ void PictureBox::Refresh(bool force) {
   }
   sinceRepaint_.restart();
   ++repaints_;
+  emit repainting();
   if (isVisible()) {
     repaint();
   } else {

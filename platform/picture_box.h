@@ -41,6 +41,12 @@ class PictureBox : public QFrame, public common::DrawingSurface {
   // repaint of a shown box within one screen frame (kFrameMs) of the last is queued.
   void Refresh(bool force) override;
 
+ signals:
+  // Just before the box repaints itself during a command: the moment for other displays
+  // that wait for a repaint to show theirs too.
+  void repainting();
+
+ public:
   // Everything drawn since the last clear, in scale units.
   const std::vector<common::Primitive>& Primitives() const;
   // The picture as it is shown, with everything recorded rasterised.

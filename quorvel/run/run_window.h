@@ -40,8 +40,9 @@ class RunWindow {
   virtual ~RunWindow() = default;
   // The current text of the entry txt(index).
   virtual std::string EntryText(int index) const = 0;
-  // Sets the text of the progress display txt(box), box 37 to 40, and repaints that box
-  // at once: a command never returns to the event loop while it runs.
+  // Sets the text of the progress display txt(box), box 37 to 40, and shows it: a command
+  // never returns to the event loop while it runs, so the window repaints the box itself
+  // (at once, or within a frame of its last repaint together with the next repaint).
   virtual void ShowProgress(int box, const std::string& text) = 0;
   // The window's validation pass over all entries (it may rewrite entry texts).
   virtual void ValidateEntries() = 0;

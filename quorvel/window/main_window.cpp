@@ -407,6 +407,9 @@ void MainWindow::BuildControls() {
   platform::SetGeometryTwips(pictBox_, 5040, 240, 9165, 4515);
   pictBox_->SetBackColour(kPictureBack);
   pictBox_->setFont(BaseFont());
+  connect(pictBox_, &platform::PictureBox::repainting, this, [this] {
+    if (!progressToRepaint_.empty()) RepaintPendingProgress();
+  });
 
   auto addLab = [this](int index, const QString& caption, int left, int top, int width, int height,
                        common::Colour back) {
@@ -605,21 +608,18 @@ void MainWindow::RepaintEntry(int index) {
 }
 
 void MainWindow::ShowProgress(int index, const std::string& text) {
+  SetEntryText(index, text);
   // A sweep shows a new value after every run, far more often than a screen shows frames:
-  // within a frame of the last repaint the text waits for the next repaint due (the next
-  // value, or the end of the command).
-  pendingProgress_[index] = text;
-  if (sinceProgressRepaint_.isValid() && sinceProgressRepaint_.elapsed() < kProgressFrameMs) return;
-  ShowPendingProgress();
-  sinceProgressRepaint_.start();
+  // within a frame of the last repaint the box waits for the next repaint due.
+  progressToRepaint_.insert(index);
+  if (sinceProgressRepaint_.isValid() && sinceProgressRepaint_.elapsed() < progressFrameMs_) return;
+  RepaintPendingProgress();
 }
 
-void MainWindow::ShowPendingProgress() {
-  for (const auto& [index, text] : pendingProgress_) {
-    SetEntryText(index, text);
-    RepaintEntry(index);
-  }
-  pendingProgress_.clear();
+void MainWindow::RepaintPendingProgress() {
+  for (int index : progressToRepaint_) RepaintEntry(index);
+  progressToRepaint_.clear();
+  sinceProgressRepaint_.start();
 }
 
 void MainWindow::SetEntryEnabled(int index, bool enabled) {
@@ -687,7 +687,7 @@ void MainWindow::ValidateEntries() {
 void MainWindow::Start_Click() {
   runState_.Checks = CheckValues();
   RunCommand(model_, runState_, *this);
-  ShowPendingProgress();
+  RepaintPendingProgress();
 }
 
 void MainWindow::Option1_GotFocus(int index) {

@@ -8,6 +8,7 @@
 #include <QWidget>
 #include <array>
 #include <map>
+#include <set>
 #include <string>
 
 #include "common/drawing_surface.h"
@@ -37,8 +38,11 @@ class MainWindow : public QWidget, public RunWindow {
   std::string EntryText(int index) const override;
   void SetEntryText(int index, const std::string& text);
   // Sets the text of a progress display (txt(37) to txt(40)) and repaints that box at once,
-  // since a run does not return to the event loop; at most once a screen frame, though.
+  // since a run does not return to the event loop; within a screen frame of the last
+  // repaint, with the next repaint of a progress box or of the picture.
   void ShowProgress(int index, const std::string& text) override;
+  // The shortest time between two repaints of the progress boxes.
+  void SetProgressRepaintInterval(int milliseconds) { progressFrameMs_ = milliseconds; }
   // Repaints one box now.
   void RepaintEntry(int index);
   // The validation pass over all entries; runs also at the start of every command.
@@ -107,12 +111,12 @@ class MainWindow : public QWidget, public RunWindow {
   ParameterTable table_;
   std::string defaultDirectory_;
   platform::WindowMessageSink messages_{this};
-  static constexpr int kProgressFrameMs = 16;
+  int progressFrameMs_ = 16;  // a screen frame
   QElapsedTimer sinceProgressRepaint_;
-  // Progress texts that arrived within a frame of the last repaint, by box 37..40; shown
-  // with the next repaint due or when the command ends.
-  std::map<int, std::string> pendingProgress_;
-  void ShowPendingProgress();
+  // Progress boxes whose new text arrived within a frame of the last repaint; they are
+  // repainted with the next progress or picture repaint, or when the command ends.
+  std::set<int> progressToRepaint_;
+  void RepaintPendingProgress();
 
   std::map<int, platform::FocusLineEdit*> txt_;
   std::map<int, QLabel*> labl_;

@@ -426,6 +426,24 @@ TEST_F(WindowTest, TheRunReadsAndWritesTheBoxes) {
   EXPECT_TRUE(window->Txt(37)->Locked());
 }
 
+TEST_F(WindowTest, ProgressTextsAreSetAtOnceAndPaintedWithTheNextRepaint) {
+  struct PaintCounter : QObject {
+    int paints = 0;
+    bool eventFilter(QObject*, QEvent* event) override {
+      if (event->type() == QEvent::Paint) ++paints;
+      return false;
+    }
+  } counter;
+  window->Txt(40)->installEventFilter(&counter);
+  window->SetProgressRepaintInterval(60000);
+  window->ShowProgress(39, "1.5");
+  window->ShowProgress(40, "1");  // within a frame of the repaint of box 39
+  EXPECT_EQ(Text(40), "1");
+  EXPECT_EQ(counter.paints, 0);
+  emit window->PictBox()->repainting();
+  EXPECT_EQ(counter.paints, 1);
+}
+
 TEST_F(WindowTest, EndClosesTheWindow) {
   Click(window->EndProgram(0));
   EXPECT_FALSE(window->isVisible());
