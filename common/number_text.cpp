@@ -146,6 +146,18 @@ std::string FormatNumber(double value) {
   return FormatWithDigits(value, 15);
 }
 
+std::string TrimBlanks(std::string_view text) {
+  auto blank = [](char c) { return c == ' ' || c == '\t'; };
+  size_t begin = 0, end = text.size();
+  while (begin < end && blank(text[begin])) ++begin;
+  while (end > begin && blank(text[end - 1])) --end;
+  return std::string(text.substr(begin, end - begin));
+}
+
+bool ReadsAsOne(double value) {
+  return ParseLeadingNumber(FormatNumber(value)) == 1.0;
+}
+
 std::string FormatSingle(float value) {
   return FormatWithDigits(static_cast<double>(value), 7);
 }

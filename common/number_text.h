@@ -15,6 +15,13 @@ namespace common {
 // +/-infinity (callers that must stay finite check for it); one too small reads as 0.
 double ParseLeadingNumber(std::string_view text);
 
+// The text without the blanks (spaces and tabs) that lead and trail it.
+std::string TrimBlanks(std::string_view text);
+
+// Whether a value, written in the general text form, reads back as exactly 1: the test of
+// a total shown to the user as 1.
+bool ReadsAsOne(double value);
+
 // The general text form of a float64: 15 significant digits, plain decimal notation for
 // decimal exponents -4..14, otherwise mantissa "E" sign and at least two exponent digits.
 std::string FormatNumber(double value);

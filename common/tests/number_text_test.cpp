@@ -154,3 +154,16 @@ TEST(Power, IsTheLibraryPowerEvenForSquares) {
   EXPECT_NE(common::Power(x, 2.0), x * x);
   EXPECT_EQ(common::Power(2.0, 10.0), 1024.0);
 }
+
+TEST(TrimBlanks, RemovesLeadingAndTrailingSpacesAndTabs) {
+  EXPECT_EQ(common::TrimBlanks("  1,5\t "), "1,5");
+  EXPECT_EQ(common::TrimBlanks(" \t "), "");
+  EXPECT_EQ(common::TrimBlanks("a b"), "a b");
+}
+
+TEST(ReadsAsOne, ATotalOneRoundingAwayFromOneReadsAsOne) {
+  EXPECT_TRUE(common::ReadsAsOne(0.7 + 0.1 + 0.1 + 0.1));
+  EXPECT_TRUE(common::ReadsAsOne(1.0));
+  EXPECT_FALSE(common::ReadsAsOne(1.1));
+  EXPECT_FALSE(common::ReadsAsOne(0.99999999999999));
+}

@@ -9,14 +9,6 @@
 #include "platform/files.h"
 
 namespace quorvel {
-namespace {
-
-bool IsBlankText(std::string_view text) {
-  return text.find_first_not_of(' ') == std::string_view::npos;
-}
-
-}  // namespace
-
 std::string ReportFileFailedMessage(const std::string& path) {
   return "The report file " + path + " cannot be written!";
 }
@@ -96,7 +88,7 @@ void RunDriver::StartCommand() {
   ClearPicture(true);
   window_.ValidateEntries();
   for (int i = 0; i <= 8; ++i) {
-    if (IsBlankText(window_.EntryText(i))) {
+    if (common::TrimBlanks(window_.EntryText(i)).empty()) {
       window_.Messages().ShowMessage(kValuesNeededMessage);
       return;
     }

@@ -26,7 +26,7 @@ void RunDriver::SetStartFrequencies() {
     const double total = ((ab + capAb) + aCapB) + capAcapB;
     // The same test as the window's Total display: the total as its 15-digit text reads
     // it, so that a total shown as 1 (0.7 + 0.1 + 0.1 + 0.1) is never refused.
-    if (common::ParseLeadingNumber(common::FormatNumber(total)) != 1.0) {
+    if (!common::ReadsAsOne(total)) {
       window_.Messages().ShowMessage(kHaplotypeTotalMessage);
       state_.StartFreqError = true;
       return;

@@ -84,14 +84,6 @@ std::string StartText(const ParameterTable& table, int entry) {
   }
 }
 
-std::string TrimBlanks(std::string_view text) {
-  auto blank = [](char c) { return c == ' ' || c == '\t'; };
-  size_t begin = 0, end = text.size();
-  while (begin < end && blank(text[begin])) ++begin;
-  while (end > begin && blank(text[end - 1])) --end;
-  return std::string(text.substr(begin, end - begin));
-}
-
 std::string NormalizeNumberText(std::string& text) {
   if (text.size() >= 2) {
     if (size_t comma = text.find(','); comma != std::string::npos) text[comma] = '.';
@@ -111,7 +103,7 @@ std::string BoundText(float bound) {
 }  // namespace
 
 std::string ValidateEntryText(const ParameterTable& table, int entry, std::string_view text) {
-  std::string s = TrimBlanks(text);
+  std::string s = common::TrimBlanks(text);
   if (s.empty()) return std::string(text);
   std::string out = NormalizeNumberText(s);
   double x = common::ParseLeadingNumber(out);
@@ -163,7 +155,7 @@ HaplotypeDisplays ComputeHaplotypeDisplays(const std::string& ab, const std::str
   out.Total = common::FormatNumber(total);
   NormalizeNumberText(out.Total);
   // Read back from its 15-digit text, so a sum one rounding away from 1 shows as 1.
-  out.TotalIsOne = common::ParseLeadingNumber(out.Total) == 1.0;
+  out.TotalIsOne = common::ReadsAsOne(total);
   out.D = common::FormatNumber((e13 * e16) - (e15 * e14));
   return out;
 }

@@ -51,9 +51,6 @@ bool HasDefault(int entry);
 // of the window definition.
 std::string StartText(const ParameterTable& table, int entry);
 
-// The entry without leading and trailing blanks.
-std::string TrimBlanks(std::string_view text);
-
 // A decimal comma becomes a point (the first one only), a leading point gets a "0", and a
 // run of leading zeros shrinks to one. Texts of one character are left alone. The text is
 // changed in place and returned.
