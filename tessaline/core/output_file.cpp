@@ -14,6 +14,7 @@ std::string DefaultOutputFileName() {
 void Program::OpenOutputFile() {
   outputFile_.Close();
   writeFailed_ = false;
+  outputCreated_ = false;
   const std::string name = controls_.OutputFileName();
   if (name.empty()) return;
   // The file holds the last run only. A name that cannot be examined, or an old file that
@@ -30,13 +31,20 @@ void Program::OpenOutputFile() {
       cleared = false;
       break;
   }
-  if (cleared && outputFile_.OpenForAppend(name)) return;
+  if (cleared && outputFile_.OpenForAppend(name)) {
+    outputCreated_ = true;
+    return;
+  }
 
   // The default file is appended to, not deleted: it may hold another run's lines.
   const std::string fallback = DefaultOutputFileName();
   controls_.SetOutputFileName(fallback);
   messages_.ShowMessage(kWrongFileNameMessage);
-  if (outputFile_.OpenForAppend(fallback)) return;
+  const bool fallbackExisted = platform::CheckFile(fallback) == platform::FileCheck::Exists;
+  if (outputFile_.OpenForAppend(fallback)) {
+    outputCreated_ = !fallbackExisted;
+    return;
+  }
   messages_.ShowMessage("The output file " + fallback +
                         " cannot be opened either. The simulation runs without an output file.");
 }
@@ -50,9 +58,12 @@ void Program::CloseOutputFile() {
   if (!outputFile_.IsOpen()) return;
   const std::string path = outputFile_.Path();
   const bool closed = outputFile_.Close();
-  if (!closed || writeFailed_)
+  if (!closed || writeFailed_) {
+    if (outputCreated_) platform::DeleteFile(path);
     messages_.ShowMessage("The output file " + path + " could not be written completely.");
+  }
   writeFailed_ = false;
+  outputCreated_ = false;
 }
 
 }  // namespace tessaline

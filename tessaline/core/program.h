@@ -80,6 +80,9 @@ class Program {
   common::MessageSink& messages_;
   platform::TextFile outputFile_;
   bool writeFailed_ = false;
+  // The run made the file (it did not append to an older one): a file it could not write
+  // completely is removed rather than left half-written.
+  bool outputCreated_ = false;
 };
 
 }  // namespace tessaline
