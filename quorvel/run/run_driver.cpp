@@ -187,6 +187,14 @@ void RunDriver::PopulationLoop() {
   }
 }
 
+void ChooseRunMode(int option, RunState& state, Model& model) {
+  state.SingleSimulation = option == 0 || option == 1;
+  state.LoopSandK = option == 2;
+  state.LoopLog10N = option == 3;
+  model.NInfinite = option == 0 || option == 2;
+  state.Checks.GeneticDrift = model.NInfinite ? 0 : 1;
+}
+
 void RunCommand(Model& model, RunState& state, RunWindow& window) {
   RunDriver driver(model, state, window);
   driver.StartCommand();

@@ -93,6 +93,11 @@ class RunDriver {
   std::string reportLine_;
 };
 
+// The run mode of run-mode option button `option` (0 to 3): the mode flags, whether N is
+// infinite, and "Genetic drift" ticked for the modes with a finite population (cleared
+// for the others), as the choice of the button sets them.
+void ChooseRunMode(int option, RunState& state, Model& model);
+
 // The whole Start command after the widget part of Start_Click.
 void RunCommand(Model& model, RunState& state, RunWindow& window);
 

@@ -691,33 +691,20 @@ void MainWindow::Start_Click() {
 }
 
 void MainWindow::Option1_GotFocus(int index) {
-  runState_.SingleSimulation = false;
-  model_.NInfinite = false;
-  runState_.LoopSandK = false;
-  runState_.LoopLog10N = false;
-  geneticDrift_->SetValue(1);
+  ChooseRunMode(index, runState_, model_);
+  geneticDrift_->SetValue(runState_.Checks.GeneticDrift);
   for (int i : {8, 9, 37, 38, 39, 40}) SetEntryEnabled(i, false);
   Txt(entries::kLoopFrom)->setEnabled(false);
   Txt(entries::kLoopTo)->setEnabled(false);
   switch (index) {
-    case 0:
-      runState_.SingleSimulation = true;
-      model_.NInfinite = true;
-      geneticDrift_->SetValue(0);
-      break;
     case 1:
-      runState_.SingleSimulation = true;
       SetEntryEnabled(9, true);
       break;
     case 2:
-      runState_.LoopSandK = true;
-      model_.NInfinite = true;
-      geneticDrift_->SetValue(0);
       SetEntryEnabled(37, true);
       SetEntryEnabled(38, true);
       break;
     case 3:
-      runState_.LoopLog10N = true;
       SetEntryEnabled(8, true);
       SetEntryEnabled(39, true);
       SetEntryEnabled(40, true);

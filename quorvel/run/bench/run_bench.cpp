@@ -21,10 +21,7 @@ struct ProgramState {
   explicit ProgramState(int option) {
     state.Checks.TotalStochasticity = 1;
     state.Checks.RecombForR = 1;
-    state.SingleSimulation = option <= 1;
-    model.NInfinite = option == 0 || option == 2;
-    state.LoopSandK = option == 2;
-    state.LoopLog10N = option == 3;
+    ChooseRunMode(option, state, model);
   }
   UniformGenerator generator;
   Model model{generator};

@@ -128,12 +128,7 @@ struct Session {
   }
 
   // The run-mode option buttons 0 to 3.
-  void SetMode(int option) {
-    State.SingleSimulation = option <= 1;
-    Model.NInfinite = option == 0 || option == 2;
-    State.LoopSandK = option == 2;
-    State.LoopLog10N = option == 3;
-  }
+  void SetMode(int option) { ChooseRunMode(option, State, Model); }
 
   void SetLoci(int loci) {
     Model.AllelesNum = static_cast<int16_t>(loci);

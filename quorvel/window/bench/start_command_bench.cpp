@@ -41,11 +41,7 @@ void ChooseMode(Model& model, RunState& state, int option) {
   state.Checks = CheckBoxes{};
   state.Checks.TotalStochasticity = 1;
   state.Checks.RecombForR = 1;
-  state.Checks.GeneticDrift = (option == 1 || option == 3) ? 1 : 0;
-  state.SingleSimulation = option <= 1;
-  model.NInfinite = option == 0 || option == 2;
-  state.LoopSandK = option == 2;
-  state.LoopLog10N = option == 3;
+  ChooseRunMode(option, state, model);
 }
 
 void BM_Driver(benchmark::State& st, int option, const std::string& name) {
