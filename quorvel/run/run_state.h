@@ -19,7 +19,6 @@ struct CheckBoxes {
   CheckValue GeneticDrift = 0;
   CheckValue TotalStochasticity = 0;
   CheckValue RecombForR = 0;
-  CheckValue InterdemicDiffusion = 0;
   CheckValue InversionOfS = 0;
   CheckValue SinusoidalOption = 0;
   CheckValue LinkageDisequilibrium = 0;

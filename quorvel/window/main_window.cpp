@@ -636,7 +636,6 @@ CheckBoxes MainWindow::CheckValues() const {
   values.GeneticDrift = geneticDrift_->Value();
   values.TotalStochasticity = totalStochasticity_->Value();
   values.RecombForR = recombForR_->Value();
-  values.InterdemicDiffusion = interdemicDiffusion_->Value();
   values.InversionOfS = inversionOfS_->Value();
   values.SinusoidalOption = sinusoidalOption_->Value();
   values.LinkageDisequilibrium = linkageDisequilibrium_->Value();

@@ -72,7 +72,7 @@ TEST_F(WindowTest, StartsWithTheDefaultsAndTheFirstRunMode) {
   EXPECT_EQ(checks.GeneticDrift, 0);
   EXPECT_EQ(checks.TotalStochasticity, 1);
   EXPECT_EQ(checks.RecombForR, 1);
-  EXPECT_EQ(checks.InterdemicDiffusion, 0);
+  EXPECT_EQ(window->InterdemicDiffusion()->Value(), 0);
   EXPECT_EQ(checks.InversionOfS, 0);
   EXPECT_EQ(checks.SinusoidalOption, 0);
   EXPECT_EQ(checks.LinkageDisequilibrium, 0);
