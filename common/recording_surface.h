@@ -1,5 +1,5 @@
-// Drawing surfaces without a display: one that keeps every primitive (for tests and
-// for the picture box, which rasterises what it recorded), and one that draws nothing.
+// Drawing surfaces without a display: one that keeps every primitive, for tests, and one
+// that draws nothing. Primitive is also how the picture box reports what it drew.
 #pragma once
 
 #include <string>

@@ -23,7 +23,13 @@ bool TextFile::Open(const std::string& path, const char* mode) {
   // A folder of that name cannot hold lines.
   std::error_code ec;
   if (fs::is_directory(fs::u8path(path), ec)) return false;
+#ifdef _WIN32
+  // Paths are UTF-8 throughout; the narrow fopen would read them in the ANSI code page.
+  const std::wstring wideMode(mode, mode + std::char_traits<char>::length(mode));
+  file_ = _wfopen(fs::u8path(path).c_str(), wideMode.c_str());
+#else
   file_ = std::fopen(path.c_str(), mode);
+#endif
   if (file_) path_ = path;
   return file_ != nullptr;
 }

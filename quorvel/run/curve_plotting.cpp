@@ -7,25 +7,24 @@
 namespace quorvel {
 
 void RunDriver::PlotGeneration() {
-  common::DrawingSurface& picture = window_.Picture();
   // With several demes the chart shows their means, kept in slots 3 and 4 of deme 1.
   const int slot = model_.Demes <= 1 ? 0 : 3;
   const bool single = state_.SingleSimulation;
   if (single) reportLine_.clear();
   plotX_ = static_cast<double>(static_cast<float>(state_.Generation)) *
-           static_cast<double>(picture.ScaleWidth()) /
+           static_cast<double>(picture_.ScaleWidth()) /
            static_cast<double>(static_cast<float>(state_.MaxGen));
-  plotHeight_ = picture.ScaleHeight();
+  plotHeight_ = picture_.ScaleHeight();
   cumFreq_ = 0;
 
   const int16_t genotypes = model_.GenotypesNum;
-  picture.SetForeColour(kRPlusColour);
+  picture_.SetForeColour(kRPlusColour);
   for (int16_t g = 1; g <= genotypes; ++g) {
     cumFreq_ += model_.Freq(slot, 1, g);
     PlotPoint(g);
   }
   state_.RPlusFreq = cumFreq_;
-  picture.SetForeColour(kRMinusColour);
+  picture_.SetForeColour(kRMinusColour);
   for (int16_t g = 1; g <= genotypes; ++g) {
     cumFreq_ += model_.Freq(slot + 1, 1, g);
     PlotPoint(static_cast<int16_t>(genotypes + g));
@@ -35,14 +34,13 @@ void RunDriver::PlotGeneration() {
 }
 
 void RunDriver::PlotPoint(int16_t j) {
-  common::DrawingSurface& picture = window_.Picture();
   // A cumulative frequency of 0 lies on the last row, 1 on the top row.
   const double y = (plotHeight_ - 1) * (1 - cumFreq_);
   if (state_.Generation == 1) {
-    picture.Point(static_cast<float>(plotX_), static_cast<float>(y));
+    picture_.Point(static_cast<float>(plotX_), static_cast<float>(y));
   } else {
-    picture.Line(static_cast<float>(plotXPrev_), static_cast<float>(plotYPrev_[j]),
-                 static_cast<float>(plotX_), static_cast<float>(y));
+    picture_.Line(static_cast<float>(plotXPrev_), static_cast<float>(plotYPrev_[j]),
+                  static_cast<float>(plotX_), static_cast<float>(y));
   }
   plotYPrev_[j] = y;
   if (state_.SingleSimulation) {

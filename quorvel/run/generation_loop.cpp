@@ -59,7 +59,7 @@ void RunDriver::RunGenerations() {
   }
   // A single run's curves are what the user came for; in a sweep the next run clears
   // them, so the throttled repaint is enough there.
-  window_.Picture().Refresh(state_.SingleSimulation);
+  picture_.Refresh(state_.SingleSimulation);
 
   model_.S = sAtStart;
   model_.S2 = s2AtStart;

@@ -24,7 +24,11 @@ MeanAndDeviation OutcomeStatistics(double sum, double sumOfSquares, int count) {
 }
 
 RunDriver::RunDriver(Model& model, RunState& state, RunWindow& window)
-    : model_(model), state_(state), window_(window), clock_(platform::SecondsSinceMidnight) {}
+    : model_(model),
+      state_(state),
+      window_(window),
+      picture_(window.Picture()),
+      clock_(platform::SecondsSinceMidnight) {}
 
 RunDriver::~RunDriver() {
   files_.CloseAll();
@@ -53,9 +57,8 @@ void RunDriver::ReadParameters() {
 }
 
 void RunDriver::ClearPicture(bool force) {
-  common::DrawingSurface& picture = window_.Picture();
-  picture.Clear();
-  picture.Refresh(force);
+  picture_.Clear();
+  picture_.Refresh(force);
 }
 
 void RunDriver::ReportFailure() {

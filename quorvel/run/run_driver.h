@@ -80,6 +80,7 @@ class RunDriver {
   Model& model_;
   RunState& state_;
   RunWindow& window_;
+  common::DrawingSurface& picture_;  // the window's picture box, drawn on every generation
   ReportFiles files_;
   std::function<float()> clock_;
   bool failed_ = false;

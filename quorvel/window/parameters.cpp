@@ -27,7 +27,7 @@ ParameterTable MakeParameterTable() {
   struct Row {
     float min, max, def;
   };
-  // Defaults of 0 mark the entries that start with a fixed text instead.
+  // Entries 13 to 16 and 18 to 20 have no default (HasDefault); they start with fixed texts.
   static constexpr Row kRows[kEntryCount] = {
       {1e-10f, 1e-4f, 1e-5f},     // 0 u
       {1e-10f, 1e-4f, 1e-5f},     // 1 w

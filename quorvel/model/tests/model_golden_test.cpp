@@ -1,7 +1,7 @@
 // Bit-exactness guard: whole runs of every operator over many configurations, from fixed
-// generator states, against fingerprints recorded from the reference implementation. Any
-// change of the arithmetic (a different rounding, a reordered sum, a reciprocal in place
-// of a division) or of the order or number of draws changes a fingerprint.
+// generator states, against fingerprints recorded from this model before its steps were unrolled
+// for speed. Any change of the arithmetic (a different rounding, a reordered sum, a reciprocal in
+// place of a division) or of the order or number of draws changes a fingerprint.
 //
 // Set QUORVEL_PRINT_GOLDENS=1 to print the fingerprints of the present code.
 #include <gtest/gtest.h>
@@ -139,7 +139,7 @@ uint64_t RunGroup(int16_t loci, int16_t demes, double n, int group) {
   return h;
 }
 
-// Recorded from the reference implementation; in the order loci, demes, N of the tables.
+// In the order loci, demes, N of the tables.
 // The recombining pool's square comes from the platform's power function (glibc here),
 // so the runs with Z above 0 are pinned to that library.
 constexpr uint64_t kGoldens[] = {

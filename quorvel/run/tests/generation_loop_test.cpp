@@ -26,7 +26,6 @@ class SelectionProbe : public common::NullSurface {
 class GenerationLoop : public ::testing::Test {
  protected:
   GenerationLoop() {
-    session.Window.Surface = &probe;
     session.State.SingleSimulation = false;  // no report line
   }
   // Reads the entries the way the Start command does, then makes one run.
@@ -35,9 +34,15 @@ class GenerationLoop : public ::testing::Test {
     driver.RunGenerations();
   }
 
+  // The driver takes the window's picture box when it is made: the probe goes in first.
+  RunWindow& WindowWithProbe() {
+    session.Window.Surface = &probe;
+    return session.Window;
+  }
+
   Session session{"unused"};
-  RunDriver driver{session.Model, session.State, session.Window};
   SelectionProbe probe{session.Model};
+  RunDriver driver{session.Model, session.State, WindowWithProbe()};
   quorvel::Model& model = session.Model;
   RunState& state = session.State;
 };
