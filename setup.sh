@@ -5,6 +5,8 @@
 #   ./setup.sh test                    build and run every test
 #   ./setup.sh bench                   build and run the benchmarks
 #   ./setup.sh build                   only install and build
+#   ./setup.sh check [WORD]            run the heavy checks in .ci/checks (those whose
+#                                      name contains WORD); each builds in its own folder
 set -euo pipefail
 cd "$(dirname "$0")"
 
@@ -32,9 +34,36 @@ build() {
   cmake --build "$BUILD_DIR"
 }
 
+# Runs every executable .ci/checks/*.sh in name order (or those whose name contains
+# the filter), times each, and reports every failure at the end rather than stopping at
+# the first, so one run shows all that is wrong.
+run_checks() {
+  local filter=${1:-} passed=0 failed=0 failures=() start total_start=$SECONDS
+  for script in .ci/checks/*.sh; do
+    [ -x "$script" ] || continue
+    local name
+    name=$(basename "$script" .sh)
+    [[ -z "$filter" || "$name" == *"$filter"* ]] || continue
+    echo "=== check $name"
+    start=$SECONDS
+    if "$script"; then
+      echo "=== check $name passed in $((SECONDS - start)) s"
+      passed=$((passed + 1))
+    else
+      echo "=== check $name FAILED after $((SECONDS - start)) s" >&2
+      failed=$((failed + 1))
+      failures+=("$name")
+    fi
+  done
+  echo "=== checks took $((SECONDS - total_start)) s"
+  [ $failed -eq 0 ] || echo "FAILED checks: ${failures[*]}" >&2
+  echo "checks: $passed passed, $failed failed"
+  [ $failed -eq 0 ]
+}
+
 mode=${1:-build}
 install_missing
-build
+[ "$mode" = check ] || build
 case "$mode" in
   run)
     program=${2:-tessaline}
@@ -49,6 +78,9 @@ case "$mode" in
   bench)
     find "$BUILD_DIR" -type f -name "*_bench" -perm -u+x | sort | while read -r b; do "$b"; done
     ;;
+  check)
+    run_checks "${2:-}"
+    ;;
   build) ;;
-  *) echo "usage: $0 run tessaline|quorvel | test | bench | build" >&2; exit 2 ;;
+  *) echo "usage: $0 run tessaline|quorvel | test | bench | build | check [WORD]" >&2; exit 2 ;;
 esac
