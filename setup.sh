@@ -7,16 +7,19 @@
 #   ./setup.sh build                   only install and build
 #   ./setup.sh check [WORD]            run the heavy checks in .ci/checks (those whose
 #                                      name contains WORD); each builds in its own folder
+#   ./setup.sh package                 build the Debian package into build/package
 set -euo pipefail
 cd "$(dirname "$0")"
 
 PACKAGES=(cmake ninja-build g++ pkg-config qt6-base-dev libgtest-dev libbenchmark-dev
           fonts-dejavu-core)
+# Only the package mode needs these: dpkg-shlibdeps finds the package's dependencies.
+PACKAGE_TOOLS=(dpkg-dev file)
 BUILD_DIR=${BUILD_DIR:-build}
 
 install_missing() {
   local missing=()
-  for p in "${PACKAGES[@]}"; do
+  for p in "$@"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
   done
   [ ${#missing[@]} -eq 0 ] && return 0
@@ -62,7 +65,8 @@ run_checks() {
 }
 
 mode=${1:-build}
-install_missing
+install_missing "${PACKAGES[@]}"
+if [ "$mode" = package ]; then install_missing "${PACKAGE_TOOLS[@]}"; fi
 [ "$mode" = check ] || build
 case "$mode" in
   run)
@@ -81,6 +85,9 @@ case "$mode" in
   check)
     run_checks "${2:-}"
     ;;
+  package)
+    (cd "$BUILD_DIR" && cpack --config CPackConfig.cmake)
+    ;;
   build) ;;
-  *) echo "usage: $0 run tessaline|quorvel | test | bench | build | check [WORD]" >&2; exit 2 ;;
+  *) echo "usage: $0 run tessaline|quorvel | test | bench | build | check [WORD] | package" >&2; exit 2 ;;
 esac

@@ -1,10 +1,16 @@
 #include <QApplication>
 
+#include "platform/command_line.h"
 #include "quorvel/window/main_window.h"
 
 int main(int argc, char** argv) {
+  const platform::ProgramInfo info{
+      "Quorvel", "org.marbeck.quorvel",
+      "Follows a haploid population with two or three loci and a modifier of recombination\n"
+      "under mutation, selection, genetic drift and migration between demes."};
+  platform::PrepareProgram(argc, argv, info);
   QApplication app(argc, argv);
-  QApplication::setApplicationName("Quorvel");
+  platform::RefuseUnknownArguments(info);
   quorvel::MainWindow window;
   window.show();
   return QApplication::exec();

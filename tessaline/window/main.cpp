@@ -1,10 +1,16 @@
 #include <QApplication>
 
+#include "platform/command_line.h"
 #include "tessaline/window/form1.h"
 
 int main(int argc, char** argv) {
+  const platform::ProgramInfo info{
+      "Tessaline", "org.marbeck.tessaline",
+      "Draws the spreading of an advantageous gene, its spreading velocity and the\n"
+      "evolutionary steadiness of senescence."};
+  platform::PrepareProgram(argc, argv, info);
   QApplication app(argc, argv);
-  QApplication::setApplicationName("Tessaline");
+  platform::RefuseUnknownArguments(info);
   tessaline::Form1 window;
   window.show();
   return app.exec();

@@ -1,0 +1,20 @@
+// The command line of a window program. --version and --help print their answer and end the
+// program before a window or a display is needed; once the windowing layer has taken its
+// own options (-platform, -style, ...), any other argument ends the program with a message.
+#pragma once
+
+namespace platform {
+
+struct ProgramInfo {
+  const char* name;         // shown in titles, messages and --version
+  const char* desktop_id;   // the installed desktop entry, without ".desktop"
+  const char* description;  // the first line of --help
+};
+
+// Before the QApplication exists: names the application and answers --version and --help.
+void PrepareProgram(int argc, char** argv, const ProgramInfo& info);
+
+// Once the QApplication exists: ends the program on an argument nobody took.
+void RefuseUnknownArguments(const ProgramInfo& info);
+
+}  // namespace platform
