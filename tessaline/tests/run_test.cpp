@@ -74,8 +74,8 @@ TEST_F(Run, SpreadingPresets) {
   for (size_t c = 0; c < 5; ++c) {
     ASSERT_EQ(curves[c].size(), 51u);
     for (size_t i = 0; i < 51; ++i) {
-      EXPECT_EQ(curves[c][i].time, 10.0 * i);
-      EXPECT_NEAR(curves[c][i].y, Spread(0.05, s[c], 10.0 * i), 1e-12);
+      EXPECT_EQ(curves[c][i].time, 10.0 * static_cast<double>(i));
+      EXPECT_NEAR(curves[c][i].y, Spread(0.05, s[c], 10.0 * static_cast<double>(i)), 1e-12);
     }
   }
   EXPECT_EQ(CountLines(surface), 510u);  // one "+" of two lines per point
@@ -128,7 +128,7 @@ TEST_F(Run, VelocityPresets) {
     EXPECT_NEAR(curves[c].back().time, lastTimes[c], 1e-4);
     for (size_t i = 0; i < counts[c]; ++i) {
       // The time is N * float32(t / N) * ML: the float32 rounding of t / N shows.
-      const double t = 10.0 * i;
+      const double t = 10.0 * static_cast<double>(i);
       const double expected = 500.0 * (static_cast<double>(static_cast<float>(t / 500.0)) * ml[c]);
       EXPECT_EQ(common::FormatNumber(curves[c][i].time), common::FormatNumber(expected));
       EXPECT_NEAR(curves[c][i].y, Spread(0.05, 0.01, t), 1e-12);
