@@ -1,5 +1,4 @@
-// The output file: one line per plotted point, rewritten by every run.
-#include "tessaline/core/program.h"
+#include "tessaline/core/output_file.h"
 
 namespace tessaline {
 
@@ -11,11 +10,11 @@ std::string DefaultOutputFileName() {
 #endif
 }
 
-void Program::OpenOutputFile() {
-  outputFile_.Close();
+void OutputFile::Open(FormControls& controls, common::MessageSink& messages) {
+  file_.Close();
   writeFailed_ = false;
-  outputCreated_ = false;
-  const std::string name = controls_.OutputFileName();
+  created_ = false;
+  const std::string name = controls.OutputFileName();
   if (name.empty()) return;
   // The file holds the last run only. A name that cannot be examined, or an old file that
   // cannot be removed, is as unusable as one that cannot be opened.
@@ -31,39 +30,39 @@ void Program::OpenOutputFile() {
       cleared = false;
       break;
   }
-  if (cleared && outputFile_.OpenForAppend(name)) {
-    outputCreated_ = true;
+  if (cleared && file_.OpenForAppend(name)) {
+    created_ = true;
     return;
   }
 
   // The default file is appended to, not deleted: it may hold another run's lines.
   const std::string fallback = DefaultOutputFileName();
-  controls_.SetOutputFileName(fallback);
-  messages_.ShowMessage(kWrongFileNameMessage);
+  controls.SetOutputFileName(fallback);
+  messages.ShowMessage(kWrongFileNameMessage);
   const bool fallbackExisted = platform::CheckFile(fallback) == platform::FileCheck::Exists;
-  if (outputFile_.OpenForAppend(fallback)) {
-    outputCreated_ = !fallbackExisted;
+  if (file_.OpenForAppend(fallback)) {
+    created_ = !fallbackExisted;
     return;
   }
-  messages_.ShowMessage("The output file " + fallback +
-                        " cannot be opened either. The simulation runs without an output file.");
+  messages.ShowMessage("The output file " + fallback +
+                       " cannot be opened either. The simulation runs without an output file.");
 }
 
-void Program::WriteOutputLine(const std::string& line) {
-  if (writeFailed_ || !outputFile_.IsOpen()) return;
-  if (!outputFile_.WriteLine(line)) writeFailed_ = true;
+void OutputFile::WriteLine(const std::string& line) {
+  if (writeFailed_ || !file_.IsOpen()) return;
+  if (!file_.WriteLine(line)) writeFailed_ = true;
 }
 
-void Program::CloseOutputFile() {
-  if (!outputFile_.IsOpen()) return;
-  const std::string path = outputFile_.Path();
-  const bool closed = outputFile_.Close();
+void OutputFile::Close(common::MessageSink& messages) {
+  if (!file_.IsOpen()) return;
+  const std::string path = file_.Path();
+  const bool closed = file_.Close();
   if (!closed || writeFailed_) {
-    if (outputCreated_) platform::DeleteFile(path);
-    messages_.ShowMessage("The output file " + path + " could not be written completely.");
+    if (created_) platform::DeleteFile(path);
+    messages.ShowMessage("The output file " + path + " could not be written completely.");
   }
   writeFailed_ = false;
-  outputCreated_ = false;
+  created_ = false;
 }
 
 }  // namespace tessaline

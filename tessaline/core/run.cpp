@@ -1,47 +1,19 @@
-// The run: the common parameters, the point loop and the three simulations.
+#include "tessaline/core/run.h"
+
 #include <cmath>
 
 #include "common/number_text.h"
-#include "tessaline/core/program.h"
+#include "tessaline/core/catalogue.h"
 
 namespace tessaline {
+namespace {
 
-double Program::ValueOf(int row) const {
-  if (row < 1 || row > kRows) return 0.0;  // there is no grid row to read
-  return common::ParseLeadingNumber(controls_.Value(row));
-}
-
-void Program::Execute_Click() {
-  surface_.Clear();
-  if (controls_.Value(1).empty()) return;
-  OpenOutputFile();
-  const std::string tag = controls_.TitleTag();
-  bool completed = true;
-  if (tag == "1") {
-    completed = Simulation1();
-  } else if (tag == "2") {
-    completed = Simulation2();
-  } else if (tag == "3") {
-    completed = Simulation3();
-  }
-  CloseOutputFile();
-  surface_.Refresh(true);
-  if (!completed) messages_.ShowMessage(kRunStoppedMessage);
-}
-
-CommonParameters Program::ReadCommonParameters() {
-  CommonParameters p;
-  p.n = static_cast<float>(ValueOf(1));
-  SetAxisLabel(6, common::FormatSingle(p.n), 1);
-  p.step = static_cast<float>(ValueOf(2));
-  p.curves = common::ToInt16(ValueOf(3));
-  return p;
-}
+enum class Pass { Next, EndCurve, Stop };
 
 // t counts in float32 from 0 by Step while it has not passed the limit; each pass plots
-// the current state and then advances the model.
+// the current state and then advances the model. False when the run must stop.
 template <typename PassFunction>
-bool Program::PointLoop(float limit, float step, PassFunction pass) {
+bool PointLoop(float limit, float step, PassFunction pass) {
   if (!std::isfinite(limit)) return false;
   float t = 0.0f;
   while (step >= 0.0f ? t <= limit : t >= limit) {
@@ -64,82 +36,64 @@ bool Program::PointLoop(float limit, float step, PassFunction pass) {
   return true;
 }
 
-// Spreading of a gene with advantage S, one curve per S, against generations.
-bool Program::Simulation1() {
-  const CommonParameters p = ReadCommonParameters();
-  const int16_t generationsPerPoint = common::ToInt16(p.step);
-  for (int c = 1; c <= p.curves; ++c) {
-    double y = ValueOf(4);
-    const double s = ValueOf(c + 4);
-    // Mutation rates are fixed at 0; the rows "U" and "V" only show them.
-    const double u = 0.0;
-    const double v = 0.0;
-    const double a = 1.0 + s - u - v;
-    const bool ok = PointLoop(p.n, p.step, [&](float t) {
-      double x = static_cast<double>(t) / static_cast<double>(p.n);
-      if (!PlotPoint("+", x, y)) return Pass::Stop;
-      for (int k = 1; k <= generationsPerPoint; ++k) {
-        y = (y * a + v) / (y * s + 1.0);
-        if (!std::isfinite(y)) return Pass::Stop;
-      }
-      return Pass::Next;
-    });
-    if (!ok) return false;
-  }
-  return true;
+}  // namespace
+
+RunOutcome RunDriver::Execute() {
+  surface_.Clear();
+  if (controls_.Value(1).empty()) return RunOutcome::NotRun;
+  outputFile_.Open(controls_, messages_);
+  const Simulation* simulation = FindSimulationByTag(controls_.TitleTag());
+  const bool completed = simulation ? Simulate(*simulation) : true;
+  outputFile_.Close(messages_);
+  surface_.Refresh(true);
+  if (!completed) messages_.ShowMessage(kRunStoppedMessage);
+  return completed ? RunOutcome::Completed : RunOutcome::Stopped;
 }
 
-// Spreading velocity: one curve per generation length ML, against time. The loop runs far
-// enough for the shortest generation to reach time N; each curve stops at time N.
-bool Program::Simulation2() {
+CommonParameters RunDriver::ReadCommonParameters() {
+  CommonParameters p;
+  p.n = static_cast<float>(RowValue(controls_, 1));
+  SetAxisLabel(controls_, 6, common::FormatSingle(p.n), 1);
+  p.step = static_cast<float>(RowValue(controls_, 2));
+  p.curves = common::ToInt16(RowValue(controls_, 3));
+  return p;
+}
+
+// Every curve starts again from Y(0). On a time axis the curve's row holds the length of
+// a generation ML: the loop runs far enough for the shortest generation to reach time N,
+// and each curve stops at time N.
+bool RunDriver::Simulate(const Simulation& simulation) {
+  if (simulation.rewrittenEachRun) SetParameterRow(controls_, *simulation.rewrittenEachRun);
   const CommonParameters p = ReadCommonParameters();
   const int16_t generationsPerPoint = common::ToInt16(p.step);
-  const double s = ValueOf(5);
-  double minML = 1000000.0;
-  for (int c = 1; c <= p.curves; ++c)
-    if (ValueOf(c + 5) < minML) minML = ValueOf(c + 5);
   const double n = static_cast<double>(p.n);
-  for (int c = 1; c <= p.curves; ++c) {
-    double y = ValueOf(4);
-    const double ml = ValueOf(c + 5);
-    const float limit = static_cast<float>(n / minML);
-    if (!std::isfinite(limit) || !std::isfinite(ml)) return false;
-    const bool ok = PointLoop(limit, p.step, [&](float t) {
-      if (static_cast<double>(t) * ml > n) return Pass::EndCurve;
-      double x = static_cast<double>(static_cast<float>(static_cast<double>(t) / n)) * ml;
-      if (!PlotPoint("+", x, y)) return Pass::Stop;
-      for (int k = 1; k <= generationsPerPoint; ++k) {
-        y = (1.0 + s) * y / (y * s + 1.0);
-        if (!std::isfinite(y)) return Pass::Stop;
-      }
-      return Pass::Next;
-    });
-    if (!ok) return false;
-  }
-  return true;
-}
+  const bool timeAxis = simulation.curveAxis == CurveAxis::Time;
+  auto curveRow = [&](int c) { return simulation.firstCurveRow + c - 1; };
+  double minML = 1000000.0;
+  if (timeAxis)
+    for (int c = 1; c <= p.curves; ++c)
+      if (RowValue(controls_, curveRow(c)) < minML) minML = RowValue(controls_, curveRow(c));
 
-// Senescence under inclusive fitness: one curve per relatedness r over 250 generations.
-bool Program::Simulation3() {
-  SetParameterRow(1, "Number of generations", "250", "2", "99999");
-  const CommonParameters p = ReadCommonParameters();
-  const int16_t generationsPerPoint = common::ToInt16(p.step);
-  const double costOfC = ValueOf(5);     // S'
-  const double viabilityC = ValueOf(6);  // V(C)
-  const double s = ValueOf(7);
   for (int c = 1; c <= p.curves; ++c) {
-    double y = ValueOf(4);
-    const double r = ValueOf(c + 8);
-    // Held in 32 bits: the row allows m up to 100000.
-    const int32_t m = common::ToInt32(ValueOf(8));
-    const bool ok = PointLoop(p.n, p.step, [&](float t) {
-      double x = static_cast<double>(t) / static_cast<double>(p.n);
-      if (!PlotPoint("+", x, y)) return Pass::Stop;
-      for (int k = 1; k <= generationsPerPoint; ++k) {
-        const double w = 1.0 - y * (1.0 - viabilityC);
-        const double d =
-            static_cast<double>(m) * ((r * s) * (1.0 / viabilityC - 1.0)) - costOfC / w;
-        y = y * (1.0 + d) / (1.0 + y * d);
+    double y = RowValue(controls_, 4);
+    const Coefficients k = simulation.read(controls_, c);
+    const double ml = timeAxis ? RowValue(controls_, curveRow(c)) : 1.0;
+    float limit = p.n;
+    if (timeAxis) {
+      limit = static_cast<float>(n / minML);
+      if (!std::isfinite(limit) || !std::isfinite(ml)) return false;
+    }
+    const bool ok = PointLoop(limit, p.step, [&](float t) {
+      double x;
+      if (timeAxis) {
+        if (static_cast<double>(t) * ml > n) return Pass::EndCurve;
+        x = static_cast<double>(static_cast<float>(static_cast<double>(t) / n)) * ml;
+      } else {
+        x = static_cast<double>(t) / n;
+      }
+      if (!plotter_.PlotPoint("+", x, y)) return Pass::Stop;
+      for (int generation = 1; generation <= generationsPerPoint; ++generation) {
+        y = simulation.advance(y, k);
         if (!std::isfinite(y)) return Pass::Stop;
       }
       return Pass::Next;

@@ -1,17 +1,13 @@
-// Selection of a simulation (presets written into the grid) and validation of the entries.
+// Selection of a simulation: presets written into the grid, axis labels and title.
 #include <gtest/gtest.h>
 
-#include "common/recording_surface.h"
-#include "tessaline/core/program.h"
+#include "tessaline/core/catalogue.h"
 #include "tessaline/tests/test_support.h"
 
 namespace tessaline {
 namespace {
 
-using testing::RecordingSink;
-using testing::TempFolder;
-
-class Catalogue : public ::testing::Test {
+class Catalogue : public testing::ProgramTest {
  protected:
   Catalogue() { controls.SetOutputFileName(folder.File("out.txt")); }
 
@@ -33,12 +29,6 @@ class Catalogue : public ::testing::Test {
   void ExpectEmptyFrom(int first) {
     for (int row = first; row <= kRows; ++row) ExpectRow(row, "", "", "", "");
   }
-
-  TempFolder folder;
-  MemoryControls controls;
-  common::RecordingSurface surface{7635, 5835};
-  RecordingSink sink;
-  Program program{controls, surface, sink};
 };
 
 TEST_F(Catalogue, NothingIsShownBeforeASelection) {
@@ -126,58 +116,16 @@ TEST_F(Catalogue, ASelectionDiscardsEditsButKeepsTheFileName) {
 
 TEST_F(Catalogue, SetParameterRowLocksOnlyAFixedRowAndKeepsTheTag) {
   controls.SetValueTag(4, "integer");
-  program.SetParameterRow(4, "U", "0", "-", "-");
+  SetParameterRow(controls, 4, "U", "0", "-", "-");
   EXPECT_TRUE(controls.ValueLocked(4));
   EXPECT_EQ(controls.ValueTag(4), "integer");
   // It never unlocks; UnlockValueBoxes does, from the given row on.
-  program.SetParameterRow(4, "Y(0)", "0.05", "0.001", "0.999");
+  SetParameterRow(controls, 4, "Y(0)", "0.05", "0.001", "0.999");
   EXPECT_TRUE(controls.ValueLocked(4));
   controls.SetValueLocked(2, true);
-  program.UnlockValueBoxes(3);
+  UnlockValueBoxes(controls, 3);
   EXPECT_FALSE(controls.ValueLocked(4));
   EXPECT_TRUE(controls.ValueLocked(2));
-}
-
-TEST_F(Catalogue, ValidationPullsValuesIntoTheirBounds) {
-  program.cmd_Click(2);
-  EXPECT_EQ(Enter(5, "0.01"), "0.001");  // the preset S lies above the row's maximum
-  EXPECT_EQ(Enter(4, ""), "0.001");      // an empty box gets the minimum
-  EXPECT_EQ(Enter(4, "   "), "0.001");
-  EXPECT_EQ(Enter(4, "1e-5"), "0.001");
-  EXPECT_EQ(Enter(4, "2"), "0.999");
-  EXPECT_EQ(Enter(4, "abc"), "0.001");  // no number reads as 0
-  EXPECT_EQ(Enter(4, "  0.5  "), "0.5");
-  EXPECT_EQ(Enter(6, "1,5"), "1.5");
-  EXPECT_EQ(Enter(6, "1,5,6"), "1.5,6");  // read as 1.5, inside the bounds
-  EXPECT_EQ(Enter(6, ",5"), "0.5");
-  EXPECT_EQ(Enter(6, ".5"), "0.5");
-  EXPECT_EQ(Enter(6, "1e999"), "10");
-  EXPECT_EQ(Enter(6, "-1e999"), "0.1");
-}
-
-TEST_F(Catalogue, ValidationRoundsIntegerRowsButComparesTheTypedValue) {
-  program.cmd_Click(1);
-  EXPECT_EQ(Enter(3, "5.4"), "5");  // rounded to 5, then 5.4 exceeds the maximum "5"
-  EXPECT_EQ(Enter(3, "2.5"), "3");  // floor(x + 0.5): halves go up
-  EXPECT_EQ(Enter(3, "3.5"), "4");
-  EXPECT_EQ(Enter(3, "0"), "1");
-  EXPECT_EQ(Enter(2, "0.4"), "2");  // rounded to 0, then 0.4 lies below the minimum "2"
-  EXPECT_EQ(Enter(2, "12,6"), "13");
-  EXPECT_EQ(Enter(1, "1e9"), "99999");
-  EXPECT_EQ(Enter(1, "-2.5"), "2");
-  EXPECT_EQ(Enter(1, "250.49"), "250");
-  EXPECT_EQ(Enter(4, "0.0123"), "0.0123");  // not an integer row
-}
-
-TEST_F(Catalogue, RowsWithoutBoundsAndFixedRows) {
-  program.cmd_Click(1);
-  EXPECT_EQ(Enter(20, ""), "");    // the minimum is empty
-  EXPECT_EQ(Enter(20, "5"), "");   // above the empty maximum, which reads as 0
-  EXPECT_EQ(Enter(20, "-5"), "");  // below the empty minimum
-  EXPECT_EQ(Enter(20, "0"), "0");
-  // The fixed rows "U" and "V" are never validated.
-  EXPECT_EQ(Enter(10, " x "), " x ");
-  EXPECT_EQ(Enter(11, ""), "");
 }
 
 }  // namespace

@@ -1,8 +1,6 @@
 // The output file: deletion of an old file, the recovery from a bad name, no file at all.
 #include <gtest/gtest.h>
 
-#include "common/recording_surface.h"
-#include "tessaline/core/program.h"
 #include "tessaline/tests/test_support.h"
 
 namespace tessaline {
@@ -10,19 +8,11 @@ namespace {
 
 using testing::ReadAll;
 using testing::ReadLines;
-using testing::RecordingSink;
-using testing::TempFolder;
 using testing::WriteFile;
 
-class OutputFile : public ::testing::Test {
+class OutputFile : public testing::ProgramTest {
  protected:
   std::string DefaultName() const { return platform::JoinPath(folder.Home(), "OutputFile.txt"); }
-
-  TempFolder folder;
-  MemoryControls controls;
-  common::RecordingSurface surface{7635, 5835};
-  RecordingSink sink;
-  Program program{controls, surface, sink};
 };
 
 TEST_F(OutputFile, DefaultNameLiesInTheHomeFolder) {

@@ -1,22 +1,17 @@
 // The drawing surface: the mapping of a point, the marks, axis and curve labels.
 #include <gtest/gtest.h>
 
-#include "common/recording_surface.h"
-#include "tessaline/core/program.h"
+#include "tessaline/core/plotting.h"
 #include "tessaline/tests/test_support.h"
 
 namespace tessaline {
 namespace {
 
 using common::Primitive;
-using testing::RecordingSink;
-
-class Plotting : public ::testing::Test {
+class Plotting : public testing::ProgramTest {
  protected:
-  MemoryControls controls;
-  common::RecordingSurface surface{7635, 5835};
-  RecordingSink sink;
-  Program program{controls, surface, sink};
+  OutputFile outputFile;  // not opened: nothing is written
+  Plotter plotter{controls, surface, outputFile};
 };
 
 void ExpectLine(const Primitive& p, float x1, float y1, float x2, float y2) {
@@ -29,14 +24,14 @@ void ExpectLine(const Primitive& p, float x1, float y1, float x2, float y2) {
 
 TEST_F(Plotting, PointsAreClampedAndMapped) {
   double x = 0.5, y = 1.2;
-  ASSERT_TRUE(program.PlotPoint("+", x, y));
+  ASSERT_TRUE(plotter.PlotPoint("+", x, y));
   EXPECT_EQ(y, 1.0);  // written back
   const double bottom = 5835.0 * 0.99 + 20;
   double x0 = 0.0, y0 = -0.3;
-  ASSERT_TRUE(program.PlotPoint("+", x0, y0));
+  ASSERT_TRUE(plotter.PlotPoint("+", x0, y0));
   EXPECT_EQ(y0, 0.0);
   double x1 = 1.0, yMid = 0.5;
-  ASSERT_TRUE(program.PlotPoint("+", x1, yMid));
+  ASSERT_TRUE(plotter.PlotPoint("+", x1, yMid));
   const auto& p = surface.Primitives();
   ASSERT_EQ(p.size(), 6u);
   ExpectLine(p[0], 3777.5f, 20, 3857.5f, 20);
@@ -49,9 +44,9 @@ TEST_F(Plotting, PointsAreClampedAndMapped) {
 TEST_F(Plotting, MarkShapes) {
   double x = 0.2, y = 0.5;
   const float px = 7635 * 0.2f, py = static_cast<float>(5835.0 * 0.99 * 0.5 + 20);
-  program.PlotPoint("x", x, y);
-  program.PlotPoint("o", x, y);
-  program.PlotPoint("*", x, y);  // an unknown mark draws nothing
+  plotter.PlotPoint("x", x, y);
+  plotter.PlotPoint("o", x, y);
+  plotter.PlotPoint("*", x, y);  // an unknown mark draws nothing
   const auto& p = surface.Primitives();
   ASSERT_EQ(p.size(), 3u);
   ExpectLine(p[0], px - 40, py - 40, px + 40, py + 40);
@@ -64,25 +59,25 @@ TEST_F(Plotting, MarkShapes) {
 
 TEST_F(Plotting, UncomputablePointsAreNotDrawn) {
   double x = std::numeric_limits<double>::quiet_NaN(), y = 0.5;
-  EXPECT_FALSE(program.PlotPoint("+", x, y));
+  EXPECT_FALSE(plotter.PlotPoint("+", x, y));
   double x2 = 0.5, y2 = std::numeric_limits<double>::quiet_NaN();
-  EXPECT_FALSE(program.PlotPoint("+", x2, y2));
+  EXPECT_FALSE(plotter.PlotPoint("+", x2, y2));
   EXPECT_TRUE(surface.Primitives().empty());
 }
 
 TEST_F(Plotting, AxisLabels) {
-  program.SetAxisLabel(2, "ab", 1);
+  SetAxisLabel(controls, 2, "ab", 1);
   EXPECT_EQ(controls.AxisCaption(2), "a\rb");
-  program.SetAxisLabel(5, "ab", 1);
+  SetAxisLabel(controls, 5, "ab", 1);
   EXPECT_EQ(controls.AxisCaption(5), "ab");
-  program.SetAxisLabel(1, "", 1);
+  SetAxisLabel(controls, 1, "", 1);
   EXPECT_EQ(controls.AxisCaption(1), "");
-  program.SetAxisLabel(3, "0", 0);
+  SetAxisLabel(controls, 3, "0", 0);
   EXPECT_EQ(controls.AxisCaption(3), "0");
   EXPECT_FALSE(controls.AxisVisible(3));
-  program.SetAxisLabel(3, "1", 2);  // leaves the visibility as it was
+  SetAxisLabel(controls, 3, "1", 2);  // leaves the visibility as it was
   EXPECT_FALSE(controls.AxisVisible(3));
-  program.SetAxisLabel(3, "1", 1);
+  SetAxisLabel(controls, 3, "1", 1);
   EXPECT_TRUE(controls.AxisVisible(3));
 }
 
@@ -99,7 +94,7 @@ TEST_F(Plotting, SelectionSetsTheAxisLabels) {
 }
 
 TEST_F(Plotting, PrintAtPercent) {
-  program.PrintAtPercent("S=.025", 45, 10);
+  plotter.PrintAtPercent("S=.025", 45, 10);
   ASSERT_EQ(surface.Primitives().size(), 1u);
   const Primitive& p = surface.Primitives()[0];
   EXPECT_EQ(p.kind, Primitive::Kind::Text);
@@ -117,7 +112,7 @@ std::vector<std::string> Texts(const common::RecordingSurface& surface) {
 
 TEST_F(Plotting, CurveLabelsFollowTheSelection) {
   controls.SetOutputFileName("");
-  program.DrawCurveLabels();
+  plotter.DrawCurveLabels();
   EXPECT_TRUE(surface.Primitives().empty());
   program.cmd_Click(1);
   EXPECT_EQ(Texts(surface),

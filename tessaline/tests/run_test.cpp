@@ -4,8 +4,6 @@
 #include <cmath>
 
 #include "common/number_text.h"
-#include "common/recording_surface.h"
-#include "tessaline/core/program.h"
 #include "tessaline/tests/test_support.h"
 
 namespace tessaline {
@@ -13,8 +11,6 @@ namespace {
 
 using testing::ReadAll;
 using testing::ReadLines;
-using testing::RecordingSink;
-using testing::TempFolder;
 
 struct Point {
   double time;
@@ -48,17 +44,12 @@ size_t CountLines(const common::RecordingSurface& surface) {
   return n;
 }
 
-class Run : public ::testing::Test {
+class Run : public testing::ProgramTest {
  protected:
   Run() { controls.SetOutputFileName(out); }
   std::vector<std::string> Lines() { return ReadLines(out); }
 
-  TempFolder folder;
   std::string out = folder.File("out.txt");
-  MemoryControls controls;
-  common::RecordingSurface surface{7635, 5835};
-  RecordingSink sink;
-  Program program{controls, surface, sink};
 };
 
 TEST_F(Run, SpreadingPresets) {

@@ -1,5 +1,5 @@
-// Helpers shared by the tests: a message sink that keeps the texts, a private folder and
-// the reading of an output file.
+// Helpers shared by tessaline's tests: a message sink that keeps the texts, a private
+// folder, the reading of an output file, and the program on controls held in memory.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -12,6 +12,9 @@
 #include <vector>
 
 #include "common/drawing_surface.h"
+#include "common/recording_surface.h"
+#include "tessaline/core/controls.h"
+#include "tessaline/core/program.h"
 
 namespace tessaline::testing {
 
@@ -76,5 +79,20 @@ inline std::vector<std::string> ReadLines(const std::string& path) {
 inline void WriteFile(const std::string& path, const std::string& text) {
   std::ofstream(path, std::ios::binary) << text;
 }
+
+// The interior of the window's picture box, in twips.
+inline constexpr float kPictureWidth = 7635;
+inline constexpr float kPictureHeight = 5835;
+
+// The program on controls held in memory, drawing on a recording picture of the window's
+// size, with HOME in a private folder.
+class ProgramTest : public ::testing::Test {
+ protected:
+  TempFolder folder;
+  MemoryControls controls;
+  common::RecordingSurface surface{kPictureWidth, kPictureHeight};
+  RecordingSink sink;
+  Program program{controls, surface, sink};
+};
 
 }  // namespace tessaline::testing

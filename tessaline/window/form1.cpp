@@ -4,6 +4,7 @@
 #include <QFont>
 
 #include "platform/twips.h"
+#include "tessaline/core/simulations.h"
 
 namespace tessaline {
 namespace {
@@ -192,13 +193,14 @@ void Form1::BuildDrawingSide() {
                       1095);
   label3_->setWordWrap(true);
 
-  const char* captions[] = {"", "Simulation 1: Spreading of a gene in function of S value",
-                            "Simulation 2: Spreading of a gene in function of ML value",
-                            "Simulation 3: Advantage of senescence in function of r value"};
-  const int cmdY[] = {0, 6600, 7080, 7560};
-  for (int i = 1; i <= 3; ++i) {
-    cmd_[i] = MakeButton(this, Indexed("cmd", i), captions[i], 8160, cmdY[i], 6015, 375);
-    QObject::connect(cmd_[i], &QPushButton::clicked, this, [this, i] { cmd_Click(i); });
+  // One button per simulation, one below the other.
+  cmd_.assign(Simulations().size() + 1, nullptr);
+  for (const Simulation& simulation : Simulations()) {
+    const int i = simulation.number;
+    QPushButton* button = MakeButton(this, Indexed("cmd", i), simulation.button, 8160,
+                                     6600 + 480 * (i - 1), 6015, 375);
+    QObject::connect(button, &QPushButton::clicked, this, [this, i] { cmd_Click(i); });
+    cmd_.at(static_cast<size_t>(i)) = button;
   }
   execute_ = MakeButton(this, "Execute", "Repeat the simulation by using the inserted values", 6400,
                         8040, 7770, 375);
@@ -207,14 +209,12 @@ void Form1::BuildDrawingSide() {
   QObject::connect(endProgram_, &QPushButton::clicked, this, [this] { EndProgram_Click(); });
 
   // Tab walks down the values, then to the file name and the buttons.
-  QWidget* previous = txt_[1];
-  for (QWidget* next : std::initializer_list<QWidget*>{
-           txt_[2],         txt_[3],  txt_[4],  txt_[5],  txt_[6],  txt_[7],    txt_[8],
-           txt_[9],         txt_[10], txt_[11], txt_[12], txt_[13], txt_[14],   txt_[15],
-           outputFileName_, cmd_[1],  cmd_[2],  cmd_[3],  execute_, endProgram_}) {
-    QWidget::setTabOrder(previous, next);
-    previous = next;
-  }
+  std::vector<QWidget*> order(txt_.begin() + 1, txt_.begin() + 16);
+  order.push_back(outputFileName_);
+  order.insert(order.end(), cmd_.begin() + 1, cmd_.end());
+  order.push_back(execute_);
+  order.push_back(endProgram_);
+  for (size_t i = 1; i < order.size(); ++i) QWidget::setTabOrder(order[i - 1], order[i]);
 }
 
 void Form1::SetAxisCaption(int i, const QString& caption) {

@@ -10,6 +10,7 @@
 #include <QWidget>
 #include <array>
 #include <memory>
+#include <vector>
 
 #include "platform/focus_line_edit.h"
 #include "platform/message_box.h"
@@ -71,7 +72,7 @@ class Form1 : public QWidget {
   std::array<QLabel*, kAxisLabels + 1> lab_{};
   std::array<QString, kAxisLabels + 1> axisCaption_{};
   QLabel* label3_ = nullptr;
-  std::array<QPushButton*, 4> cmd_{};
+  std::vector<QPushButton*> cmd_;  // index 0 unused
   QPushButton* execute_ = nullptr;
   QPushButton* endProgram_ = nullptr;
 

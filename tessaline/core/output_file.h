@@ -1,0 +1,44 @@
+// The output file: one line per plotted point, opened at the start of a run and closed at
+// its end. The file holds the last run only; a name that cannot be used is replaced by the
+// default name, whose file is then appended to.
+#pragma once
+
+#include <string>
+
+#include "common/drawing_surface.h"
+#include "platform/files.h"
+#include "tessaline/core/controls.h"
+
+namespace tessaline {
+
+inline constexpr const char* kWrongFileNameMessage =
+    "Wrong Output file name. Default name restored";
+
+// "OutputFile.txt" in the default folder: "C:\OutputFile.txt" on Windows, the user's home
+// directory elsewhere.
+std::string DefaultOutputFileName();
+
+class OutputFile {
+ public:
+  OutputFile() = default;
+  OutputFile(const OutputFile&) = delete;
+  OutputFile& operator=(const OutputFile&) = delete;
+
+  // Opens the file named in OutputFileName for a run (an empty name opens nothing). A name
+  // that cannot be used is replaced in the control by the default name, with a message.
+  void Open(FormControls& controls, common::MessageSink& messages);
+  bool IsOpen() const { return file_.IsOpen(); }
+  // One line, ended by CR LF. After a failed write nothing more is written.
+  void WriteLine(const std::string& line);
+  // Ends the run's file; a file that could not be written completely is reported.
+  void Close(common::MessageSink& messages);
+
+ private:
+  platform::TextFile file_;
+  bool writeFailed_ = false;
+  // The run made the file (it did not append to an older one): a file it could not write
+  // completely is removed rather than left half-written.
+  bool created_ = false;
+};
+
+}  // namespace tessaline

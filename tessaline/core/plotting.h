@@ -1,0 +1,41 @@
+// The picture: the six axis labels around it, the mark of every point (which also goes to
+// the output file) and the curve labels printed after a selection.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "common/drawing_surface.h"
+#include "tessaline/core/controls.h"
+#include "tessaline/core/output_file.h"
+
+namespace tessaline {
+
+// Sets the caption of lab(index): labels 1 to 3 stand beside the vertical axis, one
+// character per line (CR between them). Visibility 1 shows the label, 0 hides it, any other
+// value leaves it as it was.
+void SetAxisLabel(FormControls& controls, int16_t index, const std::string& text,
+                  int16_t visibility);
+
+class Plotter {
+ public:
+  Plotter(FormControls& controls, common::DrawingSurface& surface, OutputFile& outputFile)
+      : controls_(controls), surface_(surface), outputFile_(outputFile) {}
+
+  // Clamps y to 0..1 (the caller goes on with the clamped value), draws the mark for
+  // (x, y) and writes the point to the output file. False when the point lies outside the
+  // numbers that can be drawn or written; nothing is drawn or written then and the run
+  // stops.
+  bool PlotPoint(const std::string& mark, double& x, double& y);
+  // Prints text with its top-left corner at a place given in percent of the picture.
+  void PrintAtPercent(const std::string& text, int16_t xPercent, int16_t yPercent);
+  // The curve labels of the selected simulation; none before a selection.
+  void DrawCurveLabels();
+
+ private:
+  FormControls& controls_;
+  common::DrawingSurface& surface_;
+  OutputFile& outputFile_;
+};
+
+}  // namespace tessaline
