@@ -34,6 +34,12 @@ bool TextFile::Open(const std::string& path, const char* mode) {
   return file_ != nullptr;
 }
 
+bool TextFile::Write(std::string_view text) {
+  if (!file_) return false;
+  if (std::fwrite(text.data(), 1, text.size(), file_) != text.size()) failed_ = true;
+  return !failed_;
+}
+
 bool TextFile::WriteLine(std::string_view text) {
   if (!file_) return false;
   if (std::fwrite(text.data(), 1, text.size(), file_) != text.size() ||
@@ -78,6 +84,34 @@ bool IsExistingFolder(const std::string& path) {
   return fs::is_directory(fs::u8path(path), ec);
 }
 
+bool ReplaceFileContents(const std::string& path, std::string_view contents, std::string* error) {
+  auto fail = [&](const std::string& reason) {
+    if (error) *error = reason;
+    return false;
+  };
+  if (path.empty()) return fail("No file name.");
+  const fs::path target = fs::u8path(path);
+  std::error_code ec;
+  if (fs::is_directory(target, ec)) return fail(path + " is a folder.");
+  const std::string partialName = path + ".partial";
+  const fs::path partial = fs::u8path(partialName);
+  {
+    TextFile file;
+    if (!file.OpenForWriting(partialName)) return fail("Cannot create " + path + ".");
+    const bool written = file.Write(contents);
+    if (!file.Close() || !written) {
+      fs::remove(partial, ec);
+      return fail("Cannot write " + path + ".");
+    }
+  }
+  fs::rename(partial, target, ec);
+  if (ec) {
+    fs::remove(partial, ec);
+    return fail("Cannot replace " + path + ".");
+  }
+  return true;
+}
+
 std::string DefaultFolder() {
 #ifdef _WIN32
   return "C:";
@@ -115,6 +149,19 @@ float SecondsSinceMidnight() {
   double fraction = duration<double>(now.time_since_epoch()).count() -
                     std::floor(duration<double>(now.time_since_epoch()).count());
   return static_cast<float>(local.tm_hour * 3600 + local.tm_min * 60 + local.tm_sec + fraction);
+}
+
+std::string LocalDateTimeText() {
+  std::time_t t = std::time(nullptr);
+  std::tm local{};
+#ifdef _WIN32
+  localtime_s(&local, &t);
+#else
+  localtime_r(&t, &local);
+#endif
+  char text[32];
+  std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &local);
+  return text;
 }
 
 }  // namespace platform

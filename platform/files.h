@@ -20,6 +20,8 @@ class TextFile {
   bool OpenForAppend(const std::string& path) { return Open(path, "ab"); }
   // Creates the file empty (or empties it).
   bool OpenForWriting(const std::string& path) { return Open(path, "wb"); }
+  // Writes text as it is; false once any write has failed.
+  bool Write(std::string_view text);
   // Writes text followed by CR LF; false once any write has failed.
   bool WriteLine(std::string_view text);
   // Closes the file if open; false if a write or the close failed.
@@ -41,6 +43,10 @@ FileCheck CheckFile(const std::string& path);
 // Deletes a file; true when it is gone afterwards.
 bool DeleteFile(const std::string& path);
 bool IsExistingFolder(const std::string& path);
+// Replaces the file with the given contents, or leaves it as it was: the contents go to a
+// new file beside it that takes the name only once it is complete. False, with the reason
+// in *error (when given), if that fails.
+bool ReplaceFileContents(const std::string& path, std::string_view contents, std::string* error);
 
 // The folder files go to by default: "C:" on Windows, the user's home directory elsewhere.
 std::string DefaultFolder();
@@ -50,5 +56,7 @@ char PathSeparator();
 
 // Time of day in seconds since midnight, local time, with fractions of a second.
 float SecondsSinceMidnight();
+// The local date and time as "YYYY-MM-DD HH:MM:SS".
+std::string LocalDateTimeText();
 
 }  // namespace platform
