@@ -11,7 +11,7 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 
-PACKAGES=(cmake ninja-build g++ pkg-config qt6-base-dev libgtest-dev libbenchmark-dev
+PACKAGES=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-svg-dev libgtest-dev libbenchmark-dev
           fonts-dejavu-core)
 # Only the package mode needs these: dpkg-shlibdeps finds the package's dependencies.
 PACKAGE_TOOLS=(dpkg-dev file)

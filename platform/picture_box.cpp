@@ -6,6 +6,7 @@
 #include <QPainter>
 #include <QPen>
 
+#include "platform/figure.h"
 #include "platform/twips.h"
 
 namespace platform {
@@ -162,10 +163,27 @@ void PictureBox::RasterisePending() {
   if (image_.isNull() || imageStale_) ResetImage();
   if (rasterised_ >= strokeCount_) return;
   QPainter painter(&image_);
-  painter.setRenderHint(QPainter::Antialiasing, false);
   painter.setFont(font());
-  const double scale = 1.0 / UnitsPerPixel();
-  painter.scale(scale, scale);
+  rasterisedTexts_ = PaintStrokes(painter, rasterised_, strokeCount_, rasterisedTexts_);
+  rasterised_ = strokeCount_;
+}
+
+void PictureBox::PaintPicture(QPainter& painter) const {
+  painter.save();
+  const QRect inner(QPoint(0, 0), contentsRect().size());
+  painter.setClipRect(inner, Qt::IntersectClip);
+  painter.fillRect(inner, ToQColor(backColour_));
+  painter.setFont(PixelSized(font()));
+  PaintStrokes(painter, 0, strokeCount_, 0);
+  painter.restore();
+}
+
+size_t PictureBox::PaintStrokes(QPainter& painter, size_t from, size_t to, size_t firstText) const {
+  size_t text = firstText;
+  painter.save();
+  painter.setRenderHint(QPainter::Antialiasing, false);
+  const double unitsPerPixel = UnitsPerPixel();
+  painter.scale(1.0 / unitsPerPixel, 1.0 / unitsPerPixel);
   QPen pen;
   pen.setCosmetic(true);
   pen.setWidth(1);
@@ -181,7 +199,7 @@ void PictureBox::RasterisePending() {
     painter.drawLines(batch.data(), static_cast<int>(batch.size()));
     batch.clear();
   };
-  for (size_t i = rasterised_; i < strokeCount_; ++i) {
+  for (size_t i = from; i < to; ++i) {
     const Stroke& p = strokes_[i];
     if (p.kind == common::Primitive::Kind::Line) {
       if (!batch.empty() && p.colour != batchColour) flush();
@@ -200,12 +218,13 @@ void PictureBox::RasterisePending() {
         painter.drawEllipse(QPointF(p.x1, p.y1), p.x2, p.x2);
         break;
       case common::Primitive::Kind::Text: {
-        // The text's top-left corner stands at the position, in unscaled font units.
+        // The text's top-left corner stands at the position; the font keeps its size in
+        // pixels whatever the scale units.
         painter.save();
-        painter.resetTransform();
-        const QPointF at(p.x1 * scale, p.y1 * scale);
+        painter.scale(unitsPerPixel, unitsPerPixel);
+        const QPointF at(p.x1 / unitsPerPixel, p.y1 / unitsPerPixel);
         painter.drawText(at + QPointF(0, painter.fontMetrics().ascent()),
-                         QString::fromStdString(texts_[rasterisedTexts_++]));
+                         QString::fromStdString(texts_[text++]));
         painter.restore();
         break;
       }
@@ -214,7 +233,8 @@ void PictureBox::RasterisePending() {
     }
   }
   flush();
-  rasterised_ = strokeCount_;
+  painter.restore();
+  return text;
 }
 
 void PictureBox::paintEvent(QPaintEvent* event) {

@@ -7,6 +7,7 @@
 #include <QElapsedTimer>
 #include <QFrame>
 #include <QImage>
+#include <QPainter>
 #include <vector>
 
 #include "common/drawing_surface.h"
@@ -51,6 +52,10 @@ class PictureBox : public QFrame, public common::DrawingSurface {
   const std::vector<common::Primitive>& Primitives() const;
   // The picture as it is shown, with everything recorded rasterised.
   QImage Snapshot();
+  // Paints the picture as the box shows it, its back colour and everything recorded, in
+  // the box's pixels with the inner area's top-left corner at the painter's origin; the
+  // image shown on screen is painted by the same routine.
+  void PaintPicture(QPainter& painter) const;
   int RepaintCount() const { return repaints_; }
 
  protected:
@@ -69,6 +74,9 @@ class PictureBox : public QFrame, public common::DrawingSurface {
 
   void Record(common::Primitive::Kind kind, float x1, float y1, float x2, float y2);
   void RasterisePending();
+  // Paints strokes_[from, to), whose first text is texts_[firstText]; returns the index of
+  // the text after the last one painted.
+  size_t PaintStrokes(QPainter& painter, size_t from, size_t to, size_t firstText) const;
   // Paints the box once the event loop runs again.
   void ShowLater();
   void ResetImage();
