@@ -1,0 +1,65 @@
+#include "quorvel/charts/sweep_charts.h"
+
+#include <gtest/gtest.h>
+
+#include <QImage>
+#include <cmath>
+
+using namespace quorvel::charts;
+
+namespace {
+
+int CountColour(const QImage& image, QColor colour) {
+  int n = 0;
+  for (int y = 0; y < image.height(); ++y)
+    for (int x = 0; x < image.width(); ++x) n += image.pixelColor(x, y) == colour;
+  return n;
+}
+
+SKSweepResults TwoBlocks() {
+  SKSweepResults results;
+  results.Blocks = {{0.01, {0.8, 0.81, 0.82}, {0.0, 0.0, 0.0}},
+                    {0.02, {0.8, 0.81, 0.82}, {1.0, 1.0, std::nan("")}}};
+  return results;
+}
+
+}  // namespace
+
+TEST(SweepCharts, HeatMapColoursEveryRunByItsFrequency) {
+  SKHeatMap map(TwoBlocks());
+  const QImage image = platform::FigureImage(map, 1.0);
+  ASSERT_EQ(image.size(), map.Size());
+  // Three cells of 0, two of 1: the cells fill most of the figure.
+  const int low = CountColour(image, FrequencyColour(0));
+  const int high = CountColour(image, FrequencyColour(1));
+  EXPECT_GT(low, image.width() * image.height() / 6);
+  EXPECT_NEAR(high, low * 2 / 3, low / 10);
+  EXPECT_NE(FrequencyColour(0), FrequencyColour(1));
+  EXPECT_NE(FrequencyColour(std::nan("")), FrequencyColour(0.5));
+}
+
+TEST(SweepCharts, NChartMarksTheMeansAndSurvivesNoValues) {
+  NSweepResults results;
+  results.Points = {{1.0f, {0.1, 0.3}, 0.2, 0.14}, {1.5f, {0.6, 0.8}, 0.7, 0.14}};
+  NSweepChart chart(results);
+  chart.Fit(QSize(400, 300));
+  const QImage image = platform::FigureImage(chart, 1.0);
+  EXPECT_EQ(image.size(), QSize(400, 300));
+  EXPECT_GT(CountColour(image, QColor(192, 0, 0)), 40);
+
+  NSweepChart empty{NSweepResults{}};
+  EXPECT_EQ(platform::FigureImage(empty, 1.0).size(), empty.Size());
+}
+
+TEST(SweepCharts, TablesHoldEveryRun) {
+  const platform::CsvTable sk = SKSweepTable(TwoBlocks());
+  EXPECT_EQ(sk.rows.size(), 6u);
+  EXPECT_EQ(sk.rows[4], (std::vector<std::string>{"0.02", "0.81", "1"}));
+  EXPECT_EQ(sk.rows[5][2], "");  // a run without a value leaves its cell empty
+
+  NSweepResults results;
+  results.Points = {{1.0f, {0.1, 0.3, 0.5}, 0.3, 0.2}, {1.5f, {0.6}, 0.6, 0}};
+  const platform::CsvTable n = NSweepTable(results);
+  EXPECT_EQ(n.columns.size(), 6u);
+  EXPECT_EQ(n.rows[1], (std::vector<std::string>{"1.5", "0.6", "0", "0.6", "", ""}));
+}
