@@ -182,8 +182,10 @@ size_t PictureBox::PaintStrokes(QPainter& painter, size_t from, size_t to, size_
   size_t text = firstText;
   painter.save();
   painter.setRenderHint(QPainter::Antialiasing, false);
-  const double unitsPerPixel = UnitsPerPixel();
-  painter.scale(1.0 / unitsPerPixel, 1.0 / unitsPerPixel);
+  // Scale units become pixels here rather than through the painter's transform: a vector
+  // file would otherwise hold strokes scaled down with their coordinates, which some
+  // viewers draw as hairlines.
+  const double k = 1.0 / UnitsPerPixel();
   QPen pen;
   pen.setCosmetic(true);
   pen.setWidth(1);
@@ -204,7 +206,7 @@ size_t PictureBox::PaintStrokes(QPainter& painter, size_t from, size_t to, size_
     if (p.kind == common::Primitive::Kind::Line) {
       if (!batch.empty() && p.colour != batchColour) flush();
       batchColour = p.colour;
-      batch.emplace_back(p.x1, p.y1, p.x2, p.y2);
+      batch.emplace_back(p.x1 * k, p.y1 * k, p.x2 * k, p.y2 * k);
       continue;
     }
     flush();
@@ -212,22 +214,16 @@ size_t PictureBox::PaintStrokes(QPainter& painter, size_t from, size_t to, size_
     painter.setPen(pen);
     switch (p.kind) {
       case common::Primitive::Kind::Point:
-        painter.drawPoint(QPointF(p.x1, p.y1));
+        painter.drawPoint(QPointF(p.x1 * k, p.y1 * k));
         break;
       case common::Primitive::Kind::Circle:
-        painter.drawEllipse(QPointF(p.x1, p.y1), p.x2, p.x2);
+        painter.drawEllipse(QPointF(p.x1 * k, p.y1 * k), p.x2 * k, p.x2 * k);
         break;
-      case common::Primitive::Kind::Text: {
-        // The text's top-left corner stands at the position; the font keeps its size in
-        // pixels whatever the scale units.
-        painter.save();
-        painter.scale(unitsPerPixel, unitsPerPixel);
-        const QPointF at(p.x1 / unitsPerPixel, p.y1 / unitsPerPixel);
-        painter.drawText(at + QPointF(0, painter.fontMetrics().ascent()),
+      case common::Primitive::Kind::Text:
+        // The text's top-left corner stands at the position.
+        painter.drawText(QPointF(p.x1 * k, p.y1 * k + painter.fontMetrics().ascent()),
                          QString::fromStdString(texts_[text++]));
-        painter.restore();
         break;
-      }
       case common::Primitive::Kind::Line:
         break;
     }

@@ -21,7 +21,7 @@ FigureLabel LabelBeside(const QLabel& label, const QWidget& picture) {
 }
 
 std::vector<FigureLabel> LabelsBeside(const QWidget& picture,
-                                      std::initializer_list<const QLabel*> labels) {
+                                      const std::vector<const QLabel*>& labels) {
   std::vector<FigureLabel> captions;
   for (const QLabel* label : labels) {
     if (label && !label->isHidden()) captions.push_back(LabelBeside(*label, picture));

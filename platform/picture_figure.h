@@ -4,7 +4,6 @@
 #pragma once
 
 #include <QString>
-#include <initializer_list>
 #include <vector>
 
 #include "platform/figure.h"
@@ -20,7 +19,7 @@ namespace platform {
 FigureLabel LabelBeside(const QLabel& label, const QWidget& picture);
 // The labels that are shown, in the order given (later ones cover earlier ones).
 std::vector<FigureLabel> LabelsBeside(const QWidget& picture,
-                                      std::initializer_list<const QLabel*> labels);
+                                      const std::vector<const QLabel*>& labels);
 
 class PictureFigure : public Figure {
  public:

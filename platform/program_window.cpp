@@ -1,0 +1,163 @@
+#include "platform/program_window.h"
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QLayout>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QStandardPaths>
+#include <QTextBrowser>
+
+#include "app_version.h"
+
+namespace platform {
+namespace {
+
+// A standard key sequence, or the given one where the platform has none.
+QList<QKeySequence> Keys(QKeySequence::StandardKey standard, const QKeySequence& otherwise) {
+  QList<QKeySequence> keys = QKeySequence::keyBindings(standard);
+  if (keys.isEmpty()) keys << otherwise;
+  return keys;
+}
+
+QAction* AddAction(QMenu* menu, const QString& text, const QList<QKeySequence>& keys) {
+  QAction* action = menu->addAction(text);
+  action->setShortcuts(keys);
+  return action;
+}
+
+}  // namespace
+
+QString UserGuidePath() {
+  // Installed beside the programs (<prefix>/bin and <prefix>/share/doc/<package>), in the
+  // system's data folders, or, for a program run from its build folder, in the sources.
+  const QString relative = QStringLiteral("doc/" GUIDE_PACKAGE "/guide.md");
+  QStringList candidates = {QCoreApplication::applicationDirPath() + "/../share/" + relative};
+  for (const QString& folder :
+       QStandardPaths::standardLocations(QStandardPaths::GenericDataLocation))
+    candidates << folder + "/" + relative;
+  candidates << QStringLiteral(GUIDE_SOURCE);
+  for (const QString& candidate : candidates) {
+    if (QFileInfo(candidate).isFile()) return QDir::cleanPath(candidate);
+  }
+  return {};
+}
+
+void ClickAsUser(QAbstractButton* button) {
+  if (!button || !button->isEnabled()) return;
+  button->setFocus(Qt::OtherFocusReason);
+  button->click();
+}
+
+ProgramWindow::ProgramWindow(QWidget* form, const ProgramInfo& info) : form_(form), info_(info) {
+  setWindowTitle(form->windowTitle());
+  setWindowIcon(form->windowIcon());
+  setCentralWidget(form);
+  form->installEventFilter(this);
+
+  file_ = menuBar()->addMenu("&File");
+  openParameters_ =
+      AddAction(file_, "&Open parameters...", Keys(QKeySequence::Open, Qt::CTRL | Qt::Key_O));
+  saveParameters_ =
+      AddAction(file_, "&Save parameters as...", Keys(QKeySequence::Save, Qt::CTRL | Qt::Key_S));
+  figureSeparator_ = file_->addSeparator();
+  file_->addSeparator();
+  quit_ = AddAction(file_, "&Quit", Keys(QKeySequence::Quit, Qt::CTRL | Qt::Key_Q));
+  quit_->setMenuRole(QAction::QuitRole);
+  connect(quit_, &QAction::triggered, this, &QWidget::close);
+
+  edit_ = menuBar()->addMenu("&Edit");
+  run_ = menuBar()->addMenu("&Run");
+
+  help_ = menuBar()->addMenu("&Help");
+  userGuide_ = AddAction(help_, "&User guide", Keys(QKeySequence::HelpContents, Qt::Key_F1));
+  userGuide_->setEnabled(!UserGuidePath().isEmpty());
+  connect(userGuide_, &QAction::triggered, this, &ProgramWindow::ShowUserGuide);
+  help_->addSeparator();
+  about_ = help_->addAction(QString("&About %1").arg(info.name));
+  about_->setMenuRole(QAction::AboutRole);
+  connect(about_, &QAction::triggered, this, &ProgramWindow::ShowAbout);
+  QAction* aboutQt = help_->addAction("About &Qt");
+  aboutQt->setMenuRole(QAction::AboutQtRole);
+  connect(aboutQt, &QAction::triggered, qApp, &QApplication::aboutQt);
+
+  WaitForRun(openParameters_);
+  // The form's fixed size decides the frame's; the bar only adds its height.
+  layout()->setSizeConstraint(QLayout::SetFixedSize);
+}
+
+void ProgramWindow::AddFigureActions(FigureActions& actions) {
+  file_->insertActions(figureSeparator_, {actions.ExportPicture(), actions.ExportData()});
+  edit_->addAction(actions.CopyPicture());
+}
+
+QAction* ProgramWindow::AddRunAction(const QString& text, const QKeySequence& key,
+                                     bool waitsForRun) {
+  QAction* action = run_->addAction(text);
+  action->setShortcut(key);
+  if (waitsForRun) WaitForRun(action);
+  return action;
+}
+
+void ProgramWindow::WaitForRun(QAction* action) {
+  waitForRun_.emplace_back(action);
+  if (running_) action->setEnabled(false);
+}
+
+void ProgramWindow::SetRunning(bool running) {
+  running_ = running;
+  for (const QPointer<QAction>& action : waitForRun_) {
+    if (action) action->setEnabled(!running);
+  }
+}
+
+void ProgramWindow::ShowUserGuide() {
+  const QString path = UserGuidePath();
+  if (path.isEmpty()) return;
+  if (!guide_) {
+    guide_ = new QTextBrowser(this);
+    guide_->setWindowFlag(Qt::Window);
+    guide_->setWindowTitle(QString("%1 - User guide").arg(info_.name));
+    guide_->setOpenExternalLinks(true);
+    guide_->resize(760, 680);
+  }
+  // Pictures are found beside the guide.
+  guide_->setSearchPaths({QFileInfo(path).absolutePath()});
+  guide_->setSource(QUrl::fromLocalFile(path), QTextDocument::MarkdownResource);
+  guide_->show();
+  guide_->raise();
+  guide_->activateWindow();
+}
+
+void ProgramWindow::ShowAbout() {
+  QMessageBox::about(
+      this, QString("About %1").arg(info_.name),
+      QString("<h3>%1 %2</h3><p>%3</p><p>Released %4.</p>")
+          .arg(info_.name, app::kVersion,
+               QString(info_.description).replace('\n', ' ').toHtmlEscaped(), app::kReleaseDate));
+}
+
+bool ProgramWindow::eventFilter(QObject* watched, QEvent* event) {
+  // The form's own End button closes the program, frame and all.
+  if (watched == form_ && event->type() == QEvent::Close && !closing_) {
+    QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
+  }
+  return QMainWindow::eventFilter(watched, event);
+}
+
+void ProgramWindow::closeEvent(QCloseEvent* event) {
+  closing_ = true;
+  // The program's other windows (results, guide) end with it.
+  for (QWidget* window : QApplication::topLevelWidgets()) {
+    if (window != this && window->isVisible()) window->close();
+  }
+  QMainWindow::closeEvent(event);
+}
+
+}  // namespace platform
