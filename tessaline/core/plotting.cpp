@@ -57,6 +57,8 @@ bool Plotter::PlotPoint(const std::string& mark, double& x, double& y) {
     surface_.Circle(f(px), f(py), 20.0f);
   }
   if (writing) outputFile_.WriteLine(common::FormatNumber(first) + " " + common::FormatNumber(y));
+  const double horizontal = writing ? first : RowValue(controls_, 1) * x;
+  if (std::isfinite(horizontal)) points_.push_back({curve_, horizontal, y});
   return true;
 }
 

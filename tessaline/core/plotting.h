@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "common/drawing_surface.h"
 #include "tessaline/core/controls.h"
@@ -17,6 +18,14 @@ namespace tessaline {
 void SetAxisLabel(FormControls& controls, int16_t index, const std::string& text,
                   int16_t visibility);
 
+// A point as plotted: the curve it belongs to (1, 2, ...) and its place in the units of
+// the axes, as the output file has it (the horizontal value, the frequency).
+struct PlottedPoint {
+  int16_t curve;
+  double x;
+  double y;
+};
+
 class Plotter {
  public:
   Plotter(FormControls& controls, common::DrawingSurface& surface, OutputFile& outputFile)
@@ -27,6 +36,14 @@ class Plotter {
   // numbers that can be drawn or written; nothing is drawn or written then and the run
   // stops.
   bool PlotPoint(const std::string& mark, double& x, double& y);
+  // The points of the run so far, kept for Export data; a run starts them afresh and
+  // numbers its curves.
+  void BeginRun() {
+    points_.clear();
+    curve_ = 0;
+  }
+  void BeginCurve(int16_t curve) { curve_ = curve; }
+  const std::vector<PlottedPoint>& Points() const { return points_; }
   // Prints text with its top-left corner at a place given in percent of the picture.
   void PrintAtPercent(const std::string& text, int16_t xPercent, int16_t yPercent);
   // The curve labels of the selected simulation; none before a selection.
@@ -36,6 +53,8 @@ class Plotter {
   FormControls& controls_;
   common::DrawingSurface& surface_;
   OutputFile& outputFile_;
+  std::vector<PlottedPoint> points_;
+  int16_t curve_ = 0;
 };
 
 }  // namespace tessaline

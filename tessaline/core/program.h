@@ -32,6 +32,8 @@ class Program {
   RunOutcome Execute_Click() { return run_.Execute(); }
   // Validates value box index when it loses the focus.
   void txt_LostFocus(int16_t index);
+  // The points of the last run, curve by curve.
+  const std::vector<PlottedPoint>& Points() const { return plotter_.Points(); }
 
  private:
   FormControls& controls_;

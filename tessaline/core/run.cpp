@@ -40,6 +40,7 @@ bool PointLoop(float limit, float step, PassFunction pass) {
 
 RunOutcome RunDriver::Execute() {
   surface_.Clear();
+  plotter_.BeginRun();
   if (controls_.Value(1).empty()) return RunOutcome::NotRun;
   outputFile_.Open(controls_, messages_);
   const Simulation* simulation = FindSimulationByTag(controls_.TitleTag());
@@ -75,6 +76,7 @@ bool RunDriver::Simulate(const Simulation& simulation) {
       if (RowValue(controls_, curveRow(c)) < minML) minML = RowValue(controls_, curveRow(c));
 
   for (int c = 1; c <= p.curves; ++c) {
+    plotter_.BeginCurve(static_cast<int16_t>(c));
     double y = RowValue(controls_, 4);
     const Coefficients k = simulation.read(controls_, c);
     const double ml = timeAxis ? RowValue(controls_, curveRow(c)) : 1.0;

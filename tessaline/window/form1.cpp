@@ -4,6 +4,7 @@
 #include <QFont>
 
 #include "platform/twips.h"
+#include "tessaline/core/plotted_table.h"
 #include "tessaline/core/simulations.h"
 
 namespace tessaline {
@@ -222,6 +223,10 @@ void Form1::SetAxisCaption(int i, const QString& caption) {
   QString shown = caption;
   shown.replace('\r', '\n');
   lab_.at(i)->setText(shown);
+}
+
+platform::CsvTable Form1::PlottedData() const {
+  return PlottedTable(*controls_, program_->Points());
 }
 
 void Form1::cmd_Click(int index) {

@@ -12,6 +12,7 @@
 #include <memory>
 #include <vector>
 
+#include "platform/csv.h"
 #include "platform/focus_line_edit.h"
 #include "platform/message_box.h"
 #include "platform/picture_box.h"
@@ -52,6 +53,11 @@ class Form1 : public QWidget {
   // vertical labels); the label shows it with line breaks.
   QString AxisCaption(int i) const { return axisCaption_.at(i); }
   void SetAxisCaption(int i, const QString& caption);
+
+  // The points of the last run with the grid they came from, for Export data; none before
+  // a run.
+  bool HasPlottedPoints() const { return !program_->Points().empty(); }
+  platform::CsvTable PlottedData() const;
 
  private:
   class Controls;

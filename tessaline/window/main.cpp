@@ -1,7 +1,7 @@
 #include <QApplication>
 
 #include "platform/command_line.h"
-#include "tessaline/window/form1.h"
+#include "tessaline/window/tessaline_window.h"
 
 int main(int argc, char** argv) {
   const platform::ProgramInfo info{
@@ -11,7 +11,7 @@ int main(int argc, char** argv) {
   platform::PrepareProgram(argc, argv, info);
   QApplication app(argc, argv);
   platform::RefuseUnknownArguments(info);
-  tessaline::Form1 window;
+  tessaline::TessalineWindow window(info);
   window.show();
   return app.exec();
 }

@@ -1,0 +1,27 @@
+// tessaline as the user meets it: the form under a menu bar, the picture's export actions
+// in the menus and on the picture's context menu, and Start for the selected simulation.
+#pragma once
+
+#include "platform/figure_actions.h"
+#include "platform/program_window.h"
+#include "tessaline/window/form1.h"
+
+namespace tessaline {
+
+class TessalineWindow : public platform::ProgramWindow {
+ public:
+  explicit TessalineWindow(const platform::ProgramInfo& info);
+
+  Form1& Form() const { return *form_; }
+  platform::FigureActions& PictureActions() const { return *picture_; }
+  QAction* Start() const { return start_; }
+  // The picture with its axis labels and the simulation's title.
+  std::shared_ptr<const platform::Figure> Picture() const;
+
+ private:
+  Form1* form_;
+  platform::FigureActions* picture_;
+  QAction* start_;
+};
+
+}  // namespace tessaline
