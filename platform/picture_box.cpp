@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include <QPaintEngine>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QPen>
@@ -169,8 +170,22 @@ void PictureBox::RasterisePending() {
 }
 
 void PictureBox::PaintPicture(QPainter& painter) const {
-  painter.save();
   const QRect inner(QPoint(0, 0), contentsRect().size());
+  if (painter.paintEngine() && painter.paintEngine()->type() == QPaintEngine::Raster) {
+    // Pixels are painted on an image of the box's size, as the screen's are, so that what
+    // lies on the edge of the box is drawn or cut off exactly as on screen.
+    const qreal ratio = painter.device()->devicePixelRatioF();
+    QImage image(inner.size() * ratio, QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(ratio);
+    image.fill(ToQColor(backColour_));
+    QPainter imagePainter(&image);
+    imagePainter.setFont(font());
+    PaintStrokes(imagePainter, 0, strokeCount_, 0);
+    imagePainter.end();
+    painter.drawImage(QPointF(0, 0), image);
+    return;
+  }
+  painter.save();
   painter.setClipRect(inner, Qt::IntersectClip);
   painter.fillRect(inner, ToQColor(backColour_));
   painter.setFont(PixelSized(font()));

@@ -54,7 +54,7 @@ class ProgramWindow : public QMainWindow {
   QAction* AddRunAction(const QString& text, const QKeySequence& key, bool waitsForRun);
   // Disabled while a command runs (Open parameters and Start are, from the start).
   void WaitForRun(QAction* action);
-  // Called when a command starts and when it ends.
+  // For the owner of the commands, when one starts and when it ends.
   void SetRunning(bool running);
   bool Running() const { return running_; }
 
