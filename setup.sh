@@ -8,11 +8,13 @@
 #   ./setup.sh check [WORD]            run the heavy checks in .ci/checks (those whose
 #                                      name contains WORD); each builds in its own folder
 #   ./setup.sh package                 build the Debian package into build/package
+# With CI set (as the CI run does), every compile warning is an error.
 set -euo pipefail
 cd "$(dirname "$0")"
 
-PACKAGES=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-svg-dev libgtest-dev libbenchmark-dev
-          fonts-dejavu-core)
+PACKAGES=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-svg-dev libgtest-dev fonts-dejavu-core)
+# Only the benchmarks need Google Benchmark.
+BENCH_PACKAGES=(libbenchmark-dev)
 # Only the package mode needs these: dpkg-shlibdeps finds the package's dependencies.
 PACKAGE_TOOLS=(dpkg-dev file)
 BUILD_DIR=${BUILD_DIR:-build}
@@ -31,9 +33,18 @@ install_missing() {
 }
 
 build() {
-  local launcher=()
-  command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
-  cmake -S . -B "$BUILD_DIR" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "${launcher[@]}" >/dev/null
+  local options=()
+  command -v ccache >/dev/null && options+=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+  case "${CI:-}" in
+    "" | false | 0) options+=(-DWERROR=OFF) ;;
+    *) options+=(-DWERROR=ON) ;;
+  esac
+  if [ "$mode" = bench ]; then
+    options+=(-DWITH_BENCHMARKS=ON)
+  else
+    options+=(-DWITH_BENCHMARKS=AUTO)
+  fi
+  cmake -S . -B "$BUILD_DIR" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "${options[@]}" >/dev/null
   cmake --build "$BUILD_DIR"
 }
 
@@ -67,6 +78,7 @@ run_checks() {
 mode=${1:-build}
 install_missing "${PACKAGES[@]}"
 if [ "$mode" = package ]; then install_missing "${PACKAGE_TOOLS[@]}"; fi
+if [ "$mode" = bench ]; then install_missing "${BENCH_PACKAGES[@]}"; fi
 [ "$mode" = check ] || build
 case "$mode" in
   run)

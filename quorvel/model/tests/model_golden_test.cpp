@@ -109,7 +109,7 @@ uint64_t RunGroup(int16_t loci, int16_t demes, double n, int group) {
   uint64_t h = 0;
   int run = 0;
   for (float z : kZ) {
-    for (int16_t total : {0, 1}) {
+    for (int16_t total : {int16_t{0}, int16_t{1}}) {
       for (bool harsh : {false, true}) {
         UniformGenerator gen(UniformGenerator::State{0x12345678u + 7919u * group, 0xdeadbeefu,
                                                      0x0badf00du ^ static_cast<uint32_t>(run),

@@ -105,7 +105,7 @@ TEST(GenotypeTables, ThreeLociSpotChecksAndSwitchBack) {
 // The tables must agree with the rules they encode: carriers from the alleles, and every
 // path's class from its direction, the loci that mutate and the unchanged same-case loci.
 TEST(GenotypeTables, CarriersAndPathClassesFollowTheirRules) {
-  for (int16_t loci : {2, 3}) {
+  for (int16_t loci : {int16_t{2}, int16_t{3}}) {
     Fixture f(loci);
     const TestModel& m = f.m;
     for (int a = 1; a <= m.AllelesTotal; ++a) {
@@ -307,7 +307,7 @@ void FillDemes(TestModel& m, int16_t demes) {
 }
 
 TEST(Operators, DrawCountsPerStep) {
-  for (int16_t loci : {2, 3}) {
+  for (int16_t loci : {int16_t{2}, int16_t{3}}) {
     Fixture f(loci);
     TestModel& m = f.m;
     const int G = m.GenotypesNum, P = m.MutationPathsNum;
@@ -325,7 +325,7 @@ TEST(Operators, DrawCountsPerStep) {
     m.TotalStochasticity = 0;
     EXPECT_EQ(count([&] { m.MutationStep(); }), 3 * P * 2);
     EXPECT_FALSE(m.ReuseRandom);
-    for (int16_t box : {1, 2}) {
+    for (int16_t box : {int16_t{1}, int16_t{2}}) {
       m.TotalStochasticity = box;
       EXPECT_EQ(count([&] { m.MutationStep(); }), 3 * P * 4);
     }
@@ -372,7 +372,7 @@ TEST(Operators, RecombinationHalvesTheDisequilibrium) {
 }
 
 TEST(Operators, RecombinationWithZLeavesEquilibriumAndSharesThePool) {
-  for (int16_t loci : {2, 3}) {
+  for (int16_t loci : {int16_t{2}, int16_t{3}}) {
     Fixture f(loci);
     TestModel& m = f.m;
     // Linkage equilibrium in both parts with the same allele frequencies.
@@ -422,7 +422,7 @@ TEST(Operators, SelectionScalesByUppercaseCount) {
 }
 
 TEST(Operators, MutationAlongPathsOnly) {
-  for (int16_t loci : {2, 3}) {
+  for (int16_t loci : {int16_t{2}, int16_t{3}}) {
     for (int source = 1; source <= (loci == 2 ? 4 : 8); ++source) {
       Fixture f(loci);
       TestModel& m = f.m;
@@ -466,7 +466,7 @@ TEST(Operators, MutationCapsAtOneAndZero) {
 }
 
 TEST(Operators, MutationReusesTheRPlusPairUnlessTotalStochasticity) {
-  for (int16_t box : {0, 1}) {
+  for (int16_t box : {int16_t{0}, int16_t{1}}) {
     UniformGenerator gen;
     Model m(gen);
     m.NInfinite = false;
@@ -560,7 +560,7 @@ TEST(Operators, PropertyFrequenciesStayValid) {
     }
     const bool recombine = rng() % 4 != 0, drift = rng() % 2 == 0;
     const int generations = m.Demes > 20 ? 3 : 25;
-    for (int gen = 0; gen < generations; ++gen) {
+    for (int generation = 0; generation < generations; ++generation) {
       if (recombine) m.RecombinationStep();
       if (drift) m.DriftStep();
       m.SelectionStep();

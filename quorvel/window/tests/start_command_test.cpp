@@ -163,11 +163,11 @@ class StartCommandTest : public ::testing::Test {
     EXPECT_EQ(Drawn()[Drawn().size() - curves].colour, quorvel::kRPlusColour);
     EXPECT_FLOAT_EQ(Drawn().back().x2, window->Picture().ScaleWidth());
     // The picture shown holds both colours.
-    const QImage shown = window->PictBox()->Snapshot();
+    const QImage picture = window->PictBox()->Snapshot();
     bool red = false, blue = false;
-    for (int y = 0; y < shown.height(); ++y) {
-      for (int x = 0; x < shown.width(); ++x) {
-        const QRgb pixel = shown.pixel(x, y);
+    for (int y = 0; y < picture.height(); ++y) {
+      for (int x = 0; x < picture.width(); ++x) {
+        const QRgb pixel = picture.pixel(x, y);
         red = red || pixel == qRgb(0xC0, 0, 0);
         blue = blue || pixel == qRgb(0, 0, 0xFF);
       }
@@ -179,11 +179,11 @@ class StartCommandTest : public ::testing::Test {
   // After a sweep the picture box shows its back colour only.
   void ExpectBlankPicture() {
     EXPECT_TRUE(Drawn().empty());
-    const QImage shown = window->PictBox()->Snapshot();
+    const QImage picture = window->PictBox()->Snapshot();
     const QRgb back = platform::ToQColor(window->PictBox()->BackColourValue()).rgb();
     int others = 0;
-    for (int y = 0; y < shown.height(); ++y) {
-      for (int x = 0; x < shown.width(); ++x) others += shown.pixel(x, y) != back ? 1 : 0;
+    for (int y = 0; y < picture.height(); ++y) {
+      for (int x = 0; x < picture.width(); ++x) others += picture.pixel(x, y) != back ? 1 : 0;
     }
     EXPECT_EQ(others, 0);
   }
