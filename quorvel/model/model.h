@@ -5,8 +5,9 @@
 // operators (recombination, drift, selection, mutation, interdemic diffusion).
 //
 // The run layer fills the plain fields (S, S2, S3, MutationTable, Z, Demes, Diffusion,
-// PopulationN, NInfinite, TotalStochasticity) and calls the operators in the order of a
-// generation; the model never sees a widget.
+// PopulationN, NInfinite, TotalStochasticity) and advances the model generation by
+// generation (AdvanceGeneration, the one place that orders the operators); the model never
+// sees a widget.
 //
 // The model is a template over its random generator only so that tests can script the
 // random numbers; the program uses `Model`, which draws from a UniformGenerator owned by
@@ -35,6 +36,23 @@ inline constexpr int16_t kSlotRMinus = 1;      // R- carriers
 inline constexpr int16_t kSlotPool = 2;        // recombining R- part of the deme in process
 inline constexpr int16_t kSlotMeanRPlus = 3;   // mean of slot 0 over demes, deme 1 only
 inline constexpr int16_t kSlotMeanRMinus = 4;  // mean of slot 1 over demes, deme 1 only
+
+// 2*pi cut to 15 significant digits: the angle of the sinusoidal variation of S.
+inline constexpr double kTwoPi15 = 6.28318530717958;
+
+// How S changes during a run: not at all, its sign inverted every InversionPeriod
+// generations, or S0 * sin(pi * generation / InversionPeriod).
+enum class SSchedule { None, Inversion, Sinusoidal };
+
+// What one generation does beside the operators that always act.
+struct GenerationSteps {
+  bool Recombination = true;  // "Recombination for R+"
+  bool Drift = true;          // "Genetic drift"
+  SSchedule Schedule = SSchedule::None;
+  int16_t InversionPeriod = 0;  // not 0 when there is a schedule
+  double EnteredS = 0;          // S0 of the sinusoidal variation
+  double K = 0;                 // epistasis, for the selection values after a change of S
+};
 
 // Freq(slot 0..4, deme 0..100, genotype 0..8), float64, fixed size. Stored deme by deme
 // so that the two carrier slots of one deme lie together.
@@ -126,6 +144,11 @@ class BasicModel {
   // An amount of frequency turned into a whole number of individuals of a population of
   // PopulationN (two-point approximation of binomial sampling); x itself when N is infinite.
   double SampleAmount(double x);
+
+  // --- One generation ------------------------------------------------------------------------
+  // Generation `generation` (1, 2, ...) of a run: the schedule of S, then recombination and
+  // drift where switched on, selection, mutation and diffusion, in this order.
+  void AdvanceGeneration(int generation, const GenerationSteps& steps);
 
   // --- Per-generation operators ------------------------------------------------------------
   // Each acts on demes 1..Demes in turn, draws in a fixed order (deme by deme, slot 0

@@ -84,6 +84,30 @@ void BasicModel<Generator>::UpdateSelection(double k) {
 }
 
 template <class Generator>
+void BasicModel<Generator>::AdvanceGeneration(int generation, const GenerationSteps& steps) {
+  if (steps.Schedule != SSchedule::None) {
+    const double ratio = static_cast<double>(generation) / steps.InversionPeriod;
+    if (steps.Schedule == SSchedule::Inversion) {
+      // S changes sign at generations P, 2P, 3P, ...
+      if (std::floor(ratio) == ratio) {
+        S = -S;
+        UpdateSelection(steps.K);
+      }
+    } else {
+      // Period 2P, always from the entered S0, never from the S in use.
+      const double h = ratio / 2;
+      S = steps.EnteredS * std::sin((h - std::floor(h)) * kTwoPi15);
+      UpdateSelection(steps.K);
+    }
+  }
+  if (steps.Recombination) RecombinationStep();
+  if (steps.Drift) DriftStep();
+  SelectionStep();
+  MutationStep();
+  DiffusionStep();
+}
+
+template <class Generator>
 void BasicModel<Generator>::SetMutationRates(double u, double w) {
   // Products where the forms multiply, the power function where they raise to a power.
   auto& t = MutationTable;

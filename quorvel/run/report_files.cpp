@@ -2,10 +2,16 @@
 
 #include <string>
 
+#include "common/number_text.h"
+
 namespace quorvel {
 
+std::string ReportFileName(int n) {
+  return "ReportFile" + std::to_string(n) + ".txt";
+}
+
 std::string ReportFilePath(const std::string& saveDirectory, int n) {
-  return saveDirectory + platform::PathSeparator() + "ReportFile" + std::to_string(n) + ".txt";
+  return saveDirectory + platform::PathSeparator() + ReportFileName(n);
 }
 
 std::string ReportFile1Header(int allelesNum) {
@@ -24,6 +30,15 @@ std::string ReportFile1Header(int allelesNum) {
       line += label;
       if (primed) line += '\'';
     }
+  }
+  return line;
+}
+
+std::string ReportFile1Line(const GenerationRow& row) {
+  std::string line;
+  for (size_t j = 0; j < static_cast<size_t>(row.Curves); ++j) {
+    line += common::FormatNumber(row.Cumulative[j]);
+    line += '\t';
   }
   return line;
 }

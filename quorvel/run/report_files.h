@@ -11,10 +11,14 @@
 #include <vector>
 
 #include "platform/files.h"
+#include "quorvel/run/run_core.h"
 
 namespace quorvel {
 
-// SaveDirectory + separator + "ReportFile" + n + ".txt". The folder is used as typed, so
+// "ReportFile" + n + ".txt": the name of report file n.
+std::string ReportFileName(int n);
+
+// SaveDirectory + separator + ReportFileName(n). The folder is used as typed, so
 // a folder that already ends in a separator gives two of them, which every file system
 // reads as one.
 std::string ReportFilePath(const std::string& saveDirectory, int n);
@@ -22,6 +26,9 @@ std::string ReportFilePath(const std::string& saveDirectory, int n);
 // The header line of ReportFile1: the genotype labels, R+ carriers then R- carriers
 // (primed), joined by TAB.
 std::string ReportFile1Header(int allelesNum);
+// A data line of ReportFile1: the cumulative frequencies of one generation, each followed
+// by a TAB.
+std::string ReportFile1Line(const GenerationRow& row);
 
 class ReportFiles {
  public:

@@ -1,27 +1,31 @@
 #include "quorvel/run/run_driver.h"
 
-#include <algorithm>
-#include <cmath>
-#include <string_view>
-
 #include "common/number_text.h"
-#include "common/power.h"
 #include "platform/files.h"
 
 namespace quorvel {
+
 std::string ReportFileFailedMessage(const std::string& path) {
   return "The report file " + path + " cannot be written!";
 }
 
-MeanAndDeviation OutcomeStatistics(double sum, double sumOfSquares, int count) {
-  if (count < 1) return {0, 0};
-  const double n = count;
-  const double mean = sum / n;
-  if (count < 2) return {mean, 0};
-  const double variance = (sumOfSquares - common::Power(sum, 2) / n) / (n - 1);
-  // All outcomes equal but not exactly representable can round the variance below 0.
-  return {mean, variance > 0 ? std::sqrt(variance) : 0};
-}
+// Draws every generation on the picture box and, in a single run, writes its line of
+// ReportFile1; a report file that fails ends the run.
+class RunDriver::Sink : public RunSink {
+ public:
+  Sink(RunDriver& driver, int16_t maxGen)
+      : driver_(driver), plot_(driver.picture_, maxGen), single_(driver.state_.SingleSimulation) {}
+  void Generation(const GenerationRow& row) override {
+    plot_.Draw(row);
+    if (single_) driver_.WriteReport(1, ReportFile1Line(row));
+  }
+  bool StopRequested() const override { return driver_.failed_; }
+
+ private:
+  RunDriver& driver_;
+  CurvePlot plot_;
+  bool single_;
+};
 
 RunDriver::RunDriver(Model& model, RunState& state, RunWindow& window)
     : model_(model),
@@ -32,28 +36,6 @@ RunDriver::RunDriver(Model& model, RunState& state, RunWindow& window)
 
 RunDriver::~RunDriver() {
   files_.CloseAll();
-}
-
-double RunDriver::EntryValue(int index) const {
-  return common::ParseLeadingNumber(window_.EntryText(index));
-}
-
-void RunDriver::ReadParameters() {
-  state_.U = EntryValue(kEntryU);
-  state_.W = EntryValue(kEntryW);
-  model_.S = EntryValue(kEntryS);
-  state_.K = EntryValue(kEntryK);
-  UpdateSelection();
-  state_.MaxGen = common::ToInt16(EntryValue(kEntryMaxGen));
-  model_.Z = static_cast<float>(EntryValue(kEntryZ));
-  state_.Iterations = common::ToInt16(EntryValue(kEntryIterations));
-  state_.Log10NEntered = static_cast<float>(EntryValue(kEntryLog10N));
-  // The validation pass keeps the number of demes within 1 to 100; the frequency table
-  // holds no more, so the run never relies on that alone.
-  model_.Demes = std::clamp<int16_t>(common::ToInt16(EntryValue(kEntryDemes)), 1, 100);
-  model_.Diffusion = static_cast<float>(EntryValue(kEntryDiffusion));
-  state_.InversionPeriod = common::ToInt16(EntryValue(kEntryInversionPeriod));
-  state_.SaveDirectory = window_.EntryText(kEntrySaveDirectory);
 }
 
 void RunDriver::ClearPicture(bool force) {
@@ -69,7 +51,7 @@ void RunDriver::ReportFailure() {
   window_.Messages().ShowMessage(ReportFileFailedMessage(files_.FailedPath()));
 }
 
-bool RunDriver::OpenReportFile(int16_t n) {
+bool RunDriver::OpenReportFile(int n) {
   if (failed_) return false;
   if (!files_.Open(n, state_.SaveDirectory)) {
     ReportFailure();
@@ -78,7 +60,7 @@ bool RunDriver::OpenReportFile(int16_t n) {
   return true;
 }
 
-bool RunDriver::WriteReport(int16_t n, std::string_view line) {
+bool RunDriver::WriteReport(int n, std::string_view line) {
   if (failed_) return false;
   if (!files_.WriteLine(n, line)) {
     ReportFailure();
@@ -90,17 +72,18 @@ bool RunDriver::WriteReport(int16_t n, std::string_view line) {
 void RunDriver::StartCommand() {
   ClearPicture(true);
   window_.ValidateEntries();
-  for (int i = 0; i <= 8; ++i) {
-    if (common::TrimBlanks(window_.EntryText(i)).empty()) {
+  for (int box = 0; box < kBoxNumbers; ++box) entries_.Text(box) = window_.EntryText(box);
+  entries_.Checks = state_.Checks;
+  for (int i = kEntryU; i <= kEntryIterations; ++i) {
+    if (common::TrimBlanks(entries_.Text(i)).empty()) {
       window_.Messages().ShowMessage(kValuesNeededMessage);
       return;
     }
   }
-  ReadParameters();
-  model_.TotalStochasticity = state_.Checks.TotalStochasticity;
-  SetStartFrequencies();
-  if (state_.StartFreqError) {
-    state_.StartFreqError = false;
+  inputs_ = ReadRunInputs(entries_, model_.AllelesNum, model_.NInfinite, state_.Log10N);
+  state_.SaveDirectory = entries_.Text(kEntryFolder);
+  if (!StartStateAccepted(inputs_)) {
+    window_.Messages().ShowMessage(kHaplotypeTotalMessage);
     return;
   }
   for (int box = kShowS; box <= kShowIteration; ++box) window_.ShowProgress(box, "");
@@ -120,74 +103,76 @@ void RunDriver::StartCommand() {
   if (!failed_ && !files_.CloseAll()) ReportFailure();
 }
 
+void RunDriver::RunOne(const RunInputs& inputs) {
+  Sink sink(*this, inputs.MaxGen);
+  const RunOutcome outcome = RunIn(model_, inputs, sink);
+  if (outcome.GenerationsDone > 0) state_.RPlusFreq = outcome.RPlusFreq;
+  // A single run's curves are what the user came for; in a sweep the next run clears
+  // them, so the throttled repaint is enough there.
+  picture_.Refresh(state_.SingleSimulation);
+}
+
 void RunDriver::SingleRun() {
   if (!OpenReportFile(1)) return;
   if (!WriteReport(1, ReportFile1Header(model_.AllelesNum))) return;
-  if (!model_.NInfinite) state_.Log10N = state_.Log10NEntered;
-  RunGenerations();
+  if (!model_.NInfinite)
+    state_.Log10N = static_cast<float>(common::ParseLeadingNumber(entries_.Text(kEntryLog10N)));
+  inputs_.Log10N = state_.Log10N;
+  RunOne(inputs_);
 }
 
 void RunDriver::SelectionLoop() {
   if (!OpenReportFile(2)) return;
-  // The sweep values accumulate by repeated addition; the limits let the last nominal
-  // values 0.2 and 1.2 pass despite the rounding.
-  model_.S = 0.01;
-  while (model_.S <= 0.2001) {
-    if (!WriteReport(
-            2, "K\tu=" + common::FormatNumber(state_.U) + " s=" + common::FormatNumber(model_.S)))
-      return;
-    window_.ShowProgress(kShowS, common::FormatNumber(model_.S));
-    state_.K = 0.8;
-    while (state_.K <= 1.2001) {
+  const SelectionSweepPlan plan = MakeSelectionSweepPlan();
+  RunInputs inputs = inputs_;
+  for (double s : plan.S) {
+    if (!WriteReport(2, SelectionHeading(inputs_.U, s))) return;
+    window_.ShowProgress(kShowS, common::FormatNumber(s));
+    for (double k : plan.K) {
       ClearPicture(false);
-      window_.ShowProgress(kShowK, common::FormatNumber(state_.K));
-      SetStartFrequencies();
-      UpdateSelection();
-      RunGenerations();
+      window_.ShowProgress(kShowK, common::FormatNumber(k));
+      inputs.S = s;
+      inputs.K = k;
+      RunOne(inputs);
       if (failed_) return;
-      if (!WriteReport(
-              2, common::FormatNumber(state_.K) + "\t" + common::FormatNumber(state_.RPlusFreq)))
-        return;
-      state_.K += 0.01;
+      if (!WriteReport(2, SelectionLine(k, state_.RPlusFreq))) return;
     }
-    if (!WriteReport(2, " ")) return;
-    model_.S += 0.01;
+    if (!WriteReport(2, kBlockEnd)) return;
   }
 }
 
 void RunDriver::PopulationLoop() {
   if (!OpenReportFile(2) || !OpenReportFile(3)) return;
-  if (!WriteReport(3, "N\tMean\tS.D.")) return;
-  const float last = static_cast<float>(EntryValue(kEntryLoopTo));
-  state_.Log10N = static_cast<float>(EntryValue(kEntryLoopFrom));
-  while (state_.Log10N <= last) {
-    const std::string log10N = common::FormatSingle(state_.Log10N);
-    window_.ShowProgress(kShowLog10N, log10N);
-    if (!WriteReport(2, "N =" + log10N)) return;
-    double sum = 0;
-    double sumOfSquares = 0;
-    const int iterations = state_.Iterations;
-    for (int i = 1; i <= iterations; ++i) {
+  if (!WriteReport(3, kPopulationStatisticsHeader)) return;
+  auto value = [this](int entry) {
+    return static_cast<float>(common::ParseLeadingNumber(entries_.Text(entry)));
+  };
+  const PopulationSweepPlan plan = MakePopulationSweepPlan(
+      value(kEntryLoopFrom), value(kEntryLoopTo),
+      common::ToInt16(common::ParseLeadingNumber(entries_.Text(kEntryIterations))));
+  state_.Log10N = value(kEntryLoopFrom);
+  RunInputs inputs = inputs_;
+  for (float log10N : plan.Log10N) {
+    state_.Log10N = log10N;
+    window_.ShowProgress(kShowLog10N, common::FormatSingle(log10N));
+    if (!WriteReport(2, PopulationHeading(log10N))) return;
+    std::vector<double> outcomes;
+    for (int i = 1; i <= plan.Iterations; ++i) {
       ClearPicture(false);
       // The mixing reseed keeps replicates independent even within one tick of the clock.
       model_.Random->Reseed(clock_());
       window_.ShowProgress(kShowIteration, std::to_string(i));
-      SetStartFrequencies();
-      RunGenerations();
+      inputs.Log10N = log10N;
+      RunOne(inputs);
       if (failed_) return;
-      if (!WriteReport(2, common::FormatNumber(state_.RPlusFreq))) return;
-      sumOfSquares += state_.RPlusFreq * state_.RPlusFreq;
-      sum += state_.RPlusFreq;
+      if (!WriteReport(2, OutcomeLine(state_.RPlusFreq))) return;
+      outcomes.push_back(state_.RPlusFreq);
     }
-    if (!WriteReport(2, " ")) return;
-    const MeanAndDeviation result = OutcomeStatistics(sum, sumOfSquares, iterations);
-    if (!WriteReport(3, log10N + "\t" + common::FormatNumber(result.Mean) + "\t" +
-                            common::FormatNumber(result.Deviation)))
-      return;
-    const float next = state_.Log10N + 0.5f;
-    if (next == state_.Log10N) break;  // beyond float32 resolution the loop could not end
-    state_.Log10N = next;
+    if (!WriteReport(2, kBlockEnd)) return;
+    if (!WriteReport(3, PopulationStatisticsLine(log10N, outcomes))) return;
   }
+  // The sweep leaves Log10(N) one step beyond its last value.
+  if (!plan.Log10N.empty()) state_.Log10N = plan.Log10N.back() + 0.5f;
 }
 
 void ChooseRunMode(int option, RunState& state, Model& model) {

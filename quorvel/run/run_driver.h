@@ -1,20 +1,24 @@
-// The Start command of quorvel without its widgets: reads the entries into the run state
-// and the model, builds the start frequencies, and performs the chosen run mode (a single
-// run with N infinite or finite, the sweep over S and K, or the sweep over Log10(N)),
-// drawing the curves on the picture box and writing the report files.
+// The Start command of quorvel without its widgets: validates and reads the entries,
+// checks the start state, and performs the chosen run mode (a single run with N infinite
+// or finite, the sweep over S and K, or the sweep over Log10(N)) through the run core,
+// drawing each run's curves on the picture box, showing the sweeps' progress and writing
+// the report files.
 //
-// The window's Start_Click copies its check boxes into RunState::Checks (the command
-// passes TotalStochasticity on to the model), keeps the run mode flags (RunState and
-// Model::NInfinite) as its option buttons set them, and then calls
-// RunCommand(model, state, window). Everything else happens here.
+// The window's Start_Click copies its check boxes into RunState::Checks, keeps the run
+// mode flags (RunState and Model::NInfinite) as its option buttons set them, and then
+// calls RunCommand(model, state, window). The model is the window's: its generator is the
+// program's, and after a command it holds the state of the last run.
 #pragma once
 
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <string_view>
 
 #include "quorvel/model/model.h"
+#include "quorvel/run/curve_plotting.h"
 #include "quorvel/run/report_files.h"
+#include "quorvel/run/run_core.h"
 #include "quorvel/run/run_state.h"
 #include "quorvel/run/run_window.h"
 
@@ -25,17 +29,6 @@ inline constexpr const char* kHaplotypeTotalMessage = "ab+Ab+aB+Ab frequencies <
 // The message of a report file that cannot be deleted, created or written.
 std::string ReportFileFailedMessage(const std::string& path);
 
-// The drawing colours of the curves: R+ carriers dark red (&HC0), R- carriers blue
-// (&HFF0000).
-inline constexpr common::Colour kRPlusColour = 0xC0;
-inline constexpr common::Colour kRMinusColour = 0xFF0000;
-
-// The selection coefficient follows sin(pi * Generation / InversionPeriod); the angle uses
-// 2*pi cut to 15 significant digits.
-inline constexpr double kTwoPi15 = 6.28318530717958;
-
-// One Start command. Its procedures take no arguments and communicate through the model,
-// the run state and the drawing fields below.
 class RunDriver {
  public:
   RunDriver(Model& model, RunState& state, RunWindow& window);
@@ -46,36 +39,23 @@ class RunDriver {
   // What Start_Click does after copying the check boxes and the run mode.
   void StartCommand();
 
-  void ReadParameters();
-  // Fills the frequency table with the start state; raises StartFreqError (after the
-  // message) when the haplotype frequencies do not total 1.
-  void SetStartFrequencies();
-  // Sets S2 (and S3 with three loci) from S and K.
-  void UpdateSelection();
-  // One run of MaxGen generations; leaves its outcome in RunState::RPlusFreq.
-  void RunGenerations();
-  // Sets PopulationN and the mutation table for the run.
-  void PrepareRun();
-  // Draws one generation, records RPlusFreq and, in a single run, writes its report line.
-  void PlotGeneration();
-  // Recreates ReportFile<n>; false (after the message) when that fails.
-  bool OpenReportFile(int16_t n);
-
   // The clock the Log10(N) loop reseeds the generator from (seconds since midnight).
   void SetClock(std::function<float()> clock) { clock_ = std::move(clock); }
   // True once a report file has failed; the command then ends.
   bool Failed() const { return failed_; }
 
  private:
-  // Curve j (1 to 2 x GenotypesNum) of the generation being drawn.
-  void PlotPoint(int16_t j);
+  class Sink;
+
   void SingleRun();
   void SelectionLoop();
   void PopulationLoop();
+  // One run of the command; its outcome goes to RunState::RPlusFreq.
+  void RunOne(const RunInputs& inputs);
   void ClearPicture(bool force);
-  bool WriteReport(int16_t n, std::string_view line);
+  bool OpenReportFile(int n);
+  bool WriteReport(int n, std::string_view line);
   void ReportFailure();
-  double EntryValue(int index) const;
 
   Model& model_;
   RunState& state_;
@@ -84,14 +64,8 @@ class RunDriver {
   ReportFiles files_;
   std::function<float()> clock_;
   bool failed_ = false;
-
-  // Drawing of the current run.
-  double plotX_ = 0;
-  double plotXPrev_ = 0;
-  double plotYPrev_[17] = {};
-  double cumFreq_ = 0;
-  double plotHeight_ = 0;  // scale height of the picture box, read once per generation
-  std::string reportLine_;
+  ParameterSet entries_;  // as the validation pass left them
+  RunInputs inputs_;
 };
 
 // The run mode of run-mode option button `option` (0 to 3): the mode flags, whether N is
@@ -101,14 +75,5 @@ void ChooseRunMode(int option, RunState& state, Model& model);
 
 // The whole Start command after the widget part of Start_Click.
 void RunCommand(Model& model, RunState& state, RunWindow& window);
-
-// Mean and S.D. of the outcomes of one Log10(N) value, from their sum and sum of squares.
-// The S.D. is 0 when rounding makes the variance negative and when there are fewer than
-// two outcomes; the mean of no outcome is 0.
-struct MeanAndDeviation {
-  double Mean;
-  double Deviation;
-};
-MeanAndDeviation OutcomeStatistics(double sum, double sumOfSquares, int count);
 
 }  // namespace quorvel

@@ -6,39 +6,14 @@
 #include <string>
 
 #include "common/drawing_surface.h"
+#include "quorvel/params/entries.h"
 
 namespace quorvel {
-
-// Entry numbers the run layer reads (the window's txt(i)).
-enum Entry : int {
-  kEntryU = 0,
-  kEntryW = 1,
-  kEntryS = 2,
-  kEntryK = 3,
-  kEntryStartA = 4,  // start frequencies of a, b, c: 4, 5, 6
-  kEntryZ = 7,
-  kEntryIterations = 8,
-  kEntryLog10N = 9,
-  kEntryDemes = 10,
-  kEntryDiffusion = 11,
-  kEntryInversionPeriod = 12,
-  kEntryHaplotypeAb = 13,  // ab, Ab, aB, AB: 13 to 16
-  kEntryMaxGen = 17,
-  kEntryLoopFrom = 18,
-  kEntryLoopTo = 19,
-  kEntryStartRPlus = 20,
-  kEntrySaveDirectory = 30,
-  // The progress displays of the loops.
-  kShowS = 37,
-  kShowK = 38,
-  kShowLog10N = 39,
-  kShowIteration = 40,
-};
 
 class RunWindow {
  public:
   virtual ~RunWindow() = default;
-  // The current text of the entry txt(index).
+  // The current text of box `index` (an Entry); empty for a number without a box.
   virtual std::string EntryText(int index) const = 0;
   // Sets the text of the progress display txt(box), box 37 to 40, and shows it: a command
   // never returns to the event loop while it runs, so the window repaints the box itself

@@ -9,6 +9,7 @@
 #include "common/number_text.h"
 #include "platform/files.h"
 #include "platform/twips.h"
+#include "quorvel/run/report_files.h"
 #include "quorvel/run/run_driver.h"
 
 namespace quorvel {
@@ -20,8 +21,9 @@ constexpr common::Colour kProgressBack = 0xC0FFFF;  // progress displays and leg
 constexpr common::Colour kAxisBack = 0xFFFFC0;
 constexpr common::Colour kPictureBack = 0xE0FFE0;
 constexpr common::Colour kAllelesBack = 0xC0E0FF;
-constexpr common::Colour kAsexColour = 0xFF0000;  // blue: R- carriers
-constexpr common::Colour kSexColour = 0xFF;       // red: R+ carriers
+// The legends name the R+ carriers in a brighter red than their curves (kRPlusColour);
+// the R- carriers are blue in both (kRMinusColour).
+constexpr common::Colour kRPlusLegendColour = 0xFF;
 
 // Client area of the window, in twips.
 constexpr int kClientWidth = 14415;
@@ -65,69 +67,13 @@ constexpr EntryPlace kEntryPlaces[] = {
     {40, 10350, 7720, 855, 11355, 7720},
 };
 
-QString EntryCaption(int index) {
-  switch (index) {
-    case 0:
-      return "u (from 1e-10 to 1e-4)";
-    case 1:
-      return "w (from 1e-10 to 1e-4)";
-    case 2:
-      return "S (from -1 to 1)";
-    case 3:
-      return "K (epistasis: from 0.6 to 1.4; if >1 sex disadv.)";
-    case 4:
-      return "Start frequency of a (from 0 to 1)";
-    case 5:
-      return "Start frequency of b (from 0 to 1)";
-    case 6:
-      return "Start frequency of c (from 0 to 1)";
-    case 7:
-      return "z value (fract. of R- recombining; from 0 to 1)";
-    case 8:
-      return "No. iterations (from 1 to 10000)";
-    case 9:
-      return "Log10(N) value (from 1 to 20)";
-    case 10:
-      return "No. of demes (from 1 to 100)";
-    case 13:
-      return "ab (from 0 to 1)";
-    case 14:
-      return "Ab (from 0 to 1)";
-    case 15:
-      return "aB (from 0 to 1)";
-    case 16:
-      return "AB (from 0 to 1)";
-    case 17:
-      return "MaxGen (from 10 to 10000)";
-    case 20:
-      return "Start frequency of R+ (from .01 to .99)";
-    case 21:
-      return "D (if >0 sex disadv.)";
-    case 22:
-      return "Total";
-    case 30:
-      return "Directory for saving files?";
-    case 37:
-      return "S =";
-    case 38:
-      return "K =";
-    case 39:
-      return "N value =";
-    case 40:
-      return "Iteration =";
-    default:
-      return {};
-  }
-}
-
 // The report files go to the default folder unless the user names another one.
-QString ReportFileName(int n) {
-  return QString::fromStdString(
-      platform::JoinPath(platform::DefaultFolder(), "ReportFile" + std::to_string(n) + ".txt"));
+QString DefaultReportFile(int n) {
+  return QString::fromStdString(ReportFilePath(platform::DefaultFolder(), n));
 }
 
 bool IsProgressDisplay(int index) {
-  return index >= entries::kShowS && index <= entries::kShowIteration;
+  return index >= kShowS && index <= kShowIteration;
 }
 
 QFont BaseFont() {
@@ -236,82 +182,22 @@ void MainWindow::BuildControls() {
   // Entries with their labels, in the window's tab order. The start texts are those of
   // the window's definition; Form_Load replaces most of them.
   for (const EntryPlace& place : kEntryPlaces) {
-    std::string text;
-    switch (place.index) {
-      case 0:
-      case 1:
-        text = "0.00001";
-        break;
-      case 2:
-        text = "0.1";
-        break;
-      case 3:
-      case 4:
-      case 5:
-      case 6:
-      case 10:
-        text = "1";
-        break;
-      case 7:
-        text = "0";
-        break;
-      case 8:
-      case 12:
-        text = "100";
-        break;
-      case 9:
-        text = "6";
-        break;
-      case 11:
-        text = "0.1";
-        break;
-      case 13:
-      case 15:
-        text = "0.3";
-        break;
-      case 14:
-      case 16:
-        text = "0.2";
-        break;
-      case 17:
-        text = "250";
-        break;
-      case 18:
-        text = "1";
-        break;
-      case 19:
-        text = "12";
-        break;
-      case 20:
-        text = ".5";
-        break;
-      case 21:
-        text = "0";
-        break;
-      case 22:
-        text = "1";
-        break;
-      case 30:
-        text = startFolder;
-        break;
-      default:
-        break;
-    }
-    const int width = place.index == entries::kFolder  ? 2715
+    const std::string text =
+        place.index == kEntryFolder ? startFolder : StartText(table_, place.index);
+    const int width = place.index == kEntryFolder      ? 2715
                       : IsProgressDisplay(place.index) ? 675
                                                        : 800;
     AddEntry(place.index, place.left, place.top, text, width);
     if (place.labelWidth > 0) {
-      AddEntryLabel(place.index, EntryCaption(place.index), place.labelLeft, place.labelTop,
-                    place.labelWidth, IsProgressDisplay(place.index) ? 285 : 255);
+      AddEntryLabel(place.index, QString::fromStdString(EntryCaption(place.index)), place.labelLeft,
+                    place.labelTop, place.labelWidth, IsProgressDisplay(place.index) ? 285 : 255);
     }
     // The check boxes govern the entries 11 and 12 and stand where their labels would.
     if (place.index == 11) {
-      interdemicDiffusion_ =
-          AddCheckBox("InterdemicDiffusion", "Interdemic diffusion of genes (from 0 to 1)", 120,
-                      4080, 3255, 255, 0);
+      interdemicDiffusion_ = AddCheckBox(
+          "InterdemicDiffusion", EntryCaption(kEntryDiffusion).c_str(), 120, 4080, 3255, 255, 0);
     } else if (place.index == 12) {
-      inversionOfS_ = AddCheckBox("InversionOfS", "Inversion of S value (from 10 to 10000)", 120,
+      inversionOfS_ = AddCheckBox("InversionOfS", EntryCaption(kEntryInversionPeriod).c_str(), 120,
                                   4440, 3255, 195, 0);
       sinusoidalOption_ =
           AddCheckBox("SinusoidalOption", "Sinusoidal variation of S", 120, 4740, 2775, 255, 0);
@@ -331,15 +217,15 @@ void MainWindow::BuildControls() {
   Txt(19)->setEnabled(false);
   sinusoidalOption_->setEnabled(false);
   // The loop displays are written by the run only.
-  for (int i = entries::kShowS; i <= entries::kShowIteration; ++i) Txt(i)->SetLocked(true);
+  for (int i = kShowS; i <= kShowIteration; ++i) Txt(i)->SetLocked(true);
 
   // Run modes, one group.
   const struct {
     QString caption;
     int left, top, width, height;
   } options[4] = {
-      {"Single simulation with N = infinite (values in " + ReportFileName(1) + ")", 120, 6160, 4935,
-       375},
+      {"Single simulation with N = infinite (values in " + DefaultReportFile(1) + ")", 120, 6160,
+       4935, 375},
       {"Single simulation with N finite (image values in Reportfile1.txt)", 120, 6665, 4935, 375},
       {"Loop with N infinite, S=.01 to .2 step .01, K=0.8 to 1.2 step .01 (values in "
        "ReportFile2.txt)",
@@ -372,8 +258,8 @@ void MainWindow::BuildControls() {
     Txt(19)->raise();
   }
   // Captions naming the folder of the report files.
-  AddEntryLabel(18, "(values in " + ReportFileName(2) + " and " + ReportFileName(3) + ")", 360,
-                8040, 3705);
+  AddEntryLabel(18, "(values in " + DefaultReportFile(2) + " and " + DefaultReportFile(3) + ")",
+                360, 8040, 3705);
 
   start_ = new QPushButton("Start simulation", this);
   start_->setObjectName("Start");
@@ -445,16 +331,16 @@ void MainWindow::BuildControls() {
     const char* caption;
     int top;
     common::Colour colour;
-  } legends[] = {{3, "AB'", 1024, kAsexColour}, {5, "aB'", 1394, kAsexColour},
-                 {6, "Ab'", 1764, kAsexColour}, {7, "ab'", 2134, kAsexColour},
-                 {8, "AB", 2592, kSexColour},   {9, "aB", 2984, kSexColour},
-                 {10, "Ab", 3376, kSexColour},  {11, "ab", 3768, kSexColour}};
+  } legends[] = {{3, "AB'", 1024, kRMinusColour},      {5, "aB'", 1394, kRMinusColour},
+                 {6, "Ab'", 1764, kRMinusColour},      {7, "ab'", 2134, kRMinusColour},
+                 {8, "AB", 2592, kRPlusLegendColour},  {9, "aB", 2984, kRPlusLegendColour},
+                 {10, "Ab", 3376, kRPlusLegendColour}, {11, "ab", 3768, kRPlusLegendColour}};
   for (const auto& legend : legends) {
     QLabel* label = addLab(legend.index, legend.caption, 4600, legend.top, 350, 255, kProgressBack);
     platform::SetForeColour(label, legend.colour);
   }
-  platform::SetForeColour(addLab(0, "Asex", 4450, 632, 500, 255, 0), kAsexColour);
-  platform::SetForeColour(addLab(1, "Sex", 4450, 4160, 500, 255, 0), kSexColour);
+  platform::SetForeColour(addLab(0, "Asex", 4450, 632, 500, 255, 0), kRMinusColour);
+  platform::SetForeColour(addLab(1, "Sex", 4450, 4160, 500, 255, 0), kRPlusLegendColour);
   lab_[0]->setAutoFillBackground(false);
   lab_[1]->setAutoFillBackground(false);
 
@@ -465,7 +351,7 @@ void MainWindow::BuildControls() {
   for (int i = 0; i < 16; ++i) {
     QLabel* label = AddLabel(threeLoci[i], 4600, threeLociTops[i], 375, 195, kProgressBack);
     label->setObjectName(QString("Lab4_%1").arg(i));
-    platform::SetForeColour(label, i < 8 ? kAsexColour : kSexColour);
+    platform::SetForeColour(label, i < 8 ? kRMinusColour : kRPlusLegendColour);
     label->hide();
     lab4_[static_cast<size_t>(i)] = label;
   }
@@ -543,7 +429,7 @@ void MainWindow::ResetEntries() {
   for (int i = 0; i < kEntryCount; ++i) {
     if (HasDefault(i)) SetEntryText(i, StartText(table_, i));
   }
-  SetEntryText(entries::kFolder, defaultDirectory_);
+  SetEntryText(kEntryFolder, defaultDirectory_);
   interdemicDiffusion_->SetValue(0);
   inversionOfS_->SetValue(0);
   totalStochasticity_->SetValue(1);
@@ -563,7 +449,7 @@ void MainWindow::LayoutForAlleles() {
     const bool threeLoci = model_.AllelesNum == 3;
     // The start frequency of c exists only with three loci, a start state in linkage
     // disequilibrium only with two.
-    Txt(6)->setEnabled(threeLoci);
+    Txt(kEntryStartC)->setEnabled(threeLoci);
     linkageDisequilibrium_->SetValue(0);
     linkageDisequilibrium_->setEnabled(!threeLoci);
     for (QLabel* legend : lab4_) legend->setVisible(threeLoci);
@@ -631,8 +517,16 @@ common::DrawingSurface& MainWindow::Picture() {
   return *pictBox_;
 }
 
+ParameterSet MainWindow::CurrentEntries() const {
+  ParameterSet set;
+  for (const auto& [index, box] : txt_) set.Text(index) = box->text().toStdString();
+  set.Checks = CheckValues();
+  return set;
+}
+
 CheckBoxes MainWindow::CheckValues() const {
   CheckBoxes values;
+  values.InterdemicDiffusion = interdemicDiffusion_->Value();
   values.GeneticDrift = geneticDrift_->Value();
   values.TotalStochasticity = totalStochasticity_->Value();
   values.RecombForR = recombForR_->Value();
@@ -645,7 +539,7 @@ CheckBoxes MainWindow::CheckValues() const {
 // --- Validation -----------------------------------------------------------------------------
 
 void MainWindow::txt_LostFocus(int index) {
-  if (index >= 1 && index <= 19) {
+  if (NormalizedOnLeaving(index)) {
     std::string text = EntryText(index);
     SetEntryText(index, NormalizeNumberText(text));
   }
@@ -653,28 +547,15 @@ void MainWindow::txt_LostFocus(int index) {
 }
 
 void MainWindow::ValidateEntries() {
-  for (int i = 0; i < kEntryCount; ++i) SetEntryText(i, ValidateEntryText(table_, i, EntryText(i)));
-
-  SetEntryText(entries::kS, ApplySRule(EntryText(entries::kS)));
-
+  ParameterSet set = CurrentEntries();
+  const ValidationOutcome outcome = quorvel::ValidateEntries(table_, set, defaultDirectory_);
+  for (const auto& [index, box] : txt_) SetEntryText(index, set.Text(index));
   // The box follows the number of demes; its reaction runs even when the tick stays.
-  if (!interdemicDiffusion_->SetValue(DemesNeedDiffusion(EntryText(entries::kDemes)) ? 1 : 0))
-    InterdemicDiffusion_Click();
-
-  if (linkageDisequilibrium_->Value() == 1) {
-    const int ab = entries::kHaplotypeAb;
-    const HaplotypeDisplays shown = ComputeHaplotypeDisplays(EntryText(ab), EntryText(ab + 1),
-                                                             EntryText(ab + 2), EntryText(ab + 3));
-    SetEntryText(entries::kShowTotal, shown.Total);
-    platform::SetBackColour(Txt(entries::kShowTotal),
-                            shown.TotalIsOne ? kEntryBack : kTotalWrongBack);
-    SetEntryText(entries::kShowD, shown.D);
+  if (!interdemicDiffusion_->SetValue(set.Checks.InterdemicDiffusion)) InterdemicDiffusion_Click();
+  if (outcome.HaplotypesShown) {
+    platform::SetBackColour(Txt(kShowTotal), outcome.TotalIsOne ? kEntryBack : kTotalWrongBack);
   }
-
-  SetEntryText(entries::kLoopFrom,
-               ApplyLoopRule(EntryText(entries::kLoopFrom), EntryText(entries::kLoopTo)));
-  SetEntryText(entries::kFolder, ApplyFolderRule(EntryText(entries::kFolder), defaultDirectory_));
-  lab_[23]->setText(Txt(entries::kMaxGen)->text());
+  lab_[23]->setText(Txt(kEntryMaxGen)->text());
 
   pictBox_->Clear();
   pictBox_->SetCurrentPosition(0, 0);
@@ -692,23 +573,24 @@ void MainWindow::Start_Click() {
 void MainWindow::Option1_GotFocus(int index) {
   ChooseRunMode(index, runState_, model_);
   geneticDrift_->SetValue(runState_.Checks.GeneticDrift);
-  for (int i : {8, 9, 37, 38, 39, 40}) SetEntryEnabled(i, false);
-  Txt(entries::kLoopFrom)->setEnabled(false);
-  Txt(entries::kLoopTo)->setEnabled(false);
+  for (int i : {kEntryIterations, kEntryLog10N, kShowS, kShowK, kShowLog10N, kShowIteration})
+    SetEntryEnabled(i, false);
+  Txt(kEntryLoopFrom)->setEnabled(false);
+  Txt(kEntryLoopTo)->setEnabled(false);
   switch (index) {
     case 1:
-      SetEntryEnabled(9, true);
+      SetEntryEnabled(kEntryLog10N, true);
       break;
     case 2:
-      SetEntryEnabled(37, true);
-      SetEntryEnabled(38, true);
+      SetEntryEnabled(kShowS, true);
+      SetEntryEnabled(kShowK, true);
       break;
     case 3:
-      SetEntryEnabled(8, true);
-      SetEntryEnabled(39, true);
-      SetEntryEnabled(40, true);
-      Txt(entries::kLoopFrom)->setEnabled(true);
-      Txt(entries::kLoopTo)->setEnabled(true);
+      SetEntryEnabled(kEntryIterations, true);
+      SetEntryEnabled(kShowLog10N, true);
+      SetEntryEnabled(kShowIteration, true);
+      Txt(kEntryLoopFrom)->setEnabled(true);
+      Txt(kEntryLoopTo)->setEnabled(true);
       break;
     default:
       break;
@@ -716,25 +598,25 @@ void MainWindow::Option1_GotFocus(int index) {
 }
 
 void MainWindow::InterdemicDiffusion_Click() {
-  Txt(entries::kDiffusion)->setEnabled(interdemicDiffusion_->Value() != 0);
+  Txt(kEntryDiffusion)->setEnabled(interdemicDiffusion_->Value() != 0);
 }
 
 void MainWindow::InversionOfS_Click() {
   if (inversionOfS_->Value() == 0) {
-    Txt(entries::kInversionPeriod)->setEnabled(false);
+    Txt(kEntryInversionPeriod)->setEnabled(false);
     sinusoidalOption_->setEnabled(false);
     sinusoidalOption_->SetValue(0);
   } else {
-    Txt(entries::kInversionPeriod)->setEnabled(true);
+    Txt(kEntryInversionPeriod)->setEnabled(true);
     sinusoidalOption_->setEnabled(true);
   }
 }
 
 void MainWindow::LinkageDisequilibrium_Click() {
   const bool enabled = linkageDisequilibrium_->Value() != 0;
-  for (int i = 13; i <= 16; ++i) SetEntryEnabled(i, enabled);
-  Labl(entries::kShowTotal)->setEnabled(enabled);
-  Labl(entries::kShowD)->setEnabled(enabled);
+  for (int i = kEntryHaplotypeAb; i <= kEntryHaplotypeCapACapB; ++i) SetEntryEnabled(i, enabled);
+  Labl(kShowTotal)->setEnabled(enabled);
+  Labl(kShowD)->setEnabled(enabled);
 }
 
 void MainWindow::ToggleAllelesNumber_Click() {

@@ -17,10 +17,11 @@
 #include "platform/picture_box.h"
 #include "quorvel/model/model.h"
 #include "quorvel/model/uniform_generator.h"
+#include "quorvel/params/parameter_set.h"
+#include "quorvel/params/parameters.h"
 #include "quorvel/run/run_state.h"
 #include "quorvel/run/run_window.h"
 #include "quorvel/window/controls.h"
-#include "quorvel/window/parameters.h"
 
 class QLabel;
 class QPushButton;
@@ -51,6 +52,8 @@ class MainWindow : public QWidget, public RunWindow {
   common::MessageSink& Messages() override { return messages_; }
   // The check boxes as they stand (0 clear, 1 ticked, 2 greyed).
   CheckBoxes CheckValues() const;
+  // The texts of every box and the check boxes, as the validation pass and a run read them.
+  ParameterSet CurrentEntries() const;
   Model& model() { return model_; }
   RunState& runState() { return runState_; }
   UniformGenerator& generator() { return generator_; }
@@ -108,7 +111,7 @@ class MainWindow : public QWidget, public RunWindow {
   UniformGenerator generator_;
   Model model_{generator_};
   RunState runState_;
-  ParameterTable table_;
+  ParameterTable table_ = MakeParameterTable();
   std::string defaultDirectory_;
   platform::WindowMessageSink messages_{this};
   int progressFrameMs_ = 16;  // a screen frame

@@ -56,13 +56,10 @@ void Setup(M& m, const Case& c) {
   }
 }
 
+// Every operator on, S constant.
 template <class M>
-void Generation(M& m) {
-  m.RecombinationStep();
-  m.DriftStep();
-  m.SelectionStep();
-  m.MutationStep();
-  m.DiffusionStep();
+void Generation(M& m, int generation) {
+  m.AdvanceGeneration(generation, GenerationSteps{});
 }
 
 // A generation is measured within runs of the default length, each starting again from
@@ -91,7 +88,7 @@ Work CountWork(const Case& c) {
   CountingGenerator gen;
   BasicModel<CountingGenerator> m(gen);
   Setup(m, c);
-  for (int i = 0; i < kRunLength; ++i) Generation(m);
+  for (int i = 1; i <= kRunLength; ++i) Generation(m, i);
   return {static_cast<double>(gen.draws) / kRunLength, static_cast<double>(gen.roots) / kRunLength};
 }
 
@@ -106,7 +103,7 @@ void BM_Generation(benchmark::State& state, Case c) {
       m.Freq = start;
       generation = 1;
     }
-    Generation(m);
+    Generation(m, generation);
     benchmark::ClobberMemory();
   }
   const Work w = CountWork(c);

@@ -124,12 +124,8 @@ uint64_t RunGroup(int16_t loci, int16_t demes, double n, int group) {
         m.TotalStochasticity = total;
         SetParameters(m, harsh);
         SetStart(m, 0x2545f491u + 31u * group + static_cast<uint32_t>(run));
-        for (int i = 0; i < kGenerations; ++i) {
-          m.RecombinationStep();
-          m.DriftStep();
-          m.SelectionStep();
-          m.MutationStep();
-          m.DiffusionStep();
+        for (int i = 1; i <= kGenerations; ++i) {
+          m.AdvanceGeneration(i, GenerationSteps{});
           h = Fingerprint(h, m, gen);
         }
         ++run;

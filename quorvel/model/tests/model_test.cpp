@@ -498,11 +498,7 @@ TEST(Operators, EmptiedDemeStaysEmptyThroughEveryOperator) {
       m.Freq(0, 1, 4) = 0.5;
       m.Freq(1, 1, 4) = 0.5;
       for (int gen = 0; gen < 5; ++gen) {
-        m.RecombinationStep();
-        m.DriftStep();
-        m.SelectionStep();
-        m.MutationStep();
-        m.DiffusionStep();
+        m.AdvanceGeneration(gen + 1, GenerationSteps{});
         // The scratch slot is rewritten from the emptied slot 1 from the next generation on.
         for (int s = 0; s <= (gen == 0 ? 1 : 2); ++s) {
           for (int h = 1; h <= 4; ++h) ASSERT_EQ(m.Freq(s, 1, h), 0.0);
@@ -560,12 +556,11 @@ TEST(Operators, PropertyFrequenciesStayValid) {
     }
     const bool recombine = rng() % 4 != 0, drift = rng() % 2 == 0;
     const int generations = m.Demes > 20 ? 3 : 25;
-    for (int generation = 0; generation < generations; ++generation) {
-      if (recombine) m.RecombinationStep();
-      if (drift) m.DriftStep();
-      m.SelectionStep();
-      m.MutationStep();
-      m.DiffusionStep();
+    GenerationSteps steps;
+    steps.Recombination = recombine;
+    steps.Drift = drift;
+    for (int generation = 1; generation <= generations; ++generation) {
+      m.AdvanceGeneration(generation, steps);
       for (int g = 1; g <= m.Demes; ++g) {
         double sum = 0;
         for (int sl = 0; sl <= 1; ++sl) {

@@ -1,3 +1,5 @@
+#include "quorvel/run/curve_plotting.h"
+
 #include <gtest/gtest.h>
 
 #include "quorvel/run/tests/fake_run_window.h"
@@ -10,16 +12,17 @@ using testing::Session;
 
 class CurvePlotting : public ::testing::Test {
  protected:
-  CurvePlotting() {
-    state.SingleSimulation = false;
-    state.MaxGen = 10;
-  }
   const std::vector<Primitive>& Drawn() { return session.Window.Recording.Primitives(); }
+  // Draws the generation the model holds; returns its outcome.
+  double Plot(int generation) {
+    const GenerationRow row = MakeRow(model, static_cast<int16_t>(generation));
+    plot.Draw(row);
+    return row.RPlusFreq();
+  }
 
   Session session{"unused"};
-  RunDriver driver{session.Model, session.State, session.Window};
+  CurvePlot plot{session.Window.Recording, 10};
   quorvel::Model& model = session.Model;
-  RunState& state = session.State;
 };
 
 TEST_F(CurvePlotting, PointsInGenerationOneThenSegmentsAcrossTheWidth) {
@@ -28,10 +31,8 @@ TEST_F(CurvePlotting, PointsInGenerationOneThenSegmentsAcrossTheWidth) {
     model.Freq(0, 1, g) = 0.1 * g;  // R+: 0.1 0.2 0.3 0.4
     model.Freq(1, 1, g) = 0;
   }
-  for (int generation = 1; generation <= 10; ++generation) {
-    state.Generation = static_cast<int16_t>(generation);
-    driver.PlotGeneration();
-  }
+  double rPlusFreq = 0;
+  for (int generation = 1; generation <= 10; ++generation) rPlusFreq = Plot(generation);
   const std::vector<Primitive>& drawn = Drawn();
   ASSERT_EQ(drawn.size(), 80u);
   const float cumulative[8] = {0.1f, 0.3f, 0.6f, 1.0f, 1.0f, 1.0f, 1.0f, 1.0f};
@@ -54,7 +55,7 @@ TEST_F(CurvePlotting, PointsInGenerationOneThenSegmentsAcrossTheWidth) {
   }
   // The whole population is R+: the blue curves lie on the top row.
   EXPECT_EQ(drawn.back().y2, 0);
-  EXPECT_DOUBLE_EQ(state.RPlusFreq, 1.0);
+  EXPECT_DOUBLE_EQ(rPlusFreq, 1.0);
 }
 
 TEST_F(CurvePlotting, SeveralDemesShowTheMeansOverDemes) {
@@ -64,28 +65,24 @@ TEST_F(CurvePlotting, SeveralDemesShowTheMeansOverDemes) {
     model.Freq(3, 1, g) = 0.05;  // mean R+ 0.2
     model.Freq(4, 1, g) = 0.2;   // mean R- 0.8
   }
-  state.Generation = 1;
-  driver.PlotGeneration();
-  EXPECT_DOUBLE_EQ(state.RPlusFreq, 0.2);
+  EXPECT_DOUBLE_EQ(Plot(1), 0.2);
   EXPECT_NEAR(Drawn()[0].y1, 999 * 0.95, 1e-3);
   EXPECT_NEAR(Drawn()[7].y1, 0, 1e-3);
 
   model.Demes = 1;
-  driver.PlotGeneration();
-  EXPECT_DOUBLE_EQ(state.RPlusFreq, 1.0);
+  EXPECT_DOUBLE_EQ(Plot(1), 1.0);
 }
 
 TEST_F(CurvePlotting, ThreeLociDrawSixteenCurves) {
   session.SetLoci(3);
   model.Freq(1, 1, 8) = 1;
-  state.Generation = 1;
-  driver.PlotGeneration();
+  const double rPlusFreq = Plot(1);
   ASSERT_EQ(Drawn().size(), 16u);
   EXPECT_EQ(Drawn()[7].colour, kRPlusColour);
   EXPECT_EQ(Drawn()[8].colour, kRMinusColour);
   EXPECT_EQ(Drawn()[14].y1, 999);  // below ABC' the cumulative frequency is 0
   EXPECT_EQ(Drawn()[15].y1, 0);
-  EXPECT_EQ(state.RPlusFreq, 0);
+  EXPECT_EQ(rPlusFreq, 0);
 }
 
 }  // namespace

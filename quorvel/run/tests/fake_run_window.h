@@ -27,7 +27,7 @@ class FakeRunWindow : public RunWindow, public common::MessageSink {
                             "0",     "100",   "6",   "1",   "0.1", "100", "0.3",
                             "0.2",   "0.3",   "0.2", "250", "1",   "12",  "0.5"};
     for (int i = 0; i <= 20; ++i) Entries[static_cast<size_t>(i)] = starts[i];
-    Entries[kEntrySaveDirectory] = folder;
+    Entries[kEntryFolder] = folder;
   }
 
   std::string EntryText(int index) const override { return Entries.at(static_cast<size_t>(index)); }
@@ -136,6 +136,14 @@ struct Session {
   }
 
   void Start() { RunCommand(Model, State, Window); }
+
+  // The entries and check boxes as a run reads them.
+  ParameterSet Entries() const {
+    ParameterSet set;
+    set.Texts = Window.Entries;
+    set.Checks = State.Checks;
+    return set;
+  }
 
   UniformGenerator Generator;
   quorvel::Model Model{Generator};

@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "quorvel/run/run_core.h"
 #include "quorvel/run/tests/fake_run_window.h"
 
 namespace quorvel {
@@ -9,14 +10,12 @@ namespace {
 
 using testing::Session;
 
-// A picture box that notes the selection coefficient in use each time a generation is
-// drawn (the R+ colour is set once per generation, after the operators).
-class SelectionProbe : public common::NullSurface {
+// A sink that notes the selection coefficient in use in every generation, after the
+// generation's operators.
+class SelectionProbe : public RunSink {
  public:
   explicit SelectionProbe(const quorvel::Model& model) : model_(model) {}
-  void SetForeColour(common::Colour colour) override {
-    if (colour == kRPlusColour) S.push_back(model_.S);
-  }
+  void Generation(const GenerationRow&) override { S.push_back(model_.S); }
   std::vector<double> S;  // S[0] is generation 1
 
  private:
@@ -25,46 +24,36 @@ class SelectionProbe : public common::NullSurface {
 
 class GenerationLoop : public ::testing::Test {
  protected:
-  GenerationLoop() {
-    session.State.SingleSimulation = false;  // no report line
-  }
   // Reads the entries the way the Start command does, then makes one run.
-  void Run() {
-    driver.ReadParameters();
-    driver.RunGenerations();
-  }
-
-  // The driver takes the window's picture box when it is made: the probe goes in first.
-  RunWindow& WindowWithProbe() {
-    session.Window.Surface = &probe;
-    return session.Window;
+  RunOutcome Run() {
+    return RunIn(model, ReadRunInputs(session.Entries(), model.AllelesNum, model.NInfinite, 0),
+                 probe);
   }
 
   Session session{"unused"};
-  SelectionProbe probe{session.Model};
-  RunDriver driver{session.Model, session.State, WindowWithProbe()};
   quorvel::Model& model = session.Model;
   RunState& state = session.State;
+  SelectionProbe probe{model};
 };
 
 TEST_F(GenerationLoop, UpdateSelectionLeavesS3AloneWithTwoLoci) {
   model.S = 0.1;
-  state.K = 0.9;
   model.S3 = 42;
-  driver.UpdateSelection();
+  model.UpdateSelection(0.9);
   EXPECT_DOUBLE_EQ(model.S2, (1.1 * 1.1 - 1) * 0.9);
   EXPECT_EQ(model.S3, 42);
   session.SetLoci(3);
-  driver.UpdateSelection();
+  model.UpdateSelection(0.9);
   EXPECT_DOUBLE_EQ(model.S3, (1.1 * 1.1 * 1.1 - 1) * 0.81);
 }
 
 TEST_F(GenerationLoop, PrepareRunSetsNAndTheMutationTable) {
-  state.U = 1e-5;
-  state.W = 2e-5;
-  state.Log10N = 1.5f;
+  RunInputs inputs;
+  inputs.U = 1e-5;
+  inputs.W = 2e-5;
+  inputs.Log10N = 1.5f;
   model.MutationTable[9] = 7;
-  driver.PrepareRun();
+  PrepareRun(model, inputs);
   EXPECT_DOUBLE_EQ(model.PopulationN, std::pow(10.0, 1.5));
   const double u = 1e-5, w = 2e-5;
   EXPECT_EQ(model.MutationTable[1], u);
@@ -75,8 +64,8 @@ TEST_F(GenerationLoop, PrepareRunSetsNAndTheMutationTable) {
   EXPECT_EQ(model.MutationTable[6], w * w);
   EXPECT_EQ(model.MutationTable[9], 7);  // beyond the two-locus classes
 
-  session.SetLoci(3);
-  driver.PrepareRun();
+  inputs.Loci = 3;
+  PrepareRun(model, inputs);
   EXPECT_EQ(model.MutationTable[4], u - u * u);
   EXPECT_EQ(model.MutationTable[5], u * u - std::pow(u, 3));
   EXPECT_EQ(model.MutationTable[6], std::pow(u, 3));
@@ -144,8 +133,7 @@ TEST_F(GenerationLoop, RecombinationSpreadsRPlusOnlyWithNegativeEpistasis) {
   auto outcome = [&](const char* k, CheckValue recombination) {
     session.Window.Entries[3] = k;
     state.Checks.RecombForR = recombination;
-    Run();
-    return state.RPlusFreq;
+    return Run().RPlusFreq;
   };
   EXPECT_NEAR(outcome("1", 1), 0.5, 0.02);
   EXPECT_GT(outcome("0.8", 1), 0.6);

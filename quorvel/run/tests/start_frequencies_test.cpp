@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "quorvel/run/run_core.h"
 #include "quorvel/run/tests/fake_run_window.h"
 
 namespace quorvel {
@@ -10,10 +11,13 @@ using testing::Session;
 class StartFrequencies : public ::testing::Test {
  protected:
   Session session{"unused"};
-  RunDriver driver{session.Model, session.State, session.Window};
   std::array<std::string, 41>& entries = session.Window.Entries;
   quorvel::Model& model = session.Model;
 
+  RunInputs Inputs() const {
+    return ReadRunInputs(session.Entries(), model.AllelesNum, model.NInfinite, 0);
+  }
+  void SetStart() { SetStartFrequencies(model, Inputs()); }
   void UseHaplotypes(const char* ab, const char* capAb, const char* aCapB, const char* capAcapB) {
     session.State.Checks.LinkageDisequilibrium = 1;
     entries[13] = ab;
@@ -29,8 +33,8 @@ TEST_F(StartFrequencies, AlleleWayAtLinkageEquilibriumSplitByTheStartFrequencyOf
   entries[20] = "0.25";
   model.Freq(2, 1, 1) = 5;  // whatever an earlier run left is cleared
   model.Freq(0, 7, 3) = 5;
-  driver.SetStartFrequencies();
-  EXPECT_FALSE(session.State.StartFreqError);
+  EXPECT_TRUE(StartStateAccepted(Inputs()));
+  SetStart();
   const double a = 0.4, b = 0.7, capA = 1 - a, capB = 1 - b;
   const double expected[5] = {0, a * b, capA * b, a * capB, capA * capB};
   for (int g = 1; g <= 4; ++g) {
@@ -45,7 +49,7 @@ TEST_F(StartFrequencies, AlleleWayAtLinkageEquilibriumSplitByTheStartFrequencyOf
 
 TEST_F(StartFrequencies, AllAllelesLowercaseGivesGenotypeAbOnly) {
   entries[20] = "0.3";
-  driver.SetStartFrequencies();
+  SetStart();
   EXPECT_EQ(model.Freq(0, 1, 1), 0.3);
   EXPECT_EQ(model.Freq(1, 1, 1), 1 - 0.3);
   for (int g = 2; g <= 4; ++g) EXPECT_EQ(model.Freq(0, 1, g) + model.Freq(1, 1, g), 0);
@@ -57,7 +61,7 @@ TEST_F(StartFrequencies, ThreeLociUseTheStartFrequencyOfC) {
   entries[5] = "1";
   entries[6] = "0.2";
   entries[20] = "0.5";
-  driver.SetStartFrequencies();
+  SetStart();
   // abc = 0.5 * 1 * 0.2, abC (genotype 4) = 0.5 * 1 * 0.8, each split evenly.
   EXPECT_DOUBLE_EQ(model.Freq(0, 1, 1), 0.05);
   EXPECT_DOUBLE_EQ(model.Freq(1, 1, 4), 0.2);
@@ -68,7 +72,7 @@ TEST_F(StartFrequencies, ThreeLociUseTheStartFrequencyOfC) {
 TEST_F(StartFrequencies, EveryDemeStartsLikeDemeOne) {
   entries[4] = "0.6";
   model.Demes = 3;
-  driver.SetStartFrequencies();
+  SetStart();
   for (int d = 2; d <= 3; ++d)
     for (int slot = 0; slot <= 1; ++slot)
       for (int g = 1; g <= 4; ++g) EXPECT_EQ(model.Freq(slot, d, g), model.Freq(slot, 1, g));
@@ -78,9 +82,8 @@ TEST_F(StartFrequencies, EveryDemeStartsLikeDemeOne) {
 TEST_F(StartFrequencies, HaplotypeWayTakesTheTypedFrequencies) {
   UseHaplotypes("0.3", "0.2", "0.3", "0.2");
   entries[20] = "0.5";
-  driver.SetStartFrequencies();
-  EXPECT_FALSE(session.State.StartFreqError);
-  EXPECT_TRUE(session.Window.Shown.empty());
+  EXPECT_TRUE(StartStateAccepted(Inputs()));
+  SetStart();
   EXPECT_DOUBLE_EQ(model.Freq(0, 1, 1), 0.15);
   EXPECT_DOUBLE_EQ(model.Freq(1, 1, 2), 0.1);
   EXPECT_DOUBLE_EQ(model.StartAlleleFreq[1], 0.6);  // a = aB + ab
@@ -94,9 +97,8 @@ TEST_F(StartFrequencies, AHaplotypeTotalThatReadsOneIsAccepted) {
   // the window's Total display shows it.
   ASSERT_NE(((0.7 + 0.1) + 0.1) + 0.1, 1.0);
   UseHaplotypes("0.7", "0.1", "0.1", "0.1");
-  driver.SetStartFrequencies();
-  EXPECT_FALSE(session.State.StartFreqError);
-  EXPECT_TRUE(session.Window.Shown.empty());
+  EXPECT_TRUE(StartStateAccepted(Inputs()));
+  SetStart();
   double total = 0;
   for (int slot = 0; slot <= 1; ++slot)
     for (int g = 1; g <= 4; ++g) total += model.Freq(slot, 1, g);
@@ -105,8 +107,8 @@ TEST_F(StartFrequencies, AHaplotypeTotalThatReadsOneIsAccepted) {
 
 TEST_F(StartFrequencies, AHaplotypeTotalOtherThanOneIsRefusedWithTheTableEmpty) {
   UseHaplotypes("0.4", "0.2", "0.3", "0.2");
-  driver.SetStartFrequencies();
-  EXPECT_TRUE(session.State.StartFreqError);
+  EXPECT_FALSE(StartStateAccepted(Inputs()));
+  session.Start();
   ASSERT_EQ(session.Window.Shown.size(), 1u);
   EXPECT_EQ(session.Window.Shown[0], "ab+Ab+aB+Ab frequencies <> 1!");
   for (int slot = 0; slot <= 1; ++slot)
@@ -116,8 +118,7 @@ TEST_F(StartFrequencies, AHaplotypeTotalOtherThanOneIsRefusedWithTheTableEmpty) 
 TEST_F(StartFrequencies, GreyedLinkageDisequilibriumAlsoUsesHaplotypes) {
   UseHaplotypes("0.25", "0.25", "0.25", "0.2");
   session.State.Checks.LinkageDisequilibrium = 2;
-  driver.SetStartFrequencies();
-  EXPECT_TRUE(session.State.StartFreqError);
+  EXPECT_FALSE(StartStateAccepted(Inputs()));
 }
 
 }  // namespace

@@ -71,12 +71,12 @@ void BM_Window(benchmark::State& st, int option, const std::string& name) {
   for (auto _ : st) {
     auto window = std::make_unique<MainWindow>();
     window->show();
-    window->SetEntryText(kEntrySaveDirectory, folder.Path());
+    window->SetEntryText(kEntryFolder, folder.Path());
     window->Option1(option)->setChecked(true);
     window->Option1_GotFocus(option);
     window->ValidateEntries();
     QApplication::processEvents();
-    if (window->EntryText(kEntrySaveDirectory) != folder.Path()) st.SkipWithError("folder refused");
+    if (window->EntryText(kEntryFolder) != folder.Path()) st.SkipWithError("folder refused");
 
     const auto start = Clock::now();
     window->Start_Click();

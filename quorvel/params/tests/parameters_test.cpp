@@ -1,4 +1,4 @@
-#include "quorvel/window/parameters.h"
+#include "quorvel/params/parameters.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "quorvel/window/parameters.h"
+#include "quorvel/params/parameters.h"
 
 #include <cmath>
 
@@ -9,14 +9,14 @@ namespace quorvel {
 
 EntryKind KindOf(int entry) {
   switch (entry) {
-    case entries::kIterations:
-    case entries::kDemes:
-    case entries::kInversionPeriod:
-    case entries::kMaxGen:
+    case kEntryIterations:
+    case kEntryDemes:
+    case kEntryInversionPeriod:
+    case kEntryMaxGen:
       return EntryKind::Whole;
-    case entries::kLog10N:
-    case entries::kLoopFrom:
-    case entries::kLoopTo:
+    case kEntryLog10N:
+    case kEntryLoopFrom:
+    case kEntryLoopTo:
       return EntryKind::Half;
     default:
       return EntryKind::Real;
@@ -61,27 +61,94 @@ ParameterTable MakeParameterTable() {
 }
 
 bool HasDefault(int entry) {
-  return (entry >= 0 && entry <= entries::kInversionPeriod) || entry == entries::kMaxGen;
+  return (entry >= 0 && entry <= kEntryInversionPeriod) || entry == kEntryMaxGen;
 }
 
 std::string StartText(const ParameterTable& table, int entry) {
   if (HasDefault(entry)) return common::FormatSingle(table.DefaultValue[entry]);
   switch (entry) {
-    case 13:
-    case 15:
+    // The haplotype start state totals 1 and is at linkage equilibrium.
+    case kEntryHaplotypeAb:
+    case kEntryHaplotypeACapB:
       return "0.3";
-    case 14:
-    case 16:
+    case kEntryHaplotypeCapAb:
+    case kEntryHaplotypeCapACapB:
       return "0.2";
-    case entries::kLoopFrom:
+    case kShowTotal:
+    case kEntryLoopFrom:
       return "1";
-    case entries::kLoopTo:
+    case kShowD:
+      return "0";
+    case kEntryLoopTo:
       return "12";
-    case entries::kStartRPlus:
+    case kEntryStartRPlus:
       return ".5";
     default:
       return "";
   }
+}
+
+std::string EntryCaption(int entry) {
+  switch (entry) {
+    case kEntryU:
+      return "u (from 1e-10 to 1e-4)";
+    case kEntryW:
+      return "w (from 1e-10 to 1e-4)";
+    case kEntryS:
+      return "S (from -1 to 1)";
+    case kEntryK:
+      return "K (epistasis: from 0.6 to 1.4; if >1 sex disadv.)";
+    case kEntryStartA:
+      return "Start frequency of a (from 0 to 1)";
+    case kEntryStartB:
+      return "Start frequency of b (from 0 to 1)";
+    case kEntryStartC:
+      return "Start frequency of c (from 0 to 1)";
+    case kEntryZ:
+      return "z value (fract. of R- recombining; from 0 to 1)";
+    case kEntryIterations:
+      return "No. iterations (from 1 to 10000)";
+    case kEntryLog10N:
+      return "Log10(N) value (from 1 to 20)";
+    case kEntryDemes:
+      return "No. of demes (from 1 to 100)";
+    case kEntryDiffusion:
+      return "Interdemic diffusion of genes (from 0 to 1)";
+    case kEntryInversionPeriod:
+      return "Inversion of S value (from 10 to 10000)";
+    case kEntryHaplotypeAb:
+      return "ab (from 0 to 1)";
+    case kEntryHaplotypeCapAb:
+      return "Ab (from 0 to 1)";
+    case kEntryHaplotypeACapB:
+      return "aB (from 0 to 1)";
+    case kEntryHaplotypeCapACapB:
+      return "AB (from 0 to 1)";
+    case kEntryMaxGen:
+      return "MaxGen (from 10 to 10000)";
+    case kEntryStartRPlus:
+      return "Start frequency of R+ (from .01 to .99)";
+    case kShowD:
+      return "D (if >0 sex disadv.)";
+    case kShowTotal:
+      return "Total";
+    case kEntryFolder:
+      return "Directory for saving files?";
+    case kShowS:
+      return "S =";
+    case kShowK:
+      return "K =";
+    case kShowLog10N:
+      return "N value =";
+    case kShowIteration:
+      return "Iteration =";
+    default:
+      return "";
+  }
+}
+
+bool NormalizedOnLeaving(int entry) {
+  return entry >= kEntryW && entry <= kEntryLoopTo;
 }
 
 std::string NormalizeNumberText(std::string& text) {

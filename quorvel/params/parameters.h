@@ -1,35 +1,15 @@
-// The 21 numbered parameter entries of the quorvel window: their bounds and defaults, and
-// the text rules of the validation pass that keep every entry a clean number inside its
-// bounds. Plain C++, so the rules are checked without a window.
+// The 21 numbered parameter entries of quorvel: their captions, bounds, defaults and start
+// texts, and the text rules of the validation pass that keep every entry a clean number
+// inside its bounds. Plain C++, shared by the window and the command-line program.
 #pragma once
 
 #include <array>
 #include <string>
 #include <string_view>
 
+#include "quorvel/params/entries.h"
+
 namespace quorvel {
-
-inline constexpr int kEntryCount = 21;  // txt(0) to txt(20)
-
-// Entry numbers the rules single out (the window's txt(i)).
-namespace entries {
-inline constexpr int kS = 2;
-inline constexpr int kIterations = 8;
-inline constexpr int kLog10N = 9;
-inline constexpr int kDemes = 10;
-inline constexpr int kDiffusion = 11;
-inline constexpr int kInversionPeriod = 12;
-inline constexpr int kHaplotypeAb = 13;  // ab, Ab, aB, AB: 13 to 16
-inline constexpr int kMaxGen = 17;
-inline constexpr int kLoopFrom = 18;
-inline constexpr int kLoopTo = 19;
-inline constexpr int kStartRPlus = 20;
-inline constexpr int kShowD = 21;  // displays of the haplotype start state
-inline constexpr int kShowTotal = 22;
-inline constexpr int kFolder = 30;
-inline constexpr int kShowS = 37;  // progress displays of the loops: 37 to 40
-inline constexpr int kShowIteration = 40;
-}  // namespace entries
 
 // How an entry is rounded before its bounds are applied.
 enum class EntryKind { Real, Whole, Half };
@@ -44,12 +24,22 @@ struct ParameterTable {
 };
 ParameterTable MakeParameterTable();
 
-// Whether ResetEntries writes the default of the entry (the others keep fixed start texts).
+// Whether the start-up reset writes the default of the entry (the others keep fixed start
+// texts).
 bool HasDefault(int entry);
 
-// The start text of an entry: its default in single-precision text form, or the fixed text
-// of the window definition.
+// The start text of a parameter entry or of a haplotype display: its default in
+// single-precision text form, or a fixed text. Empty for the other boxes.
 std::string StartText(const ParameterTable& table, int entry);
+
+// The caption beside a box: an entry's label (for the diffusion and the inversion period,
+// the caption of the check box that governs the entry), a display's or the folder's label.
+// Empty for the boxes without one (the bounds of the N sweep stand in a run mode's caption).
+std::string EntryCaption(int entry);
+
+// Whether leaving the box normalises its text before the validation pass (the number
+// entries 1 to 19).
+bool NormalizedOnLeaving(int entry);
 
 // A decimal comma becomes a point (the first one only), a leading point gets a "0", and a
 // run of leading zeros shrinks to one. Texts of one character are left alone. The text is

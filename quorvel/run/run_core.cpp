@@ -1,0 +1,267 @@
+#include "quorvel/run/run_core.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "common/number_text.h"
+#include "common/power.h"
+
+namespace quorvel {
+
+RunInputs ReadRunInputs(const ParameterSet& set, int16_t loci, bool nInfinite, float log10N) {
+  auto value = [&set](int entry) { return common::ParseLeadingNumber(set.Text(entry)); };
+  RunInputs in;
+  in.Loci = loci;
+  in.U = value(kEntryU);
+  in.W = value(kEntryW);
+  in.S = value(kEntryS);
+  in.EnteredS = in.S;
+  in.K = value(kEntryK);
+  in.MaxGen = common::ToInt16(value(kEntryMaxGen));
+  in.Z = static_cast<float>(value(kEntryZ));
+  // The validation pass keeps the number of demes within 1 to 100; the frequency table
+  // holds no more, so the run never relies on that alone.
+  in.Demes = std::clamp<int16_t>(common::ToInt16(value(kEntryDemes)), 1, kMaxDemes);
+  in.Diffusion = static_cast<float>(value(kEntryDiffusion));
+  in.InversionPeriod = common::ToInt16(value(kEntryInversionPeriod));
+  in.NInfinite = nInfinite;
+  in.Log10N = log10N;
+  in.Checks = set.Checks;
+  in.Start.Haplotypes = set.Checks.LinkageDisequilibrium != 0;
+  for (size_t i = 0; i < in.Start.Alleles.size(); ++i)
+    in.Start.Alleles[i] = value(kEntryStartA + static_cast<int>(i));
+  for (size_t i = 0; i < in.Start.HaplotypeFreq.size(); ++i)
+    in.Start.HaplotypeFreq[i] = value(kEntryHaplotypeAb + static_cast<int>(i));
+  in.Start.RPlus = value(kEntryStartRPlus);
+  return in;
+}
+
+bool StartStateAccepted(const RunInputs& inputs) {
+  if (!inputs.Start.Haplotypes) return true;
+  const auto& h = inputs.Start.HaplotypeFreq;
+  // The same test as the window's Total display: the total as its 15-digit text reads it,
+  // so that a total shown as 1 (0.7 + 0.1 + 0.1 + 0.1) is never refused.
+  return common::ReadsAsOne(((h[0] + h[1]) + h[2]) + h[3]);
+}
+
+GenerationRow MakeRow(const Model& model, int16_t generation) {
+  // With several demes the rows show their means, kept in slots 3 and 4 of deme 1.
+  const int slot = model.Demes <= 1 ? kSlotRPlus : kSlotMeanRPlus;
+  GenerationRow row;
+  row.Generation = generation;
+  const int genotypes = model.GenotypesNum;
+  row.Curves = 2 * genotypes;
+  double cumFreq = 0;
+  size_t j = 0;
+  for (int carrier = 0; carrier < 2; ++carrier) {
+    for (int g = 1; g <= genotypes; ++g) {
+      cumFreq += model.Freq(slot + carrier, 1, g);
+      row.Cumulative[j++] = cumFreq;
+    }
+  }
+  return row;
+}
+
+void PrepareRun(Model& model, const RunInputs& inputs) {
+  if (model.AllelesNum != inputs.Loci) {
+    model.AllelesNum = inputs.Loci;
+    model.BuildGenotypeTables();
+  }
+  model.Z = inputs.Z;
+  model.Demes = inputs.Demes;
+  model.Diffusion = inputs.Diffusion;
+  model.NInfinite = inputs.NInfinite;
+  model.TotalStochasticity = inputs.Checks.TotalStochasticity;
+  model.S = inputs.S;
+  model.UpdateSelection(inputs.K);
+  model.PopulationN = common::Power(10.0, static_cast<double>(inputs.Log10N));
+  model.SetMutationRates(inputs.U, inputs.W);
+}
+
+void SetStartFrequencies(Model& model, const RunInputs& inputs) {
+  model.Freq.Clear();
+  const int genotypes = model.GenotypesNum;
+  if (!inputs.Start.Haplotypes) {
+    const int loci = model.AllelesNum;
+    for (int i = 1; i <= loci; ++i) {
+      model.StartAlleleFreq[i] = inputs.Start.Alleles[static_cast<size_t>(i - 1)];
+      model.StartAlleleFreq[i + loci] = 1 - model.StartAlleleFreq[i];
+    }
+    for (int16_t g = 1; g <= genotypes; ++g)
+      model.Freq(kSlotRPlus, 1, g) = model.EquilibriumFrequency(g, 1, false);
+  } else {
+    for (int g = 1; g <= 4; ++g)
+      model.Freq(kSlotRPlus, 1, g) = inputs.Start.HaplotypeFreq[static_cast<size_t>(g - 1)];
+    // a = aB + ab, b = Ab + ab.
+    model.StartAlleleFreq[1] = model.Freq(kSlotRPlus, 1, 3) + model.Freq(kSlotRPlus, 1, 1);
+    model.StartAlleleFreq[2] = model.Freq(kSlotRPlus, 1, 2) + model.Freq(kSlotRPlus, 1, 1);
+    model.StartAlleleFreq[3] = 1 - model.StartAlleleFreq[1];
+    model.StartAlleleFreq[4] = 1 - model.StartAlleleFreq[2];
+  }
+
+  const double r = inputs.Start.RPlus;
+  for (int g = 1; g <= genotypes; ++g) {
+    model.Freq(kSlotRMinus, 1, g) = (1 - r) * model.Freq(kSlotRPlus, 1, g);
+    model.Freq(kSlotRPlus, 1, g) = r * model.Freq(kSlotRPlus, 1, g);
+  }
+  model.NormaliseDeme(1, kSlotRPlus);
+
+  for (int deme = 2; deme <= model.Demes; ++deme) {
+    for (int g = 1; g <= genotypes; ++g) {
+      model.Freq(kSlotRPlus, deme, g) = model.Freq(kSlotRPlus, 1, g);
+      model.Freq(kSlotRMinus, deme, g) = model.Freq(kSlotRMinus, 1, g);
+    }
+  }
+}
+
+namespace {
+
+GenerationSteps StepsOf(const RunInputs& inputs) {
+  GenerationSteps steps;
+  const CheckBoxes& checks = inputs.Checks;
+  steps.Recombination = checks.RecombForR == 1;
+  steps.Drift = checks.GeneticDrift == 1;
+  // The sinusoidal variation acts only together with the inversion, whose period it
+  // shares; a greyed sinusoidal box leaves S alone.
+  if (checks.InversionOfS == 1 && inputs.InversionPeriod != 0) {
+    if (checks.SinusoidalOption == 0) steps.Schedule = SSchedule::Inversion;
+    if (checks.SinusoidalOption == 1) steps.Schedule = SSchedule::Sinusoidal;
+  }
+  steps.InversionPeriod = inputs.InversionPeriod;
+  steps.EnteredS = inputs.EnteredS;
+  steps.K = inputs.K;
+  return steps;
+}
+
+}  // namespace
+
+RunOutcome RunIn(Model& model, const RunInputs& inputs, RunSink& sink) {
+  PrepareRun(model, inputs);
+  // The schedule of S acts only within the run: the model is left with the S the run
+  // started from, so a model used for several runs starts each from the S it is given.
+  const double sAtStart = model.S;
+  const double s2AtStart = model.S2;
+  const double s3AtStart = model.S3;
+  SetStartFrequencies(model, inputs);
+  const GenerationSteps steps = StepsOf(inputs);
+
+  RunOutcome outcome;
+  const int maxGen = inputs.MaxGen;
+  for (int generation = 1; generation <= maxGen; ++generation) {
+    model.AdvanceGeneration(generation, steps);
+    const GenerationRow row = MakeRow(model, static_cast<int16_t>(generation));
+    outcome.RPlusFreq = row.RPlusFreq();
+    outcome.GenerationsDone = row.Generation;
+    sink.Generation(row);
+    if (generation < maxGen && sink.StopRequested()) {
+      outcome.Stopped = true;
+      break;
+    }
+  }
+
+  model.S = sAtStart;
+  model.S2 = s2AtStart;
+  model.S3 = s3AtStart;
+  return outcome;
+}
+
+RunOutcome Run(const RunInputs& inputs, UniformGenerator& generator, RunSink& sink) {
+  Model model(generator);
+  return RunIn(model, inputs, sink);
+}
+
+// --- Sweeps ------------------------------------------------------------------------------------
+
+SelectionSweepPlan MakeSelectionSweepPlan() {
+  SelectionSweepPlan plan;
+  for (double s = 0.01; s <= 0.2001; s += 0.01) plan.S.push_back(s);
+  for (double k = 0.8; k <= 1.2001; k += 0.01) plan.K.push_back(k);
+  return plan;
+}
+
+std::string SelectionHeading(double u, double s) {
+  return "K\tu=" + common::FormatNumber(u) + " s=" + common::FormatNumber(s);
+}
+
+std::string SelectionLine(double k, double rPlusFreq) {
+  return common::FormatNumber(k) + "\t" + common::FormatNumber(rPlusFreq);
+}
+
+std::vector<std::string> SelectionReport(const SelectionSweepPlan& plan, double u,
+                                         const std::vector<double>& outcomes) {
+  std::vector<std::string> lines;
+  size_t run = 0;
+  for (double s : plan.S) {
+    lines.push_back(SelectionHeading(u, s));
+    for (double k : plan.K) {
+      if (run >= outcomes.size()) return lines;
+      lines.push_back(SelectionLine(k, outcomes[run++]));
+    }
+    lines.push_back(kBlockEnd);
+  }
+  return lines;
+}
+
+PopulationSweepPlan MakePopulationSweepPlan(float first, float last, int iterations) {
+  PopulationSweepPlan plan;
+  plan.Iterations = iterations;
+  for (float log10N = first; log10N <= last;) {
+    plan.Log10N.push_back(log10N);
+    const float next = log10N + 0.5f;
+    if (next == log10N) break;  // beyond float32 resolution the sweep could not end
+    log10N = next;
+  }
+  return plan;
+}
+
+std::string PopulationHeading(float log10N) {
+  return "N =" + common::FormatSingle(log10N);
+}
+
+std::string OutcomeLine(double rPlusFreq) {
+  return common::FormatNumber(rPlusFreq);
+}
+
+std::string PopulationStatisticsLine(float log10N, const std::vector<double>& outcomes) {
+  double sum = 0;
+  double sumOfSquares = 0;
+  for (double r : outcomes) {
+    sumOfSquares += r * r;
+    sum += r;
+  }
+  const MeanAndDeviation result =
+      OutcomeStatistics(sum, sumOfSquares, static_cast<int>(outcomes.size()));
+  return common::FormatSingle(log10N) + "\t" + common::FormatNumber(result.Mean) + "\t" +
+         common::FormatNumber(result.Deviation);
+}
+
+PopulationReport MakePopulationReport(const PopulationSweepPlan& plan,
+                                      const std::vector<double>& outcomes) {
+  PopulationReport report;
+  report.File3.push_back(kPopulationStatisticsHeader);
+  size_t run = 0;
+  for (float log10N : plan.Log10N) {
+    report.File2.push_back(PopulationHeading(log10N));
+    std::vector<double> block;
+    for (int i = 0; i < plan.Iterations; ++i) {
+      if (run >= outcomes.size()) return report;
+      block.push_back(outcomes[run++]);
+      report.File2.push_back(OutcomeLine(block.back()));
+    }
+    report.File2.push_back(kBlockEnd);
+    report.File3.push_back(PopulationStatisticsLine(log10N, block));
+  }
+  return report;
+}
+
+MeanAndDeviation OutcomeStatistics(double sum, double sumOfSquares, int count) {
+  if (count < 1) return {0, 0};
+  const double n = count;
+  const double mean = sum / n;
+  if (count < 2) return {mean, 0};
+  const double variance = (sumOfSquares - common::Power(sum, 2) / n) / (n - 1);
+  // All outcomes equal but not exactly representable can round the variance below 0.
+  return {mean, variance > 0 ? std::sqrt(variance) : 0};
+}
+
+}  // namespace quorvel

@@ -1,0 +1,162 @@
+// One run of quorvel's model as a function of its inputs: the start state, the per-run
+// values (N and the mutation table), then MaxGen generations, each handed to a sink as a
+// row of cumulative frequencies. A run owns its model and draws from the generator it is
+// given, so runs on different threads with different generators do not meet.
+//
+// The sweeps are plans of such runs: the S-K sweep's (S, K) pairs and the N sweep's
+// Log10(N) values with their replicates, and the lines their report files get from the
+// outcomes in run order. The window, the command-line program and a merge of shards all
+// write their reports through these, so they write the same bytes.
+#pragma once
+
+#include <algorithm>
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "quorvel/model/model.h"
+#include "quorvel/model/uniform_generator.h"
+#include "quorvel/params/parameter_set.h"
+
+namespace quorvel {
+
+// The start state: allele frequencies at linkage equilibrium, or (two loci) four
+// haplotype frequencies, each genotype split between R+ and R- by the start frequency of R+.
+struct StartInputs {
+  bool Haplotypes = false;                // "Linkage disequilibrium" not clear
+  std::array<double, 3> Alleles{};        // start frequencies of a, b, c
+  std::array<double, 4> HaplotypeFreq{};  // ab, Ab, aB, AB
+  double RPlus = 0;                       // start frequency of R+
+};
+
+struct RunInputs {
+  int16_t Loci = 2;     // AllelesNum: 2, or 3 for any other value
+  double U = 0;         // forward mutation rate
+  double W = 0;         // back mutation rate
+  double S = 0;         // selection coefficient at the start of the run
+  double K = 0;         // epistasis
+  double EnteredS = 0;  // the S entry: the sinusoidal variation of S starts from it
+  int16_t MaxGen = 0;
+  float Z = 0;
+  int16_t Demes = 1;
+  float Diffusion = 0;
+  int16_t InversionPeriod = 0;
+  bool NInfinite = true;
+  float Log10N = 0;  // N = 10^Log10N when N is finite
+  CheckBoxes Checks;
+  StartInputs Start;
+};
+
+// The run's inputs as the entries give them, each read by its leading number and kept in
+// the type the model uses; the number of demes is kept within what the frequency table
+// holds. Loci, N and Log10N come from the window's state, not from the entries.
+RunInputs ReadRunInputs(const ParameterSet& set, int16_t loci, bool nInfinite, float log10N);
+
+// Whether the typed haplotype frequencies may start a run: they must total 1 as the total's
+// text reads it (the window's Total display). Always true at linkage equilibrium.
+bool StartStateAccepted(const RunInputs& inputs);
+
+// One generation of a run: the cumulative frequency after each of the 2 x GenotypesNum
+// curves, R+ carriers first. With several demes these are the means over the demes.
+struct GenerationRow {
+  int16_t Generation = 0;  // 1 to MaxGen
+  int Curves = 0;          // 8 with two loci, 16 with three
+  std::array<double, 2 * kMaxGenotypes> Cumulative{};
+  double RPlusFreq() const { return Cumulative[static_cast<size_t>(Curves / 2 - 1)]; }
+  friend bool operator==(const GenerationRow&, const GenerationRow&) = default;
+};
+
+// The row of the generation the model has just finished.
+GenerationRow MakeRow(const Model& model, int16_t generation);
+
+// Where a run's generations go. The run asks after every generation whether to stop.
+class RunSink {
+ public:
+  virtual ~RunSink() = default;
+  virtual void Generation(const GenerationRow& row) = 0;
+  // True ends the run after the generation just handed over.
+  virtual bool StopRequested() const { return false; }
+};
+
+// A sink that keeps nothing.
+class NoSink : public RunSink {
+ public:
+  void Generation(const GenerationRow&) override {}
+};
+
+struct RunOutcome {
+  double RPlusFreq = 0;  // total frequency of R+ at the last generation done
+  int16_t GenerationsDone = 0;
+  bool Stopped = false;  // the sink ended the run before MaxGen
+  friend bool operator==(const RunOutcome&, const RunOutcome&) = default;
+};
+
+// Sets the model for a run: genotype tables, operator values, N and the mutation table.
+void PrepareRun(Model& model, const RunInputs& inputs);
+// Fills the frequency table with the start state (the haplotype total is not checked here).
+void SetStartFrequencies(Model& model, const RunInputs& inputs);
+
+// One run in a model of its own, drawing from `generator`.
+RunOutcome Run(const RunInputs& inputs, UniformGenerator& generator, RunSink& sink);
+// One run in the given model, drawing from the model's generator; the model keeps the
+// state of the last generation, and S, S2 and S3 as the run found them.
+RunOutcome RunIn(Model& model, const RunInputs& inputs, RunSink& sink);
+
+// --- The S-K sweep (N infinite) ---------------------------------------------------------------
+// S from 0.01 to 0.2 and, for each, K from 0.8 to 1.2, both by steps of 0.01 added up in
+// double precision; the limits 0.2001 and 1.2001 let the last nominal values pass despite
+// the rounding: 20 values of S, 41 of K, 820 runs, S by S.
+struct SelectionSweepPlan {
+  std::vector<double> S;
+  std::vector<double> K;  // the same for every S
+  size_t Runs() const { return S.size() * K.size(); }
+};
+SelectionSweepPlan MakeSelectionSweepPlan();
+
+// ReportFile2 of the S-K sweep: per S a heading, the line of each K, and a line holding one
+// blank.
+std::string SelectionHeading(double u, double s);
+std::string SelectionLine(double k, double rPlusFreq);
+// The whole file from the outcomes in plan order.
+std::vector<std::string> SelectionReport(const SelectionSweepPlan& plan, double u,
+                                         const std::vector<double>& outcomes);
+
+// --- The N sweep ----------------------------------------------------------------------------
+// Log10(N) from the first value to the last by steps of 0.5 (float32), `iterations`
+// replicates each.
+struct PopulationSweepPlan {
+  std::vector<float> Log10N;
+  int Iterations = 0;
+  size_t Runs() const { return Log10N.size() * static_cast<size_t>(std::max(Iterations, 0)); }
+};
+PopulationSweepPlan MakePopulationSweepPlan(float first, float last, int iterations);
+
+// ReportFile2 of the N sweep: per Log10(N) a heading, each replicate's outcome, and a line
+// holding one blank; ReportFile3: a header, then per Log10(N) its mean and S.D.
+inline constexpr const char* kPopulationStatisticsHeader = "N\tMean\tS.D.";
+std::string PopulationHeading(float log10N);
+std::string OutcomeLine(double rPlusFreq);
+// From the outcomes of one Log10(N) value in run order.
+std::string PopulationStatisticsLine(float log10N, const std::vector<double>& outcomes);
+struct PopulationReport {
+  std::vector<std::string> File2;
+  std::vector<std::string> File3;
+};
+// Both files from the outcomes in plan order (value by value, replicate by replicate).
+PopulationReport MakePopulationReport(const PopulationSweepPlan& plan,
+                                      const std::vector<double>& outcomes);
+
+// The line that closes a block of ReportFile2.
+inline constexpr const char* kBlockEnd = " ";
+
+// Mean and S.D. of the outcomes of one Log10(N) value, from their sum and sum of squares.
+// The S.D. is 0 when rounding makes the variance negative and when there are fewer than
+// two outcomes; the mean of no outcome is 0.
+struct MeanAndDeviation {
+  double Mean;
+  double Deviation;
+};
+MeanAndDeviation OutcomeStatistics(double sum, double sumOfSquares, int count);
+
+}  // namespace quorvel

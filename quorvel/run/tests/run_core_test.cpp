@@ -1,0 +1,77 @@
+#include "quorvel/run/run_core.h"
+
+#include <gtest/gtest.h>
+
+#include <thread>
+#include <vector>
+
+namespace quorvel {
+namespace {
+
+struct Recorder : RunSink {
+  void Generation(const GenerationRow& row) override { Rows.push_back(row); }
+  std::vector<GenerationRow> Rows;
+};
+
+// Finite populations with drift in several demes: every generation draws.
+RunInputs DriftingRun(int16_t loci, float log10N) {
+  ParameterSet set = StartUpParameterSet(MakeParameterTable(), "");
+  set.Text(kEntryDemes) = "3";
+  set.Text(kEntryMaxGen) = "100";
+  set.Checks.GeneticDrift = 1;
+  return ReadRunInputs(set, loci, false, log10N);
+}
+
+struct Result {
+  std::vector<GenerationRow> Rows;
+  RunOutcome Outcome;
+  UniformGenerator Generator;
+};
+
+Result RunFrom(const RunInputs& inputs, UniformGenerator generator) {
+  Result result{{}, {}, generator};
+  Recorder recorder;
+  result.Outcome = Run(inputs, result.Generator, recorder);
+  result.Rows = std::move(recorder.Rows);
+  return result;
+}
+
+TEST(RunCore, TwoRunsOnTwoThreadsMatchTheSameRunsOneAfterTheOther) {
+  const RunInputs a = DriftingRun(2, 2);
+  const RunInputs b = DriftingRun(3, 3.5f);
+  const UniformGenerator ga({1, 2, 3, 4});
+  const UniformGenerator gb({5, 6, 7, 8});
+  const Result firstA = RunFrom(a, ga);
+  const Result firstB = RunFrom(b, gb);
+
+  Result parallelA, parallelB;
+  std::thread other([&] { parallelA = RunFrom(a, ga); });
+  parallelB = RunFrom(b, gb);
+  other.join();
+
+  ASSERT_EQ(firstA.Rows.size(), 100u);
+  EXPECT_EQ(parallelA.Rows, firstA.Rows);
+  EXPECT_EQ(parallelB.Rows, firstB.Rows);
+  EXPECT_EQ(parallelA.Outcome, firstA.Outcome);
+  EXPECT_EQ(parallelB.Outcome, firstB.Outcome);
+  EXPECT_EQ(parallelA.Generator, firstA.Generator);
+  EXPECT_EQ(parallelB.Generator, firstB.Generator);
+  // The runs did draw, and differently.
+  EXPECT_NE(firstA.Generator, ga);
+  EXPECT_NE(firstA.Rows.back(), firstB.Rows.back());
+}
+
+TEST(RunCore, TheSinkEndsTheRunAfterTheCurrentGeneration) {
+  struct StopAfterFive : Recorder {
+    bool StopRequested() const override { return Rows.size() >= 5; }
+  } sink;
+  UniformGenerator generator;
+  const RunOutcome outcome = quorvel::Run(DriftingRun(2, 2), generator, sink);
+  EXPECT_TRUE(outcome.Stopped);
+  EXPECT_EQ(outcome.GenerationsDone, 5);
+  ASSERT_EQ(sink.Rows.size(), 5u);
+  EXPECT_EQ(outcome.RPlusFreq, sink.Rows.back().RPlusFreq());
+}
+
+}  // namespace
+}  // namespace quorvel
