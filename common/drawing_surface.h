@@ -14,6 +14,15 @@ inline constexpr Colour Rgb(int r, int g, int b) {
   return static_cast<Colour>((b & 0xFF) << 16 | (g & 0xFF) << 8 | (r & 0xFF));
 }
 
+// One thing drawn on a surface, as a surface reports what it holds.
+struct Primitive {
+  enum class Kind { Point, Line, Circle, Text };
+  Kind kind;
+  Colour colour;
+  float x1, y1, x2, y2;  // a point uses x1, y1; a circle x1, y1 and radius x2
+  std::string text;      // only for Text, printed at x1, y1
+};
+
 // A surface in its own scale units: x grows to the right, y downwards.
 class DrawingSurface {
  public:

@@ -1,5 +1,5 @@
-// Drawing surfaces without a display: one that keeps every primitive, for tests, and one
-// that draws nothing. Primitive is also how the picture box reports what it drew.
+// Drawing surfaces without a display, for tests and benchmarks: one that keeps every
+// primitive, and one that draws nothing.
 #pragma once
 
 #include <string>
@@ -8,14 +8,6 @@
 #include "common/drawing_surface.h"
 
 namespace common {
-
-struct Primitive {
-  enum class Kind { Point, Line, Circle, Text };
-  Kind kind;
-  Colour colour;
-  float x1, y1, x2, y2;  // a point uses x1, y1; a circle x1, y1 and radius x2
-  std::string text;      // only for Text, printed at x1, y1
-};
 
 class RecordingSurface : public DrawingSurface {
  public:

@@ -11,7 +11,6 @@
 #include <vector>
 
 #include "common/drawing_surface.h"
-#include "common/recording_surface.h"
 
 namespace platform {
 

@@ -1,17 +1,14 @@
 // A window for tests of whole commands: entries as plain strings, progress and messages
-// recorded, and a recording picture box.
+// recorded, and a recording picture box; and the file helpers of the tests.
 #pragma once
 
 #include <array>
-#include <filesystem>
-#include <fstream>
-#include <random>
-#include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "common/recording_surface.h"
+#include "common/testing/test_files.h"
 #include "quorvel/model/model.h"
 #include "quorvel/run/run_driver.h"
 #include "quorvel/run/run_state.h"
@@ -49,74 +46,12 @@ class FakeRunWindow : public RunWindow, public common::MessageSink {
   common::DrawingSurface* Surface = &Recording;
 };
 
-// A folder of its own under the system's temporary folder, removed afterwards.
-class TempFolder {
- public:
-  TempFolder() {
-    std::random_device device;
-    path_ = std::filesystem::temp_directory_path() /
-            ("quorvel_run_" + std::to_string(device()) + std::to_string(device()));
-    std::filesystem::create_directories(path_);
-  }
-  ~TempFolder() {
-    std::error_code ec;
-    std::filesystem::remove_all(path_, ec);
-  }
-  std::string Path() const { return path_.string(); }
-  std::string File(const std::string& name) const { return (path_ / name).string(); }
-
- private:
-  std::filesystem::path path_;
-};
-
-inline bool Exists(const std::string& path) {
-  return std::filesystem::exists(path);
-}
-
-inline std::string ReadBytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
-inline void WriteBytes(const std::string& path, const std::string& bytes) {
-  std::ofstream(path, std::ios::binary) << bytes;
-}
-
-// The lines of a file whose lines all end in CR LF; a stray LF or CR fails the split.
-inline std::vector<std::string> ReadLines(const std::string& path, bool* wellFormed = nullptr) {
-  const std::string bytes = ReadBytes(path);
-  std::vector<std::string> lines;
-  bool ok = true;
-  size_t start = 0;
-  while (start < bytes.size()) {
-    size_t end = bytes.find("\r\n", start);
-    if (end == std::string::npos) {
-      ok = false;
-      lines.push_back(bytes.substr(start));
-      break;
-    }
-    std::string line = bytes.substr(start, end - start);
-    if (line.find_first_of("\r\n") != std::string::npos) ok = false;
-    lines.push_back(line);
-    start = end + 2;
-  }
-  if (wellFormed) *wellFormed = ok;
-  return lines;
-}
-
-inline std::vector<std::string> SplitTabs(const std::string& line) {
-  std::vector<std::string> fields;
-  size_t start = 0;
-  while (true) {
-    size_t tab = line.find('\t', start);
-    fields.push_back(line.substr(start, tab - start));
-    if (tab == std::string::npos) break;
-    start = tab + 1;
-  }
-  return fields;
-}
+using common::testing::Exists;
+using common::testing::ReadBytes;
+using common::testing::ReadLines;
+using common::testing::SplitTabs;
+using common::testing::TempFolder;
+using common::testing::WriteBytes;
 
 // The program's state at start-up: model, run state and window, with the check boxes and
 // the run mode as the window sets them.

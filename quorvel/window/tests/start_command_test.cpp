@@ -11,13 +11,12 @@
 #include <fstream>
 #include <memory>
 #include <optional>
-#include <random>
 #include <set>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "common/number_text.h"
+#include "common/testing/test_files.h"
 #include "platform/message_box.h"
 #include "platform/twips.h"
 #include "quorvel/run/report_files.h"
@@ -29,50 +28,19 @@ using quorvel::MainWindow;
 
 namespace {
 
-fs::path MakeTempFolder(const std::string& stem) {
-  std::random_device device;
-  fs::path path = fs::temp_directory_path() /
-                  (stem + std::to_string(device()) + "_" + std::to_string(device()));
-  fs::create_directories(path);
-  return path;
-}
-
 std::string ReadBytes(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
+  return common::testing::ReadBytes(path.string());
 }
 
 // The lines of a report file; every line must end in CR LF.
 std::vector<std::string> ReadLines(const fs::path& path) {
-  const std::string bytes = ReadBytes(path);
-  std::vector<std::string> lines;
-  size_t start = 0;
-  while (start < bytes.size()) {
-    const size_t end = bytes.find("\r\n", start);
-    EXPECT_NE(end, std::string::npos) << path << ": last line without CR LF";
-    if (end == std::string::npos) {
-      lines.push_back(bytes.substr(start));
-      break;
-    }
-    lines.push_back(bytes.substr(start, end - start));
-    start = end + 2;
-  }
+  bool wellFormed = false;
+  std::vector<std::string> lines = common::testing::ReadLines(path.string(), &wellFormed);
+  EXPECT_TRUE(wellFormed) << path << ": a line without CR LF";
   return lines;
 }
 
-std::vector<std::string> SplitTabs(const std::string& line) {
-  std::vector<std::string> fields;
-  size_t start = 0;
-  while (true) {
-    const size_t tab = line.find('\t', start);
-    fields.push_back(line.substr(start, tab - start));
-    if (tab == std::string::npos) break;
-    start = tab + 1;
-  }
-  return fields;
-}
+using common::testing::SplitTabs;
 
 std::set<std::string> FileNames(const fs::path& folder) {
   std::set<std::string> names;
@@ -84,8 +52,6 @@ std::set<std::string> FileNames(const fs::path& folder) {
 class StartCommandTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    folder = MakeTempFolder("quorvel_start_");
-    home = MakeTempFolder("quorvel_home_");
     if (const char* old = std::getenv("HOME")) oldHome = old;
     ::setenv("HOME", home.c_str(), 1);
     platform::SetMessageHook([this](const QString& text) { shown.push_back(text.toStdString()); });
@@ -107,9 +73,6 @@ class StartCommandTest : public ::testing::Test {
     } else {
       ::unsetenv("HOME");
     }
-    std::error_code ec;
-    fs::remove_all(folder, ec);
-    fs::remove_all(home, ec);
   }
 
   // Types into an entry as a user does and leaves it for the Start button.
@@ -188,8 +151,10 @@ class StartCommandTest : public ::testing::Test {
     EXPECT_EQ(others, 0);
   }
 
-  fs::path folder;
-  fs::path home;
+  common::testing::TempFolder folderOwner{"quorvel_start_"};
+  common::testing::TempFolder homeOwner{"quorvel_home_"};
+  fs::path folder = folderOwner.Path();
+  fs::path home = homeOwner.Path();
   std::optional<std::string> oldHome;
   std::vector<std::string> shown;
   std::unique_ptr<MainWindow> window;
