@@ -29,43 +29,82 @@ constexpr common::Colour kRPlusLegendColour = 0xFF;
 constexpr int kClientWidth = 14415;
 constexpr int kClientHeight = 8385;
 
+// The first state of an entry and its label, before the start-up sequence.
+enum FirstState { kEnabled, kBoxDisabled, kBothDisabled };
+
 struct EntryPlace {
   int index;
   int labelLeft, labelTop, labelWidth;  // labelWidth 0: no label of its own
   int left, top;
+  FirstState first;
 };
 
-// In the order a user goes through them with the Tab key.
+// In the order the boxes are made; the caption of a label is EntryCaption(index).
 constexpr EntryPlace kEntryPlaces[] = {
-    {0, 150, 120, 3105, 3480, 120},
-    {1, 150, 480, 3105, 3480, 480},
-    {2, 150, 840, 3105, 3480, 840},
-    {3, 150, 1200, 3225, 3480, 1200},
-    {4, 150, 1560, 3105, 3480, 1560},
-    {5, 150, 1920, 3105, 3480, 1920},
-    {6, 120, 2280, 3105, 3480, 2280},
-    {20, 120, 2640, 3105, 3480, 2640},
-    {7, 150, 3000, 3345, 3480, 3000},
-    {10, 120, 3360, 2745, 3480, 3360},
-    {17, 120, 3720, 3105, 3480, 3720},
-    {11, 0, 0, 0, 3480, 4080},
-    {12, 0, 0, 0, 3480, 4440},
-    {13, 6360, 5190, 1065, 7560, 5190},
-    {15, 8520, 5190, 1185, 9720, 5190},
-    {14, 6360, 5700, 1185, 7560, 5700},
-    {16, 8520, 5700, 1185, 9720, 5700},
-    {22, 10680, 5190, 465, 12240, 5190},
-    {21, 10680, 5700, 1545, 12240, 5700},
-    {30, 5280, 6240, 2145, 7560, 6240},
-    {9, 5280, 6720, 2145, 7560, 6720},
-    {8, 5280, 7720, 2265, 7560, 7720},
-    {18, 0, 0, 0, 2040, 7720},
-    {19, 0, 0, 0, 3360, 7720},
-    {37, 8520, 7170, 855, 9525, 7170},
-    {38, 10350, 7170, 855, 11355, 7170},
-    {39, 8520, 7720, 855, 9525, 7720},
-    {40, 10350, 7720, 855, 11355, 7720},
+    {kEntryU, 150, 120, 3105, 3480, 120, kEnabled},
+    {kEntryW, 150, 480, 3105, 3480, 480, kEnabled},
+    {kEntryS, 150, 840, 3105, 3480, 840, kEnabled},
+    {kEntryK, 150, 1200, 3225, 3480, 1200, kEnabled},
+    {kEntryStartA, 150, 1560, 3105, 3480, 1560, kEnabled},
+    {kEntryStartB, 150, 1920, 3105, 3480, 1920, kEnabled},
+    {kEntryStartC, 120, 2280, 3105, 3480, 2280, kEnabled},
+    {kEntryStartRPlus, 120, 2640, 3105, 3480, 2640, kEnabled},
+    {kEntryZ, 150, 3000, 3345, 3480, 3000, kEnabled},
+    {kEntryDemes, 120, 3360, 2745, 3480, 3360, kEnabled},
+    {kEntryMaxGen, 120, 3720, 3105, 3480, 3720, kEnabled},
+    {kEntryDiffusion, 0, 0, 0, 3480, 4080, kEnabled},
+    {kEntryInversionPeriod, 0, 0, 0, 3480, 4440, kBoxDisabled},
+    {kEntryHaplotypeAb, 6360, 5190, 1065, 7560, 5190, kBothDisabled},
+    {kEntryHaplotypeACapB, 8520, 5190, 1185, 9720, 5190, kBothDisabled},
+    {kEntryHaplotypeCapAb, 6360, 5700, 1185, 7560, 5700, kBothDisabled},
+    {kEntryHaplotypeCapACapB, 8520, 5700, 1185, 9720, 5700, kBothDisabled},
+    {kShowTotal, 10680, 5190, 465, 12240, 5190, kBothDisabled},
+    {kShowD, 10680, 5700, 1545, 12240, 5700, kBothDisabled},
+    {kEntryFolder, 5280, 6240, 2145, 7560, 6240, kEnabled},
+    {kEntryLog10N, 5280, 6720, 2145, 7560, 6720, kBothDisabled},
+    {kEntryIterations, 5280, 7720, 2265, 7560, 7720, kBothDisabled},
+    {kEntryLoopFrom, 0, 0, 0, 2040, 7720, kBoxDisabled},
+    {kEntryLoopTo, 0, 0, 0, 3360, 7720, kBoxDisabled},
+    {kShowS, 8520, 7170, 855, 9525, 7170, kBothDisabled},
+    {kShowK, 10350, 7170, 855, 11355, 7170, kBothDisabled},
+    {kShowLog10N, 8520, 7720, 855, 9525, 7720, kBothDisabled},
+    {kShowIteration, 10350, 7720, 855, 11355, 7720, kBothDisabled},
 };
+
+}  // namespace
+
+// The check boxes of the model's steps. Those that govern an entry (the diffusion, the
+// inversion period) stand where its label would and take its caption; each is made just
+// after the entry `after`, so that it lies between the entries it sits among.
+struct MainWindow::CheckBoxPlace {
+  const char* name;
+  CheckBox* MainWindow::*box;
+  int governs;          // the entry whose caption it shows, or -1
+  const char* caption;  // when it governs none
+  int left, top, width, height;
+  CheckValue value;
+  bool enabled;
+  int after;
+};
+
+const MainWindow::CheckBoxPlace MainWindow::kCheckBoxPlaces[] = {
+    {"InterdemicDiffusion", &MainWindow::interdemicDiffusion_, kEntryDiffusion, nullptr, 120, 4080,
+     3255, 255, 0, true, kEntryDiffusion},
+    {"InversionOfS", &MainWindow::inversionOfS_, kEntryInversionPeriod, nullptr, 120, 4440, 3255,
+     195, 0, true, kEntryInversionPeriod},
+    {"SinusoidalOption", &MainWindow::sinusoidalOption_, -1, "Sinusoidal variation of S", 120, 4740,
+     2775, 255, 0, false, kEntryInversionPeriod},
+    {"TotalStochasticity", &MainWindow::totalStochasticity_, -1, "Total stochasticity", 120, 5100,
+     1815, 195, 1, true, kEntryInversionPeriod},
+    {"RecombForR", &MainWindow::recombForR_, -1, "Recombination for R+", 120, 5400, 2055, 255, 1,
+     true, kEntryInversionPeriod},
+    {"GeneticDrift", &MainWindow::geneticDrift_, -1, "Genetic drift", 120, 5775, 1695, 255, 0, true,
+     kEntryInversionPeriod},
+    {"LinkageDisequilibrium", &MainWindow::linkageDisequilibrium_, -1, "Linkage disequilibrium (D)",
+     4200, 5400, 2175, 375, 0, true, kEntryInversionPeriod},
+};
+
+namespace {
 
 // The report files go to the default folder unless the user names another one.
 QString DefaultReportFile(int n) {
@@ -94,7 +133,7 @@ void FitLabel(QLabel* label, int maxRight) {
 }
 
 // Like controls share one font: the smallest any of them needed to fit.
-void ShareSmallestFont(std::initializer_list<QWidget*> widgets) {
+void ShareSmallestFont(const std::vector<QWidget*>& widgets) {
   QFont smallest;
   bool first = true;
   for (QWidget* w : widgets) {
@@ -192,30 +231,20 @@ void MainWindow::BuildControls() {
       AddEntryLabel(place.index, QString::fromStdString(EntryCaption(place.index)), place.labelLeft,
                     place.labelTop, place.labelWidth, IsProgressDisplay(place.index) ? 285 : 255);
     }
-    // The check boxes govern the entries 11 and 12 and stand where their labels would.
-    if (place.index == 11) {
-      interdemicDiffusion_ = AddCheckBox(
-          "InterdemicDiffusion", EntryCaption(kEntryDiffusion).c_str(), 120, 4080, 3255, 255, 0);
-    } else if (place.index == 12) {
-      inversionOfS_ = AddCheckBox("InversionOfS", EntryCaption(kEntryInversionPeriod).c_str(), 120,
-                                  4440, 3255, 195, 0);
-      sinusoidalOption_ =
-          AddCheckBox("SinusoidalOption", "Sinusoidal variation of S", 120, 4740, 2775, 255, 0);
-      totalStochasticity_ =
-          AddCheckBox("TotalStochasticity", "Total stochasticity", 120, 5100, 1815, 195, 1);
-      recombForR_ = AddCheckBox("RecombForR", "Recombination for R+", 120, 5400, 2055, 255, 1);
-      geneticDrift_ = AddCheckBox("GeneticDrift", "Genetic drift", 120, 5775, 1695, 255, 0);
-      linkageDisequilibrium_ = AddCheckBox("LinkageDisequilibrium", "Linkage disequilibrium (D)",
-                                           4200, 5400, 2175, 375, 0);
+    for (const CheckBoxPlace& check : kCheckBoxPlaces) {
+      if (check.after != place.index) continue;
+      const std::string caption = check.caption ? check.caption : EntryCaption(check.governs);
+      this->*check.box = AddCheckBox(check.name, QString::fromStdString(caption), check.left,
+                                     check.top, check.width, check.height, check.value);
+      if (!check.enabled) (this->*check.box)->setEnabled(false);
     }
   }
 
   // Window-definition states: what the start-up sequence starts from.
-  for (int i : {13, 14, 15, 16, 21, 22, 9, 8, 37, 38, 39, 40}) SetEntryEnabled(i, false);
-  Txt(12)->setEnabled(false);
-  Txt(18)->setEnabled(false);
-  Txt(19)->setEnabled(false);
-  sinusoidalOption_->setEnabled(false);
+  for (const EntryPlace& place : kEntryPlaces) {
+    if (place.first == kBothDisabled) SetEntryEnabled(place.index, false);
+    if (place.first == kBoxDisabled) Txt(place.index)->setEnabled(false);
+  }
   // The loop displays are written by the run only.
   for (int i = kShowS; i <= kShowIteration; ++i) Txt(i)->SetLocked(true);
 
@@ -245,8 +274,8 @@ void MainWindow::BuildControls() {
   // The two loop bounds stand in the gaps of the last caption, over the button.
   {
     OptionButton* loop = option1_[3];
-    const QRect from = Txt(18)->geometry().translated(-loop->x(), -loop->y());
-    const QRect to = Txt(19)->geometry().translated(-loop->x(), -loop->y());
+    const QRect from = Txt(kEntryLoopFrom)->geometry().translated(-loop->x(), -loop->y());
+    const QRect to = Txt(kEntryLoopTo)->geometry().translated(-loop->x(), -loop->y());
     const QRect caption = loop->CaptionRect();
     const QRect before(caption.left(), 0, from.left() - 3 - caption.left(), loop->height());
     const QRect between(from.right() + 4, 0, to.left() - from.right() - 7, loop->height());
@@ -254,12 +283,13 @@ void MainWindow::BuildControls() {
     QFont font = FitFont(BaseFont(), "Loop with Log10(N)=", before.size(), false);
     loop->setFont(font);
     loop->SetCaptionParts({{"Loop with Log10(N)=", before}, {"to", between}, {"step .5", after}});
-    Txt(18)->raise();
-    Txt(19)->raise();
+    Txt(kEntryLoopFrom)->raise();
+    Txt(kEntryLoopTo)->raise();
   }
   // Captions naming the folder of the report files.
-  AddEntryLabel(18, "(values in " + DefaultReportFile(2) + " and " + DefaultReportFile(3) + ")",
-                360, 8040, 3705);
+  AddEntryLabel(kEntryLoopFrom,
+                "(values in " + DefaultReportFile(2) + " and " + DefaultReportFile(3) + ")", 360,
+                8040, 3705);
 
   start_ = new QPushButton("Start simulation", this);
   start_->setObjectName("Start");
@@ -362,12 +392,15 @@ void MainWindow::BuildControls() {
   connect(linkageDisequilibrium_, &CheckBox::valueChanged, this,
           &MainWindow::LinkageDisequilibrium_Click);
 
-  ShareSmallestFont({Labl(0),  Labl(1),  Labl(2),  Labl(3),  Labl(4),  Labl(5),
-                     Labl(6),  Labl(7),  Labl(8),  Labl(9),  Labl(10), Labl(13),
-                     Labl(14), Labl(15), Labl(16), Labl(17), Labl(20), Labl(21),
-                     Labl(22), Labl(30), Labl(37), Labl(38), Labl(39), Labl(40)});
-  ShareSmallestFont({interdemicDiffusion_, inversionOfS_, sinusoidalOption_, totalStochasticity_,
-                     recombForR_, geneticDrift_, linkageDisequilibrium_});
+  // Like controls share one font: the entry labels, the check boxes, the run modes, the
+  // buttons and the legends.
+  std::vector<QWidget*> entryLabels;
+  for (const EntryPlace& place : kEntryPlaces)
+    if (place.labelWidth > 0) entryLabels.push_back(Labl(place.index));
+  ShareSmallestFont(entryLabels);
+  std::vector<QWidget*> checkBoxes;
+  for (const CheckBoxPlace& check : kCheckBoxPlaces) checkBoxes.push_back(this->*check.box);
+  ShareSmallestFont(checkBoxes);
   ShareSmallestFont({option1_[0], option1_[1], option1_[2], option1_[3]});
   ShareSmallestFont({start_, endProgram_, toggleAllelesNumber_});
   ShareSmallestFont({lab_[0],   lab_[1],   lab_[3],   lab_[5],   lab_[6],  lab_[7],  lab_[8],
@@ -376,44 +409,46 @@ void MainWindow::BuildControls() {
                      lab4_[11], lab4_[12], lab4_[13], lab4_[14], lab4_[15]});
 
   // Tab order: down the entries, then the steps, the run modes, the folder and the buttons.
-  QWidget* order[] = {Txt(0),
-                      Txt(1),
-                      Txt(2),
-                      Txt(3),
-                      Txt(4),
-                      Txt(5),
-                      Txt(6),
-                      Txt(20),
-                      Txt(7),
-                      Txt(10),
-                      Txt(17),
-                      interdemicDiffusion_,
-                      Txt(11),
-                      inversionOfS_,
-                      Txt(12),
-                      sinusoidalOption_,
-                      totalStochasticity_,
-                      recombForR_,
-                      geneticDrift_,
-                      linkageDisequilibrium_,
-                      Txt(13),
-                      Txt(15),
-                      Txt(14),
-                      Txt(16),
-                      option1_[0],
-                      option1_[1],
-                      option1_[2],
-                      option1_[3],
-                      Txt(18),
-                      Txt(19),
-                      Txt(30),
-                      Txt(9),
-                      Txt(8),
-                      start_,
-                      endProgram_,
-                      toggleAllelesNumber_};
-  for (size_t i = 1; i < std::size(order); ++i) setTabOrder(order[i - 1], order[i]);
-  Txt(0)->setFocus(Qt::OtherFocusReason);
+  static const char* const kTabOrder[] = {"txt_0",
+                                          "txt_1",
+                                          "txt_2",
+                                          "txt_3",
+                                          "txt_4",
+                                          "txt_5",
+                                          "txt_6",
+                                          "txt_20",
+                                          "txt_7",
+                                          "txt_10",
+                                          "txt_17",
+                                          "InterdemicDiffusion",
+                                          "txt_11",
+                                          "InversionOfS",
+                                          "txt_12",
+                                          "SinusoidalOption",
+                                          "TotalStochasticity",
+                                          "RecombForR",
+                                          "GeneticDrift",
+                                          "LinkageDisequilibrium",
+                                          "txt_13",
+                                          "txt_15",
+                                          "txt_14",
+                                          "txt_16",
+                                          "Option1_0",
+                                          "Option1_1",
+                                          "Option1_2",
+                                          "Option1_3",
+                                          "txt_18",
+                                          "txt_19",
+                                          "txt_30",
+                                          "txt_9",
+                                          "txt_8",
+                                          "Start",
+                                          "EndProgram_0",
+                                          "ToggleAllelesNumber"};
+  std::vector<QWidget*> order;
+  for (const char* name : kTabOrder) order.push_back(findChild<QWidget*>(name));
+  for (size_t i = 1; i < order.size(); ++i) setTabOrder(order[i - 1], order[i]);
+  Txt(kEntryU)->setFocus(Qt::OtherFocusReason);
 }
 
 // --- Start-up -------------------------------------------------------------------------------

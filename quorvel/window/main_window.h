@@ -97,6 +97,9 @@ class MainWindow : public QWidget, public RunWindow {
   void txt_LostFocus(int index);
 
  private:
+  struct CheckBoxPlace;
+  static const CheckBoxPlace kCheckBoxPlaces[];
+
   void Form_Load();
   void BuildControls();
   platform::FocusLineEdit* AddEntry(int index, int left, int top, const std::string& text,
