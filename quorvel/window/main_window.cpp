@@ -291,19 +291,27 @@ void MainWindow::BuildControls() {
                 "(values in " + DefaultReportFile(2) + " and " + DefaultReportFile(3) + ")", 360,
                 8040, 3705);
 
-  start_ = new QPushButton("Start simulation", this);
-  start_->setObjectName("Start");
-  platform::SetGeometryTwips(start_, 11040, 6120, 1695, 495);
-  connect(start_, &QPushButton::clicked, this, &MainWindow::Start_Click);
-  endProgram_ = new QPushButton("End", this);
-  endProgram_->setObjectName("EndProgram_0");
-  platform::SetGeometryTwips(endProgram_, 12840, 6120, 975, 495);
-  connect(endProgram_, &QPushButton::clicked, this, &MainWindow::EndProgram_Click);
-  toggleAllelesNumber_ = new QPushButton("Alleles number (2/3)", this);
-  toggleAllelesNumber_->setObjectName("ToggleAllelesNumber");
-  platform::SetGeometryTwips(toggleAllelesNumber_, 11040, 6720, 2295, 285);
-  connect(toggleAllelesNumber_, &QPushButton::clicked, this,
-          &MainWindow::ToggleAllelesNumber_Click);
+  const struct {
+    const char* name;
+    const char* caption;
+    QPushButton* MainWindow::*button;
+    void (MainWindow::*click)();
+    int left, top, width, height;
+  } buttons[] = {
+      {"Start", "Start simulation", &MainWindow::start_, &MainWindow::Start_Click, 11040, 6120,
+       1695, 495},
+      {"EndProgram_0", "End", &MainWindow::endProgram_, &MainWindow::EndProgram_Click, 12840, 6120,
+       975, 495},
+      {"ToggleAllelesNumber", "Alleles number (2/3)", &MainWindow::toggleAllelesNumber_,
+       &MainWindow::ToggleAllelesNumber_Click, 11040, 6720, 2295, 285},
+  };
+  for (const auto& row : buttons) {
+    auto* button = new QPushButton(row.caption, this);
+    button->setObjectName(row.name);
+    platform::SetGeometryTwips(button, row.left, row.top, row.width, row.height);
+    connect(button, &QPushButton::clicked, this, row.click);
+    this->*row.button = button;
+  }
   for (QPushButton* button : {start_, endProgram_, toggleAllelesNumber_}) {
     button->setFont(FitFont(BaseFont(), button->text(), button->size() - QSize(8, 4), false));
   }
@@ -356,23 +364,34 @@ void MainWindow::BuildControls() {
     title->setWordWrap(true);
     title->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
   }
+  // The legends of the two-locus genotypes and of the two carrier lines, in the colours of
+  // their carriers.
   const struct {
     int index;
     const char* caption;
-    int top;
+    int left, top, width;
+    common::Colour back;  // 0: the window shows through
     common::Colour colour;
-  } legends[] = {{3, "AB'", 1024, kRMinusColour},      {5, "aB'", 1394, kRMinusColour},
-                 {6, "Ab'", 1764, kRMinusColour},      {7, "ab'", 2134, kRMinusColour},
-                 {8, "AB", 2592, kRPlusLegendColour},  {9, "aB", 2984, kRPlusLegendColour},
-                 {10, "Ab", 3376, kRPlusLegendColour}, {11, "ab", 3768, kRPlusLegendColour}};
+  } legends[] = {
+      {3, "AB'", 4600, 1024, 350, kProgressBack, kRMinusColour},
+      {5, "aB'", 4600, 1394, 350, kProgressBack, kRMinusColour},
+      {6, "Ab'", 4600, 1764, 350, kProgressBack, kRMinusColour},
+      {7, "ab'", 4600, 2134, 350, kProgressBack, kRMinusColour},
+      {8, "AB", 4600, 2592, 350, kProgressBack, kRPlusLegendColour},
+      {9, "aB", 4600, 2984, 350, kProgressBack, kRPlusLegendColour},
+      {10, "Ab", 4600, 3376, 350, kProgressBack, kRPlusLegendColour},
+      {11, "ab", 4600, 3768, 350, kProgressBack, kRPlusLegendColour},
+      {0, "Asex", 4450, 632, 500, 0, kRMinusColour},
+      {1, "Sex", 4450, 4160, 500, 0, kRPlusLegendColour},
+  };
+  std::vector<QWidget*> legendLabels;
   for (const auto& legend : legends) {
-    QLabel* label = addLab(legend.index, legend.caption, 4600, legend.top, 350, 255, kProgressBack);
+    QLabel* label = addLab(legend.index, legend.caption, legend.left, legend.top, legend.width, 255,
+                           legend.back);
     platform::SetForeColour(label, legend.colour);
+    if (legend.back == 0) label->setAutoFillBackground(false);
+    legendLabels.push_back(label);
   }
-  platform::SetForeColour(addLab(0, "Asex", 4450, 632, 500, 255, 0), kRMinusColour);
-  platform::SetForeColour(addLab(1, "Sex", 4450, 4160, 500, 255, 0), kRPlusLegendColour);
-  lab_[0]->setAutoFillBackground(false);
-  lab_[1]->setAutoFillBackground(false);
 
   const char* threeLoci[16] = {"ABC'", "AbC'", "aBC'", "ABc'", "abC'", "aBc'", "Abc'", "abc'",
                                "ABC",  "AbC",  "aBC",  "ABc",  "abC",  "aBc",  "Abc",  "abc"};
@@ -384,6 +403,7 @@ void MainWindow::BuildControls() {
     platform::SetForeColour(label, i < 8 ? kRMinusColour : kRPlusLegendColour);
     label->hide();
     lab4_[static_cast<size_t>(i)] = label;
+    legendLabels.push_back(label);
   }
 
   connect(interdemicDiffusion_, &CheckBox::valueChanged, this,
@@ -403,10 +423,7 @@ void MainWindow::BuildControls() {
   ShareSmallestFont(checkBoxes);
   ShareSmallestFont({option1_[0], option1_[1], option1_[2], option1_[3]});
   ShareSmallestFont({start_, endProgram_, toggleAllelesNumber_});
-  ShareSmallestFont({lab_[0],   lab_[1],   lab_[3],   lab_[5],   lab_[6],  lab_[7],  lab_[8],
-                     lab_[9],   lab_[10],  lab_[11],  lab4_[0],  lab4_[1], lab4_[2], lab4_[3],
-                     lab4_[4],  lab4_[5],  lab4_[6],  lab4_[7],  lab4_[8], lab4_[9], lab4_[10],
-                     lab4_[11], lab4_[12], lab4_[13], lab4_[14], lab4_[15]});
+  ShareSmallestFont(legendLabels);
 
   // Tab order: down the entries, then the steps, the run modes, the folder and the buttons.
   static const char* const kTabOrder[] = {"txt_0",
