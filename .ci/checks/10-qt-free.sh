@@ -4,7 +4,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 
-folders=(common quorvel/model quorvel/params quorvel/run tessaline/core)
+folders=(common quorvel/model quorvel/params quorvel/run tessaline/core tessaline/batch)
 existing=()
 for f in "${folders[@]}"; do [ -d "$f" ] && existing+=("$f"); done
 echo "Qt-free folders: ${existing[*]} and platform/files.*"

@@ -1,5 +1,8 @@
 #include "tessaline/core/output_file.h"
 
+#include <filesystem>
+#include <system_error>
+
 namespace tessaline {
 
 std::string DefaultOutputFileName() {
@@ -14,8 +17,17 @@ void OutputFile::Open(FormControls& controls, common::MessageSink& messages) {
   file_.Close();
   writeFailed_ = false;
   created_ = false;
+  failed_ = false;
   const std::string name = controls.OutputFileName();
   if (name.empty()) return;
+  if (mode_ == OutputMode::Replace)
+    OpenReplace(name, messages);
+  else
+    OpenWindow(controls, messages);
+}
+
+void OutputFile::OpenWindow(FormControls& controls, common::MessageSink& messages) {
+  const std::string name = controls.OutputFileName();
   // The file holds the last run only. A name that cannot be examined, or an old file that
   // cannot be removed, is as unusable as one that cannot be opened.
   bool cleared = false;
@@ -46,6 +58,38 @@ void OutputFile::Open(FormControls& controls, common::MessageSink& messages) {
   }
   messages.ShowMessage("The output file " + fallback +
                        " cannot be opened either. The simulation runs without an output file.");
+  failed_ = true;
+}
+
+void OutputFile::OpenReplace(const std::string& name, common::MessageSink& messages) {
+  target_ = name;
+  // A name that is a folder, or that cannot be examined, can take no file.
+  if (platform::CheckFile(name) != platform::FileCheck::Error) {
+    std::string temporary = name + ".part";
+    for (int n = 2; platform::CheckFile(temporary) != platform::FileCheck::Missing && n < 100; ++n)
+      temporary = name + ".part" + std::to_string(n);
+    if (file_.OpenForWriting(temporary)) return;
+  }
+  failed_ = true;
+  messages.ShowMessage("The output file " + name + " cannot be written; nothing was changed.");
+}
+
+void OutputFile::CloseReplace(common::MessageSink& messages) {
+  const std::string temporary = file_.Path();
+  bool complete = file_.Close() && !writeFailed_;
+  if (complete) {
+    std::error_code ec;
+    std::filesystem::rename(std::filesystem::u8path(temporary), std::filesystem::u8path(target_),
+                            ec);
+    complete = !ec;
+  }
+  if (!complete) {
+    platform::DeleteFile(temporary);
+    failed_ = true;
+    messages.ShowMessage("The output file " + target_ +
+                         " could not be written; nothing was changed.");
+  }
+  writeFailed_ = false;
 }
 
 void OutputFile::WriteLine(const std::string& line) {
@@ -55,10 +99,12 @@ void OutputFile::WriteLine(const std::string& line) {
 
 void OutputFile::Close(common::MessageSink& messages) {
   if (!file_.IsOpen()) return;
+  if (mode_ == OutputMode::Replace) return CloseReplace(messages);
   const std::string path = file_.Path();
   const bool closed = file_.Close();
   if (!closed || writeFailed_) {
     if (created_) platform::DeleteFile(path);
+    failed_ = true;
     messages.ShowMessage("The output file " + path + " could not be written completely.");
   }
   writeFailed_ = false;

@@ -1,6 +1,7 @@
 // The output file: one line per plotted point, opened at the start of a run and closed at
-// its end. The file holds the last run only; a name that cannot be used is replaced by the
-// default name, whose file is then appended to.
+// its end. The file holds the last run only. In the window a name that cannot be used is
+// replaced by the default name, whose file is then appended to; the batch program instead
+// writes beside the name and puts the file in place only once it is complete.
 #pragma once
 
 #include <string>
@@ -18,9 +19,18 @@ inline constexpr const char* kWrongFileNameMessage =
 // directory elsewhere.
 std::string DefaultOutputFileName();
 
+enum class OutputMode {
+  // The old file is deleted and the lines are appended as they come; a bad name falls back
+  // to the default name, with a message.
+  Window,
+  // The lines go to a temporary file beside the name, which replaces the old file only when
+  // complete; a bad name or a failed write leaves everything as it was, with a message.
+  Replace,
+};
+
 class OutputFile {
  public:
-  OutputFile() = default;
+  explicit OutputFile(OutputMode mode = OutputMode::Window) : mode_(mode) {}
   OutputFile(const OutputFile&) = delete;
   OutputFile& operator=(const OutputFile&) = delete;
 
@@ -32,13 +42,22 @@ class OutputFile {
   void WriteLine(const std::string& line);
   // Ends the run's file; a file that could not be written completely is reported.
   void Close(common::MessageSink& messages);
+  // The last run's file could not be written completely.
+  bool Failed() const { return failed_; }
 
  private:
+  void OpenWindow(FormControls& controls, common::MessageSink& messages);
+  void OpenReplace(const std::string& name, common::MessageSink& messages);
+  void CloseReplace(common::MessageSink& messages);
+
+  OutputMode mode_;
   platform::TextFile file_;
   bool writeFailed_ = false;
   // The run made the file (it did not append to an older one): a file it could not write
   // completely is removed rather than left half-written.
   bool created_ = false;
+  bool failed_ = false;
+  std::string target_;  // Replace: the name the complete file takes
 };
 
 }  // namespace tessaline

@@ -12,6 +12,11 @@
 
 namespace tessaline {
 
+// The interior of the window's picture box in twips. Runs without a window plot on a
+// surface of this size, so that they find the same points drawable as the window.
+inline constexpr float kPictureWidth = 7635;
+inline constexpr float kPictureHeight = 5835;
+
 // Sets the caption of lab(index): labels 1 to 3 stand beside the vertical axis, one
 // character per line (CR between them). Visibility 1 shows the label, 0 hides it, any other
 // value leaves it as it was.

@@ -17,9 +17,11 @@ namespace tessaline {
 
 class Program {
  public:
-  Program(FormControls& controls, common::DrawingSurface& surface, common::MessageSink& messages)
+  Program(FormControls& controls, common::DrawingSurface& surface, common::MessageSink& messages,
+          OutputMode outputMode = OutputMode::Window)
       : controls_(controls),
         surface_(surface),
+        outputFile_(outputMode),
         plotter_(controls, surface, outputFile_),
         run_(controls, surface, plotter_, outputFile_, messages) {}
   Program(const Program&) = delete;
@@ -34,6 +36,9 @@ class Program {
   void txt_LostFocus(int16_t index);
   // The points of the last run, curve by curve.
   const std::vector<PlottedPoint>& Points() const { return plotter_.Points(); }
+
+  // The last run's output file could not be written completely.
+  bool OutputFailed() const { return outputFile_.Failed(); }
 
  private:
   FormControls& controls_;

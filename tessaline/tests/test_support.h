@@ -80,10 +80,6 @@ inline void WriteFile(const std::string& path, const std::string& text) {
   std::ofstream(path, std::ios::binary) << text;
 }
 
-// The interior of the window's picture box, in twips.
-inline constexpr float kPictureWidth = 7635;
-inline constexpr float kPictureHeight = 5835;
-
 // The program on controls held in memory, drawing on a recording picture of the window's
 // size, with HOME in a private folder.
 class ProgramTest : public ::testing::Test {

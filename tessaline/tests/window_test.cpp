@@ -7,6 +7,7 @@
 
 #include "common/number_text.h"
 #include "platform/twips.h"
+#include "tessaline/batch/batch.h"
 #include "tessaline/tests/test_support.h"
 #include "tessaline/window/form1.h"
 
@@ -14,6 +15,7 @@ namespace tessaline {
 namespace {
 
 using platform::TwipsToPixels;
+using testing::ReadAll;
 using testing::ReadLines;
 using testing::TempFolder;
 
@@ -261,6 +263,43 @@ TEST_F(Window, AnEmptyFileNameWritesNoFile) {
   EXPECT_EQ(platform::CheckFile(DefaultFile()), platform::FileCheck::Missing);
   EXPECT_EQ(form.PictBox()->Primitives().size(), 208u + 4u);
   EXPECT_TRUE(messages.empty());
+}
+
+TEST_F(Window, TheBatchProgramWritesTheSameFileForTheSameGrid) {
+  // The batch program plots on a surface of the picture's size.
+  EXPECT_EQ(form.PictBox()->ScaleWidth(), kPictureWidth);
+  EXPECT_EQ(form.PictBox()->ScaleHeight(), kPictureHeight);
+  const std::vector<std::pair<std::string, std::vector<std::pair<std::string, std::string>>>>
+      edits = {
+          {"spreading", {{"Number of generations", "777"}, {"Step", "7,6"}, {"Y(0)", "2"}}},
+          {"velocity", {{"ML of curve 1", "0.25"}, {"Number of curves", "3"}, {"step", "9"}}},
+          {"senescence", {{"m", "40000"}, {"r4", "0.5"}, {"Step", " 3"}}},
+      };
+  for (const auto& [name, typed] : edits) {
+    SCOPED_TRACE(name);
+    const Simulation& simulation = *FindSimulationByName(name);
+    const std::vector<RowDescription> rows = GridRows(simulation);
+    Click(form.cmd(simulation.number));
+    std::vector<std::string> arguments = {"tessaline-batch", "--sim", name, "--out",
+                                          folder.File("batch.txt")};
+    for (const auto& [row, text] : typed) {
+      auto described = std::find_if(rows.begin(), rows.end(), [&](const RowDescription& d) {
+        return row == d.name || row == d.alias;
+      });
+      ASSERT_NE(described, rows.end());
+      Type(form.txt(described->row), QString::fromStdString(text));
+      arguments.push_back("--set");
+      arguments.push_back(row + "=" + text);
+    }
+    Click(form.Execute());
+    std::vector<const char*> argv;
+    for (const std::string& a : arguments) argv.push_back(a.c_str());
+    std::ostringstream out, err;
+    ASSERT_EQ(batch::Main(static_cast<int>(argv.size()), argv.data(), out, err), batch::kDone);
+    const std::string windowFile = ReadAll(DefaultFile());
+    EXPECT_GT(windowFile.size(), 1000u);
+    EXPECT_EQ(ReadAll(folder.File("batch.txt")), windowFile);
+  }
 }
 
 TEST_F(Window, EndClosesTheWindow) {

@@ -1,0 +1,284 @@
+#include "tessaline/batch/batch.h"
+
+#include <CLI/CLI.hpp>
+#include <algorithm>
+#include <cctype>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "app_version.h"
+#include "common/recording_surface.h"
+#include "tessaline/core/catalogue.h"
+#include "tessaline/core/plotting.h"
+#include "tessaline/core/program.h"
+#include "tessaline/core/simulations.h"
+#include "tessaline/core/validation.h"
+
+namespace tessaline::batch {
+namespace {
+
+constexpr const char* kProgram = "tessaline-batch";
+
+// The run's messages (a file that cannot be written, a run that stopped) go to stderr.
+class ErrorSink : public common::MessageSink {
+ public:
+  explicit ErrorSink(std::ostream& err) : err_(err) {}
+  void ShowMessage(const std::string& text) override { err_ << kProgram << ": " << text << '\n'; }
+
+ private:
+  std::ostream& err_;
+};
+
+// A command line that cannot be run; the message names what was refused.
+struct Refusal {
+  std::string message;
+};
+
+std::string Quoted(std::string_view text) {
+  return "\"" + std::string(text) + "\"";
+}
+
+std::string Trimmed(std::string_view text) {
+  const size_t first = text.find_first_not_of(" \t");
+  if (first == std::string_view::npos) return "";
+  const size_t last = text.find_last_not_of(" \t");
+  return std::string(text.substr(first, last - first + 1));
+}
+
+// Edit distance with case ignored: a mistyped name is closest to the one meant.
+size_t Distance(std::string_view a, std::string_view b) {
+  std::vector<size_t> row(b.size() + 1);
+  for (size_t j = 0; j <= b.size(); ++j) row[j] = j;
+  for (size_t i = 1; i <= a.size(); ++i) {
+    size_t diagonal = row[0];
+    row[0] = i;
+    for (size_t j = 1; j <= b.size(); ++j) {
+      const size_t above = row[j];
+      const bool same = std::tolower(static_cast<unsigned char>(a[i - 1])) ==
+                        std::tolower(static_cast<unsigned char>(b[j - 1]));
+      row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (same ? 0 : 1)});
+      diagonal = above;
+    }
+  }
+  return row[b.size()];
+}
+
+std::string Nearest(std::string_view word, const std::vector<std::string>& candidates) {
+  std::string best;
+  size_t bestDistance = std::string::npos;
+  for (const std::string& candidate : candidates) {
+    const size_t d = Distance(word, candidate);
+    if (d < bestDistance) {
+      best = candidate;
+      bestDistance = d;
+    }
+  }
+  return best;
+}
+
+// Whether a text, read as a value box reads it (a comma standing for the point, blanks
+// skipped), begins with a number. A text without one would silently become a bound.
+bool HasLeadingNumber(std::string text) {
+  if (const size_t comma = text.find(','); comma != std::string::npos) text[comma] = '.';
+  std::string packed;
+  for (char c : text)
+    if (c != ' ' && c != '\t' && c != '\n') packed += c;
+  auto digit = [&packed](size_t i) {
+    return i < packed.size() && std::isdigit(static_cast<unsigned char>(packed[i]));
+  };
+  size_t i = 0;
+  if (i < packed.size() && (packed[i] == '+' || packed[i] == '-')) ++i;
+  return digit(i) || (i < packed.size() && packed[i] == '.' && digit(i + 1));
+}
+
+const RowDescription* FindRow(const std::vector<RowDescription>& rows, std::string_view name) {
+  for (const RowDescription& row : rows)
+    if (name == row.name || name == row.alias) return &row;
+  return nullptr;
+}
+
+const Simulation& ChooseSimulation(std::string_view name) {
+  if (const Simulation* simulation = FindSimulationByName(name)) return *simulation;
+  std::vector<std::string> names;
+  for (const Simulation& s : Simulations()) names.push_back(s.name);
+  throw Refusal{"unknown simulation " + Quoted(name) + "; did you mean " +
+                Quoted(Nearest(name, names)) + "? (spreading, velocity or senescence, or 1, 2, 3)"};
+}
+
+Refusal UnknownRow(const Simulation& simulation, const std::vector<RowDescription>& rows,
+                   std::string_view name) {
+  for (const Simulation& other : Simulations()) {
+    if (&other == &simulation) continue;
+    const std::vector<RowDescription> otherRows = GridRows(other);
+    const RowDescription* there = FindRow(otherRows, name);
+    if (!there) continue;
+    std::string message =
+        Quoted(name) + " is a parameter of " + other.name + ", not of " + simulation.name;
+    // Rows every simulation has keep their place under another name ("Number of time
+    // units" where the others count generations).
+    if (there->row <= static_cast<int>(CommonRows().size()))
+      return {message + "; did you mean " +
+              Quoted(rows.at(static_cast<size_t>(there->row - 1)).name) + "?"};
+    return {message + " (see --list --sim " + simulation.name + ")"};
+  }
+  std::vector<std::string> candidates;
+  for (const RowDescription& row : rows) {
+    candidates.push_back(row.name);
+    candidates.push_back(row.alias);
+  }
+  return {"unknown parameter " + Quoted(name) + " for " + simulation.name + "; did you mean " +
+          Quoted(Nearest(name, candidates)) + "?"};
+}
+
+struct Setting {
+  RowDescription row;
+  std::string value;
+};
+
+// Every --set is checked before anything is written, so that a refusal touches nothing.
+std::vector<Setting> ReadSettings(const Simulation& simulation,
+                                  const std::vector<std::string>& sets) {
+  const std::vector<RowDescription> rows = GridRows(simulation);
+  std::vector<Setting> settings;
+  for (const std::string& set : sets) {
+    const size_t equals = set.find('=');
+    if (equals == std::string::npos) throw Refusal{"--set expects NAME=VALUE, not " + Quoted(set)};
+    const std::string name = Trimmed(std::string_view(set).substr(0, equals));
+    const std::string value = set.substr(equals + 1);
+    const RowDescription* row = FindRow(rows, name);
+    if (!row) throw UnknownRow(simulation, rows, name);
+    if (std::string_view(row->minimum) == "-")
+      throw Refusal{std::string(row->name) + " is fixed at " + row->value + " in " +
+                    simulation.name + " and cannot be set"};
+    if (Trimmed(value).empty()) throw Refusal{std::string(row->name) + ": no value given"};
+    if (!HasLeadingNumber(value))
+      throw Refusal{std::string(row->name) + ": " + Quoted(value) + " is not a number"};
+    settings.push_back({*row, value});
+  }
+  return settings;
+}
+
+// One line per row: name, short name, preset, bounds, meaning, in aligned columns.
+void ListRows(const Simulation& simulation, const std::string& indent, std::ostream& out) {
+  const std::vector<RowDescription> rows = GridRows(simulation);
+  auto bounds = [](const RowDescription& row) {
+    return std::string_view(row.minimum) == "-" ? std::string("fixed")
+                                                : std::string(row.minimum) + " to " + row.maximum;
+  };
+  size_t name = 0, alias = 0, value = 0, range = 0;
+  for (const RowDescription& row : rows) {
+    name = std::max(name, std::string_view(row.name).size());
+    alias = std::max(alias, std::string_view(row.alias).size());
+    value = std::max(value, std::string_view(row.value).size());
+    range = std::max(range, bounds(row).size());
+  }
+  auto column = [&out](std::string_view text, size_t width) {
+    out << text << std::string(width - text.size() + 2, ' ');
+  };
+  for (const RowDescription& row : rows) {
+    out << indent;
+    column(row.name, name);
+    column(row.alias, alias);
+    column(row.value, value);
+    column(bounds(row), range);
+    out << row.meaning << '\n';
+  }
+}
+
+void List(const Simulation* chosen, std::ostream& out) {
+  if (chosen) return ListRows(*chosen, "", out);
+  for (const Simulation& s : Simulations()) {
+    out << s.name << " (--sim " << s.number << "): " << s.title << '\n';
+    ListRows(s, "  ", out);
+  }
+}
+
+// Types each value into its row and leaves the box, as a user of the window would;
+// every change the validation makes is reported.
+void Enter(const Simulation& simulation, const std::vector<Setting>& settings,
+           FormControls& controls, std::ostream& err) {
+  for (const Setting& setting : settings) {
+    controls.SetValue(setting.row.row, setting.value);
+    const Validation v = ValidateValue(controls, setting.row.row);
+    if (v.correction != Correction::None)
+      err << setting.row.name << ": " << v.typed << " -> " << v.result << " ("
+          << Describe(v.correction) << ")\n";
+    const RowDescription* rewritten = simulation.rewrittenEachRun;
+    if (rewritten && rewritten->row == setting.row.row && v.result != rewritten->value)
+      err << setting.row.name << ": " << v.result << " -> " << rewritten->value << " ("
+          << simulation.name << " always draws " << rewritten->value << ")\n";
+  }
+}
+
+}  // namespace
+
+int Main(int argc, const char* const* argv, std::ostream& out, std::ostream& err) {
+  CLI::App app{
+      "Runs one of tessaline's simulations without a window. The grid takes the simulation's "
+      "presets, the rows given with --set are validated as the window validates them "
+      "(corrections are reported on stderr), and every plotted point goes to the output "
+      "file, byte for byte as the window writes it.",
+      kProgram};
+  app.set_version_flag("--version", std::string(kProgram) + " " + app::kVersion);
+  std::string simulationName;
+  std::vector<std::string> sets;
+  std::string outPath = DefaultOutputFileName();
+  bool list = false;
+  app.add_option("--sim", simulationName,
+                 "the simulation: spreading, velocity or senescence (or 1, 2, 3)");
+  app.add_option("--set", sets,
+                 "a grid row by its name or short name, as NAME=VALUE; may be repeated")
+      ->type_name("NAME=VALUE");
+  app.add_option("--out", outPath, "the output file; an empty name writes none")
+      ->capture_default_str();
+  app.add_flag("--list", list,
+               "list the rows of the simulation (or of all three): name, short name, preset, "
+               "bounds, meaning");
+  app.footer(
+      "Example:\n"
+      "  tessaline-batch --sim velocity --set ml1=0.5 --set \"Number of time units=800\" "
+      "--out velocity.txt\n"
+      "Exit status: 0 done; 1 the output file could not be written (nothing half-written is "
+      "left) or the run stopped; 2 the command line was refused (nothing was touched).");
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::CallForHelp&) {
+    out << app.help();
+    return kDone;
+  } catch (const CLI::CallForVersion& e) {
+    out << e.what() << '\n';
+    return kDone;
+  } catch (const CLI::ParseError& e) {
+    err << kProgram << ": " << e.what() << "\nRun " << kProgram << " --help for the options.\n";
+    return kRefused;
+  }
+
+  try {
+    const Simulation* simulation =
+        simulationName.empty() ? nullptr : &ChooseSimulation(simulationName);
+    if (list) {
+      List(simulation, out);
+      return kDone;
+    }
+    if (!simulation)
+      throw Refusal{"choose a simulation with --sim spreading, velocity or senescence"};
+    const std::vector<Setting> settings = ReadSettings(*simulation, sets);
+
+    MemoryControls controls;
+    FillGrid(controls, *simulation);
+    controls.SetOutputFileName(outPath);
+    Enter(*simulation, settings, controls, err);
+
+    ErrorSink messages(err);
+    common::NullSurface surface(kPictureWidth, kPictureHeight);
+    Program program(controls, surface, messages, OutputMode::Replace);
+    const RunOutcome outcome = program.Execute_Click();
+    return program.OutputFailed() || outcome == RunOutcome::Stopped ? kFailed : kDone;
+  } catch (const Refusal& refusal) {
+    err << kProgram << ": " << refusal.message << '\n';
+    return kRefused;
+  }
+}
+
+}  // namespace tessaline::batch
