@@ -122,6 +122,9 @@ OpenedSet OpenParameterSet(FormControls& controls, std::string_view text) {
                                      " (fixed)");
       continue;
     }
+    // A row left at the selection's preset is not typed, so it is not validated either:
+    // the grid holds what the selection gave it, as in the window.
+    if (value == controls.Value(row)) continue;
     controls.SetValue(row, value);
     const Validation v = ValidateValue(controls, row);
     if (v.correction != Correction::None)

@@ -4,7 +4,8 @@
 //   generations = 500
 //   s1 = 0.025
 // Opening one selects its simulation as the button does (without running it), types the
-// rows it names into the grid and validates them by the grid's own rules.
+// rows it names into the grid and validates them by the grid's own rules; a row that holds
+// the selection's preset is left as the selection made it.
 #pragma once
 
 #include <string>

@@ -40,6 +40,11 @@ TEST_F(ParameterSetTest, ReportsCorrectionsAndUnknownKeysAndRefusesOtherFiles) {
   EXPECT_EQ(opened.unknownKeys, (std::vector<std::string>{"colour", "u"}));
   EXPECT_EQ(controls.Value(6), "10");
 
+  // The preset S of this simulation lies above its bound; a set that keeps it keeps it.
+  EXPECT_TRUE(
+      OpenParameterSet(controls, "simulation = \"velocity\"\ns = 0.01\n").corrections.empty());
+  EXPECT_EQ(controls.Value(5), "0.01");
+
   const std::vector<std::string> before = Values(controls);
   for (const char* text : {"simulation = [", "generations = 5\n", "simulation = \"fourth\"\n",
                            "simulation = 2\nml1 = [1, 2]\n"}) {
