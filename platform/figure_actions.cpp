@@ -22,31 +22,12 @@ constexpr const char* kSvgFilter = "SVG drawing (*.svg)";
 constexpr const char* kPdfFilter = "PDF document (*.pdf)";
 constexpr const char* kCsvFilter = "Comma-separated values (*.csv)";
 
-// The name as typed, with the extension of the chosen file type when it has none; a PNG
-// asked for at twice the pixels gets "@2x" too.
-QString WithSuffix(QString path, const QString& filter) {
-  if (filter == kPng2xFilter) {
-    if (QFileInfo(path).suffix().isEmpty()) path += ".png";
-    if (!QFileInfo(path).completeBaseName().endsWith("@2x", Qt::CaseInsensitive)) {
-      path.insert(path.size() - QFileInfo(path).suffix().size() - 1, "@2x");
-    }
+// A PNG asked for at twice the pixels is named so, "...@2x.png".
+QString NamedForPixelRatio(QString path, const QString& filter) {
+  if (filter != kPng2xFilter || QFileInfo(path).suffix().compare("png", Qt::CaseInsensitive) != 0)
     return path;
-  }
-  if (!QFileInfo(path).suffix().isEmpty()) return path;
-  if (filter == kSvgFilter) return path + ".svg";
-  if (filter == kPdfFilter) return path + ".pdf";
-  if (filter == kCsvFilter) return path + ".csv";
-  return path + ".png";
-}
-
-QString SaveFileName(QWidget* parent, const QString& caption, const QString& name,
-                     const QStringList& filters) {
-  QString chosenFilter = filters.front();
-  QString path = QFileDialog::getSaveFileName(parent, caption, QDir(LastFolder()).filePath(name),
-                                              filters.join(";;"), &chosenFilter);
-  if (path.isEmpty()) return path;
-  path = WithSuffix(path, chosenFilter);
-  RememberFolderOf(path);
+  if (!QFileInfo(path).completeBaseName().endsWith("@2x", Qt::CaseInsensitive))
+    path.insert(path.size() - 4, "@2x");
   return path;
 }
 
@@ -109,17 +90,19 @@ bool FigureActions::CopyPictureNow() {
 }
 
 void FigureActions::ChooseAndExportPicture() {
-  const QString path =
-      SaveFileName(window_, "Export picture", QCoreApplication::applicationName() + ".png",
-                   {kPngFilter, kPng2xFilter, kSvgFilter, kPdfFilter});
+  QString filter;
+  const QString path = NamedForPixelRatio(
+      ChooseFileToSave(window_, "Export picture", QCoreApplication::applicationName() + ".png",
+                       {kPngFilter, kPng2xFilter, kSvgFilter, kPdfFilter}, &filter),
+      filter);
   if (path.isEmpty()) return;
   const QString error = ExportPictureTo(path);
   if (!error.isEmpty()) ShowMessage(window_, error);
 }
 
 void FigureActions::ChooseAndExportData() {
-  const QString path = SaveFileName(window_, "Export data",
-                                    QCoreApplication::applicationName() + ".csv", {kCsvFilter});
+  const QString path = ChooseFileToSave(window_, "Export data",
+                                        QCoreApplication::applicationName() + ".csv", {kCsvFilter});
   if (path.isEmpty()) return;
   const QString error = ExportDataTo(path);
   if (!error.isEmpty()) ShowMessage(window_, error);

@@ -2,7 +2,9 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileDialog>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QSettings>
 
 #include "platform/files.h"
@@ -29,6 +31,29 @@ QString LastFolder() {
 
 void RememberFolderOf(const QString& filePath) {
   Settings().setValue(kKey, QDir::toNativeSeparators(QFileInfo(filePath).absolutePath()));
+}
+
+QString ChooseFileToSave(QWidget* parent, const QString& caption, const QString& suggestedName,
+                         const QStringList& filters, QString* chosenFilter) {
+  QString filter = chosenFilter && !chosenFilter->isEmpty() ? *chosenFilter : filters.value(0);
+  QString path = QFileDialog::getSaveFileName(
+      parent, caption, QDir(LastFolder()).filePath(suggestedName), filters.join(";;"), &filter);
+  if (path.isEmpty()) return path;
+  if (QFileInfo(path).suffix().isEmpty()) {
+    const QRegularExpressionMatch extension =
+        QRegularExpression(R"((\.\w+)\)\s*$)").match(filter);
+    if (extension.hasMatch()) path += extension.captured(1);
+  }
+  if (chosenFilter) *chosenFilter = filter;
+  RememberFolderOf(path);
+  return path;
+}
+
+QString ChooseFileToOpen(QWidget* parent, const QString& caption, const QStringList& filters) {
+  const QString path =
+      QFileDialog::getOpenFileName(parent, caption, LastFolder(), filters.join(";;"));
+  if (!path.isEmpty()) RememberFolderOf(path);
+  return path;
 }
 
 }  // namespace platform

@@ -1,7 +1,7 @@
 #include <QApplication>
 
 #include "platform/command_line.h"
-#include "quorvel/window/main_window.h"
+#include "quorvel/window/quorvel_window.h"
 
 int main(int argc, char** argv) {
   const platform::ProgramInfo info{
@@ -11,7 +11,7 @@ int main(int argc, char** argv) {
   platform::PrepareProgram(argc, argv, info);
   QApplication app(argc, argv);
   platform::RefuseUnknownArguments(info);
-  quorvel::MainWindow window;
+  quorvel::QuorvelWindow window(info);
   window.show();
   return QApplication::exec();
 }

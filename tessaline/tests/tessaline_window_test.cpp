@@ -6,6 +6,7 @@
 #include <QAction>
 #include <QImage>
 
+#include "tessaline/core/simulations.h"
 #include "tessaline/tests/test_support.h"
 
 namespace tessaline {
@@ -31,6 +32,25 @@ TEST(TessalineWindow, StartRepeatsTheSimulationAndThePictureAndPointsExport) {
   const QString png = QString::fromStdString(folder.File("picture.png"));
   ASSERT_EQ(window.PictureActions().ExportPictureTo(png), "");
   EXPECT_EQ(QImage(png).size(), window.Picture()->Size() * window.devicePixelRatioF());
+}
+
+TEST(TessalineWindow, AParameterSetSavedChangedAndReopened) {
+  testing::TempFolder folder;
+  TessalineWindow window({"Tessaline", "org.example.tessaline", "Draws curves."});
+  window.Form().cmd_Click(1);
+  window.Form().txt(5)->setText("0.5");
+  const QString path = QString::fromStdString(folder.File("set.toml"));
+  ASSERT_EQ(window.SaveParametersTo(path), "");
+
+  window.Form().cmd_Click(2);
+  EXPECT_EQ(window.OpenParametersFrom(path), "");  // nothing to report
+  EXPECT_EQ(window.Form().txt(5)->text(), "0.5");
+  EXPECT_EQ(window.Form().FigTitle()->text().toStdString(), Simulations()[0].title);
+  EXPECT_TRUE(window.Form().PictBox()->Primitives().empty());
+
+  testing::WriteFile(folder.File("other.toml"), "[table]\nkey = 1\n");
+  EXPECT_NE(window.OpenParametersFrom(QString::fromStdString(folder.File("other.toml"))), "");
+  EXPECT_EQ(window.Form().txt(5)->text(), "0.5");
 }
 
 }  // namespace

@@ -229,6 +229,16 @@ platform::CsvTable Form1::PlottedData() const {
   return PlottedTable(*controls_, program_->Points());
 }
 
+std::string Form1::ParameterSet() const {
+  return ParameterSetText(*controls_);
+}
+
+OpenedSet Form1::OpenParameters(std::string_view text) {
+  OpenedSet opened = OpenParameterSet(*controls_, text);
+  if (opened.refusal.empty()) pictBox_->Clear();
+  return opened;
+}
+
 void Form1::cmd_Click(int index) {
   program_->cmd_Click(static_cast<int16_t>(index));
 }

@@ -17,6 +17,7 @@
 #include "platform/message_box.h"
 #include "platform/picture_box.h"
 #include "tessaline/core/controls.h"
+#include "tessaline/core/parameter_set.h"
 #include "tessaline/core/program.h"
 
 namespace tessaline {
@@ -58,6 +59,10 @@ class Form1 : public QWidget {
   // a run.
   bool HasPlottedPoints() const { return !program_->Points().empty(); }
   platform::CsvTable PlottedData() const;
+  // The grid as a parameter set (empty before a simulation is chosen), and opening one; a
+  // set opened clears the picture, which no longer shows the grid's values.
+  std::string ParameterSet() const;
+  OpenedSet OpenParameters(std::string_view text);
 
  private:
   class Controls;

@@ -15,6 +15,10 @@ class TessalineWindow : public platform::ProgramWindow {
   Form1& Form() const { return *form_; }
   platform::FigureActions& PictureActions() const { return *picture_; }
   QAction* Start() const { return start_; }
+  // The commands of the File menu without their dialogs: the empty text, or what to tell
+  // the user (for an opened set: the values corrected and the names unknown).
+  QString SaveParametersTo(const QString& path);
+  QString OpenParametersFrom(const QString& path);
   // The picture with its axis labels and the simulation's title.
   std::shared_ptr<const platform::Figure> Picture() const;
 

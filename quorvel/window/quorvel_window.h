@@ -1,0 +1,38 @@
+// quorvel as the user meets it: the form under a menu bar, with the picture's export
+// actions in the menus and on the picture's context menu, Start in the Run menu, and the
+// window of sweep results that opens by itself when a sweep ends.
+#pragma once
+
+#include <memory>
+#include <optional>
+
+#include "platform/csv.h"
+#include "platform/figure_actions.h"
+#include "platform/figure_window.h"
+#include "platform/program_window.h"
+#include "quorvel/window/main_window.h"
+
+namespace quorvel {
+
+class QuorvelWindow : public platform::ProgramWindow {
+ public:
+  explicit QuorvelWindow(const platform::ProgramInfo& info);
+
+  MainWindow& Form() const { return *form_; }
+  platform::FigureActions& PictureActions() const { return *picture_; }
+  QAction* Start() const { return start_; }
+  QAction* ShowSweepResults() const { return showResults_; }
+  // The window of the last sweep's results; null before the first sweep.
+  platform::FigureWindow* Results() const { return results_; }
+  // The picture box with its axis ends, the axis names and the legends of the genotypes.
+  std::shared_ptr<const platform::Figure> Picture() const;
+
+ private:
+  MainWindow* form_;
+  platform::FigureActions* picture_;
+  QAction* start_;
+  QAction* showResults_;
+  platform::FigureWindow* results_ = nullptr;
+};
+
+}  // namespace quorvel
