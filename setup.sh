@@ -12,7 +12,8 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 
-PACKAGES=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-svg-dev libgtest-dev fonts-dejavu-core)
+PACKAGES=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-svg-dev libgtest-dev fonts-dejavu-core
+          libcli11-dev libtomlplusplus-dev nlohmann-json3-dev)
 # Only the benchmarks need Google Benchmark.
 BENCH_PACKAGES=(libbenchmark-dev)
 # Only the package mode needs these: dpkg-shlibdeps finds the package's dependencies.

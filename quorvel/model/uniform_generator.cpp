@@ -4,17 +4,6 @@
 
 namespace quorvel {
 
-namespace {
-
-uint64_t SplitMix64(uint64_t& x) {
-  uint64_t z = (x += 0x9e3779b97f4a7c15ull);
-  z = (z ^ (z >> 30)) * 0xbf58476d1ce4e5b9ull;
-  z = (z ^ (z >> 27)) * 0x94d049bb133111ebull;
-  return z ^ (z >> 31);
-}
-
-}  // namespace
-
 void UniformGenerator::Reseed(float secondsSinceMidnight) {
   // Hash the whole current state together with the clock bits, then refill the state
   // from that hash: the new state depends on both, and it is never all zeros.
@@ -24,6 +13,15 @@ void UniformGenerator::Reseed(float secondsSinceMidnight) {
   }
   const uint64_t a = SplitMix64(mix);
   const uint64_t b = SplitMix64(mix);
+  state_ = {static_cast<uint32_t>(a), static_cast<uint32_t>(a >> 32), static_cast<uint32_t>(b),
+            static_cast<uint32_t>(b >> 32)};
+  if ((state_[0] | state_[1] | state_[2] | state_[3]) == 0) state_[0] = 1;
+}
+
+void UniformGenerator::Seed(uint64_t seed) {
+  uint64_t x = seed;
+  const uint64_t a = SplitMix64(x);
+  const uint64_t b = SplitMix64(x);
   state_ = {static_cast<uint32_t>(a), static_cast<uint32_t>(a >> 32), static_cast<uint32_t>(b),
             static_cast<uint32_t>(b >> 32)};
   if ((state_[0] | state_[1] | state_[2] | state_[3]) == 0) state_[0] = 1;

@@ -9,6 +9,14 @@
 
 namespace quorvel {
 
+// One step of SplitMix64 (Vigna): advances x and returns a well-mixed 64-bit value.
+inline uint64_t SplitMix64(uint64_t& x) {
+  uint64_t z = (x += 0x9e3779b97f4a7c15ull);
+  z = (z ^ (z >> 30)) * 0xbf58476d1ce4e5b9ull;
+  z = (z ^ (z >> 27)) * 0x94d049bb133111ebull;
+  return z ^ (z >> 31);
+}
+
 class UniformGenerator {
  public:
   using State = std::array<uint32_t, 4>;
@@ -37,6 +45,15 @@ class UniformGenerator {
 
   // Back to the start-up state.
   void Restart() { state_ = kStartState; }
+
+  // A state that depends on the 64-bit seed alone: four words of the SplitMix64 sequence
+  // from it, the standard way to fill a xoshiro state from one number.
+  void Seed(uint64_t seed);
+  static UniformGenerator FromSeed(uint64_t seed) {
+    UniformGenerator generator;
+    generator.Seed(seed);
+    return generator;
+  }
 
   const State& CurrentState() const { return state_; }
   friend bool operator==(const UniformGenerator&, const UniformGenerator&) = default;

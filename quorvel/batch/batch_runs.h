@@ -1,0 +1,96 @@
+// The runs of a batch command. A sweep is a plan of independent runs (the 820 pairs of S
+// and K, or every replicate of every Log10(N) value); any run can be computed on any thread
+// from the parameter set, the command's seed and its index in the plan, and the report
+// files are written from the outcomes taken back in plan order. Single runs go through
+// the window's run driver as a whole Start command.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "quorvel/batch/batch_parameters.h"
+#include "quorvel/model/model.h"
+#include "quorvel/run/report_files.h"
+#include "quorvel/run/run_driver.h"
+#include "quorvel/run/run_state.h"
+
+namespace quorvel::batch {
+
+// The plan of a sweep, in the order the window runs it.
+struct SweepPlan {
+  RunMode Mode = RunMode::SkSweep;
+  // S-K sweep: the values of S, each run with every value of K.
+  std::vector<double> S;
+  std::vector<double> K;
+  // N sweep: the values of Log10(N), each run Iterations times.
+  std::vector<float> Log10N;
+  int Iterations = 0;
+
+  size_t RunCount() const;
+};
+SweepPlan MakePlan(const ParameterSet& set, RunMode mode);
+
+// The runs a shard holds: index-th (1 to count) of count balanced parts of the plan.
+struct RunRange {
+  size_t First = 0;
+  size_t End = 0;  // one past the last
+};
+RunRange ShardRange(size_t runs, int index, int count);
+
+// One thread's model, run state and run driver over a window without widgets whose
+// entries are the parameter set. Report files go to `folder`.
+class RunContext {
+ public:
+  RunContext(const ParameterSet& set, RunMode mode, const std::string& folder);
+  ~RunContext();
+  RunContext(const RunContext&) = delete;
+  RunContext& operator=(const RunContext&) = delete;
+
+  // The message of the start set-up when it refuses the start frequencies; empty if none.
+  std::string CheckStartFrequencies();
+  // Run `index` of the plan; its outcome (the final total frequency of R+).
+  double Run(const SweepPlan& plan, size_t index, uint64_t seed);
+  // A single run as the window's Start command does it, writing ReportFile1; the finite
+  // run draws from a generator seeded with `seed`. Returns the message the command
+  // showed (a report file that could not be written), empty when none.
+  std::string RunSingle(uint64_t seed);
+
+ private:
+  class Window;
+  UniformGenerator generator_;
+  Model model_{generator_};
+  RunState state_;
+  std::unique_ptr<Window> window_;
+  std::unique_ptr<RunDriver> driver_;
+};
+
+// ReportFile2 (and ReportFile3 for the N sweep) written from the outcomes in plan order,
+// line for line as the window writes them.
+class SweepReport {
+ public:
+  SweepReport(const SweepPlan& plan, const ParameterSet& set);
+  // Recreates the files in the folder; false when one cannot be created.
+  bool Open(const std::string& folder);
+  // The outcome of the next run of the plan.
+  bool Add(double outcome);
+  // Closes the files; false when a write or the close failed.
+  bool Close();
+  // Closes and deletes the files, so that nothing half-written stays behind.
+  void Discard() { files_.Discard(); }
+  const std::string& FailedPath() const { return files_.FailedPath(); }
+
+ private:
+  bool Write(int n, const std::string& line);
+
+  const SweepPlan& plan_;
+  double u_ = 0;
+  ReportFiles files_;
+  size_t next_ = 0;
+  double sum_ = 0;
+  double sumOfSquares_ = 0;
+  bool failed_ = false;
+};
+
+}  // namespace quorvel::batch

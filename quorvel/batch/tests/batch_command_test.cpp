@@ -1,0 +1,218 @@
+#include "quorvel/batch/batch_command.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <filesystem>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "quorvel/batch/batch_parameters.h"
+#include "quorvel/run/tests/fake_run_window.h"
+
+namespace quorvel::batch {
+namespace {
+
+using testing::ReadBytes;
+using testing::ReadLines;
+using testing::TempFolder;
+
+struct Outcome {
+  int Status;
+  std::string Out;
+  std::string Err;
+};
+
+Outcome Batch(std::vector<std::string> args, bool stop = false) {
+  std::ostringstream out;
+  std::ostringstream err;
+  std::atomic<bool> stopFlag{stop};
+  const int status = RunBatchCommand(args, out, err, stopFlag, false);
+  return {status, out.str(), err.str()};
+}
+
+std::string Report(const std::string& folder, int n) {
+  return ReadBytes(ReportFilePath(folder, n));
+}
+
+// A small N sweep: two values of Log10(N), several replicates, two demes with drift.
+std::vector<std::string> SmallNSweep(const std::string& out, const std::string& seed) {
+  return {"n-sweep",   "--set",        "from=1.5", "--set",   "to=2",
+          "--set",     "iterations=6", "--set",    "demes=2", "--set",
+          "maxgen=30", "--seed",       seed,       "--out",   out};
+}
+
+class BatchCommandTest : public ::testing::Test {
+ protected:
+  std::string Folder(const std::string& name) { return temp.File(name); }
+  TempFolder temp;
+};
+
+TEST_F(BatchCommandTest, ReportsAreTheBytesTheWindowWritesForTheSameEntries) {
+  // The window: entries typed, run mode chosen, Start clicked.
+  testing::Session window(Folder("window"));
+  std::filesystem::create_directories(Folder("window"));
+  window.Window.Entries[3] = "1.1";
+  window.Window.Entries[17] = "12";
+  window.Window.Entries[10] = "2";
+  window.State.Checks.InversionOfS = 1;
+  window.Window.Entries[12] = "10";
+  window.Start();
+  ASSERT_TRUE(window.Window.Shown.empty());
+  window.SetMode(2);
+  window.Start();
+
+  const std::vector<std::string> sets = {
+      "--set", "K=1.1",        "--set", "maxgen=12",           "--set",     "demes=2",
+      "--set", "inversion=on", "--set", "inversion-period=10", "--threads", "3"};
+  std::vector<std::string> single = {"single", "--out", Folder("single")};
+  single.insert(single.end(), sets.begin(), sets.end());
+  std::vector<std::string> sweep = {"sk-sweep", "--out", Folder("sweep")};
+  sweep.insert(sweep.end(), sets.begin(), sets.end());
+  ASSERT_EQ(Batch(single).Status, kExitOk);
+  ASSERT_EQ(Batch(sweep).Status, kExitOk);
+  EXPECT_EQ(Report(Folder("single"), 1), Report(Folder("window"), 1));
+  EXPECT_EQ(Report(Folder("sweep"), 2), Report(Folder("window"), 2));
+  EXPECT_FALSE(std::filesystem::exists(ReportFilePath(Folder("sweep"), 1)));
+}
+
+TEST_F(BatchCommandTest, FilesAreTheSameForEveryThreadCountAndRepeatWithTheSeed) {
+  std::string first2, first3;
+  for (const char* threads : {"1", "2", "3"}) {
+    const std::string out = Folder(std::string("t") + threads);
+    std::vector<std::string> args = SmallNSweep(out, "7");
+    args.insert(args.end(), {"--threads", threads});
+    ASSERT_EQ(Batch(args).Status, kExitOk);
+    if (first2.empty()) {
+      first2 = Report(out, 2);
+      first3 = Report(out, 3);
+      continue;
+    }
+    EXPECT_EQ(Report(out, 2), first2) << threads << " threads";
+    EXPECT_EQ(Report(out, 3), first3) << threads << " threads";
+  }
+  ASSERT_EQ(Batch(SmallNSweep(Folder("other"), "8")).Status, kExitOk);
+  EXPECT_NE(Report(Folder("other"), 2), first2);
+}
+
+TEST_F(BatchCommandTest, ReplicatesDependOnlyOnTheSeedAndTheirPlace) {
+  // Replicate r of a value is the same run whether 6 or 3 replicates are asked for, so no
+  // run draws on what another run left in the generator.
+  std::vector<std::string> fewer = SmallNSweep(Folder("fewer"), "11");
+  fewer[7] = "iterations=3";
+  ASSERT_EQ(Batch(SmallNSweep(Folder("more"), "11")).Status, kExitOk);
+  ASSERT_EQ(Batch(fewer).Status, kExitOk);
+  const std::vector<std::string> more = ReadLines(ReportFilePath(Folder("more"), 2));
+  const std::vector<std::string> few = ReadLines(ReportFilePath(Folder("fewer"), 2));
+  ASSERT_EQ(more.size(), 2u * 8);
+  ASSERT_EQ(few.size(), 2u * 5);
+  for (size_t value = 0; value < 2; ++value)
+    for (size_t r = 0; r <= 3; ++r) EXPECT_EQ(few[value * 5 + r], more[value * 8 + r]);
+  // Independent replicates of a finite population scatter.
+  std::set<std::string> outcomes(more.begin() + 1, more.begin() + 7);
+  EXPECT_GT(outcomes.size(), 1u);
+}
+
+TEST_F(BatchCommandTest, MergedShardsGiveTheUnshardedReports) {
+  ASSERT_EQ(Batch(SmallNSweep(Folder("whole"), "5")).Status, kExitOk);
+  std::vector<std::string> shardFiles;
+  for (const char* shard : {"3/3", "1/3", "2/3"}) {
+    std::vector<std::string> args = SmallNSweep(Folder("shards"), "5");
+    args.insert(args.end(), {"--shard", shard, "--threads", "2"});
+    ASSERT_EQ(Batch(args).Status, kExitOk);
+  }
+  for (int i = 1; i <= 3; ++i)
+    shardFiles.push_back(Folder("shards") + "/shard-" + std::to_string(i) + "-of-3.json");
+  EXPECT_FALSE(std::filesystem::exists(ReportFilePath(Folder("shards"), 2)));
+
+  std::vector<std::string> merge = {"merge",       shardFiles[2], shardFiles[0],
+                                    shardFiles[1], "--out",       Folder("merged")};
+  ASSERT_EQ(Batch(merge).Status, kExitOk);
+  EXPECT_EQ(Report(Folder("merged"), 2), Report(Folder("whole"), 2));
+  EXPECT_EQ(Report(Folder("merged"), 3), Report(Folder("whole"), 3));
+
+  // Shards that do not make one sweep are refused, and nothing is written.
+  std::vector<std::string> other = SmallNSweep(Folder("other"), "6");
+  other.insert(other.end(), {"--shard", "2/3"});
+  ASSERT_EQ(Batch(other).Status, kExitOk);
+  const std::string otherSeed = Folder("other") + "/shard-2-of-3.json";
+  const std::vector<std::vector<std::string>> wrong = {
+      {"merge", shardFiles[0], shardFiles[1]},                 // one missing
+      {"merge", shardFiles[0], shardFiles[1], shardFiles[1]},  // one repeated
+      {"merge", shardFiles[0], otherSeed, shardFiles[2]},      // another seed
+  };
+  for (std::vector<std::string> args : wrong) {
+    args.insert(args.end(), {"--out", Folder("refused")});
+    const Outcome result = Batch(args);
+    EXPECT_EQ(result.Status, kExitRefused) << result.Err;
+    EXPECT_FALSE(result.Err.empty());
+  }
+  EXPECT_FALSE(std::filesystem::exists(Folder("refused")));
+}
+
+TEST_F(BatchCommandTest, RefusalsNameTheParameterAndTouchNoFile) {
+  const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
+      {{"single", "--set", "Kk=1"}, "did you mean 'K'"},
+      {{"single", "--set", "K=abc"}, "K: 'abc' is not a number"},
+      {{"single", "--set", "u= "}, "u: One or more value are needed!"},
+      {{"single", "--set", "ld=on", "--set", "ab=0.5"}, "ab+Ab+aB+Ab frequencies <> 1!"},
+      {{"single", "--set", "drift=yes"}, "drift: 'yes' is not on or off"},
+      {{"single", "--shard", "1/2"}, "--shard"},
+      {{"n-sweep", "--shard", "3/2"}, "--shard"},
+      {{"single", "--bogus"}, "bogus"},
+  };
+  for (const auto& [given, message] : cases) {
+    std::vector<std::string> args = given;
+    args.insert(args.end(), {"--out", Folder("refused"), "--write-params", Folder("p.toml")});
+    const Outcome result = Batch(args);
+    EXPECT_EQ(result.Status, kExitRefused) << given[2];
+    EXPECT_NE(result.Err.find(message), std::string::npos) << result.Err;
+  }
+  EXPECT_FALSE(std::filesystem::exists(Folder("refused")));
+  EXPECT_FALSE(std::filesystem::exists(Folder("p.toml")));
+
+  // A folder that cannot be made.
+  testing::WriteBytes(Folder("file"), "x");
+  const Outcome failed = Batch({"single", "--out", Folder("file") + "/sub"});
+  EXPECT_EQ(failed.Status, kExitFailed);
+  EXPECT_NE(failed.Err.find(Folder("file")), std::string::npos);
+}
+
+TEST_F(BatchCommandTest, CorrectionsAreReportedAndTheParameterFileReadsBack) {
+  const Outcome corrected =
+      Batch({"single", "--set", "K=1.5", "--set", "maxgen=10.7", "--set", "sinusoidal=on",
+             "--write-params", Folder("used.toml"), "--out", Folder("a"), "--seed", "1"});
+  ASSERT_EQ(corrected.Status, kExitOk);
+  EXPECT_NE(corrected.Err.find("K: 1.5 -> 1.4 (upper bound)"), std::string::npos);
+  EXPECT_NE(corrected.Err.find("maxgen: 10.7 -> 10 (rounded down)"), std::string::npos);
+  EXPECT_NE(corrected.Err.find("sinusoidal: on -> off"), std::string::npos);
+
+  const Outcome again =
+      Batch({"single", "--params", Folder("used.toml"), "--out", Folder("b"), "--seed", "1"});
+  ASSERT_EQ(again.Status, kExitOk);
+  EXPECT_EQ(again.Err, "");  // nothing left to correct
+  EXPECT_EQ(Report(Folder("b"), 1), Report(Folder("a"), 1));
+
+  testing::WriteBytes(Folder("bad.toml"), "Kx = 1\n");
+  const Outcome unknown = Batch({"single", "--params", Folder("bad.toml")});
+  EXPECT_EQ(unknown.Status, kExitRefused);
+  EXPECT_NE(unknown.Err.find("did you mean 'K'"), std::string::npos);
+}
+
+TEST_F(BatchCommandTest, AStopEndsAfterTheRunsInFlightWithWholeLines) {
+  std::vector<std::string> args = SmallNSweep(Folder("stopped"), "3");
+  args[7] = "iterations=2000";
+  const Outcome result = Batch(args, true);
+  EXPECT_EQ(result.Status, kExitInterrupted);
+  bool wellFormed = false;
+  const std::vector<std::string> lines =
+      ReadLines(ReportFilePath(Folder("stopped"), 2), &wellFormed);
+  EXPECT_TRUE(wellFormed);
+  EXPECT_LT(lines.size(), 2u * 2002);
+  EXPECT_NE(ReadBytes(Folder("stopped") + "/run.json").find("\"interrupted\""), std::string::npos);
+}
+
+}  // namespace
+}  // namespace quorvel::batch
