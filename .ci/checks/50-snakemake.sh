@@ -4,7 +4,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 root=$PWD
-build=${BUILD_DIR:-build}
+build=build-snakemake
 
 if ! command -v snakemake >/dev/null; then
   sudo=""
@@ -13,7 +13,10 @@ if ! command -v snakemake >/dev/null; then
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends snakemake
 fi
 
-[ -f "$build/CMakeCache.txt" ] || cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+launcher=()
+command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DWITH_BENCHMARKS=OFF \
+  "${launcher[@]}" >/dev/null
 cmake --build "$build" --target quorvel-batch >/dev/null
 batch=$root/$build/quorvel/batch/quorvel-batch
 

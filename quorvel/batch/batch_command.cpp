@@ -14,20 +14,17 @@
 #include <ostream>
 #include <set>
 
+#include "app_version.h"
 #include "common/number_text.h"
 #include "quorvel/batch/batch_parameters.h"
 #include "quorvel/batch/batch_runs.h"
 #include "quorvel/run/ordered_executor.h"
 #include "quorvel/run/seeds.h"
 
-#ifndef QUORVEL_BATCH_VERSION
-#define QUORVEL_BATCH_VERSION "0.0.0"
-#endif
-
 namespace quorvel::batch {
 
 const char* BatchVersion() {
-  return QUORVEL_BATCH_VERSION;
+  return app::kVersion;
 }
 
 namespace {
