@@ -323,6 +323,9 @@ int RunMode_(RunMode mode, const Options& options, std::ostream& err, const std:
     if (!IsSweep(mode))
       throw CommandError{kExitRefused, "--shard splits a sweep: use it with sk-sweep or n-sweep"};
     shard = ParseShard(options.Shard);
+    // Shards drawing their own seeds would not make one sweep.
+    if (mode == RunMode::NSweep && !options.Seed)
+      throw CommandError{kExitRefused, "--shard needs --seed, the same for every shard"};
   }
   uint64_t seed;
   if (options.Seed) {
@@ -432,6 +435,8 @@ int Merge(const Options& options, std::ostream& err) {
     for (const Shard& shard : shards) {
       const Json& doc = shard.Doc;
       for (const char* key : {"version", "mode", "seed", "parameters"}) {
+        // The S-K sweep draws no random numbers: its shards need no common seed.
+        if (std::string_view(key) == "seed" && first.at("mode") == "sk-sweep") continue;
         if (doc.at(key) != first.at(key))
           throw CommandError{kExitRefused, shard.Path + " does not belong with " +
                                                shards.front().Path + ": its " + key + " differs"};

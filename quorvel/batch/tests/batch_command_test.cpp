@@ -160,7 +160,8 @@ TEST_F(BatchCommandTest, RefusalsNameTheParameterAndTouchNoFile) {
       {{"single", "--set", "ld=on", "--set", "ab=0.5"}, "ab+Ab+aB+Ab frequencies <> 1!"},
       {{"single", "--set", "drift=yes"}, "drift: 'yes' is not on or off"},
       {{"single", "--shard", "1/2"}, "--shard"},
-      {{"n-sweep", "--shard", "3/2"}, "--shard"},
+      {{"n-sweep", "--shard", "3/2", "--seed", "1"}, "--shard"},
+      {{"n-sweep", "--shard", "1/2"}, "--shard needs --seed"},
       {{"single", "--bogus"}, "bogus"},
   };
   for (const auto& [given, message] : cases) {
