@@ -595,6 +595,9 @@ int RunBatchCommand(const std::vector<std::string>& args, std::ostream& out, std
   } catch (const CommandError& e) {
     err << kProgram << ": " << e.Message << '\n';
     return e.Status;
+  } catch (const std::exception& e) {
+    err << kProgram << ": " << e.what() << '\n';
+    return kExitFailed;
   }
 }
 
