@@ -243,11 +243,10 @@ size_t RunSweep(const ParameterSet& set, const SweepPlan& plan, RunRange range, 
                 unsigned threads, const std::atomic<bool>& stop, Progress& progress,
                 const std::function<bool(double)>& take) {
   const size_t count = range.End - range.First;
-  std::vector<std::unique_ptr<RunContext>> contexts(std::max(1u, threads));
-  OrderedExecutor<double> executor(count, threads, [&](size_t index, unsigned worker) {
-    std::unique_ptr<RunContext>& context = contexts[worker];
-    if (!context) context = std::make_unique<RunContext>(set, plan.Mode, std::string());
-    return context->Run(plan, range.First + index, seed);
+  // Every run copies the inputs it varies, so the threads share one context.
+  const RunContext context(set, plan.Mode);
+  OrderedExecutor<double> executor(count, threads, [&](size_t index, unsigned) {
+    return context.Run(plan, range.First + index, seed);
   });
   size_t taken = 0;
   bool failed = false;
@@ -313,8 +312,7 @@ int RunMode_(RunMode mode, const Options& options, std::ostream& err, const std:
   const Prepared prepared = ReadParameters(options, mode, err);
   const ParameterSet& set = prepared.Set;
   {
-    RunContext check(set, mode, std::string());
-    const std::string refusal = check.CheckStartFrequencies();
+    const std::string refusal = RunContext(set, mode).CheckStartFrequencies();
     if (!refusal.empty())
       throw CommandError{kExitRefused, refusal + " (ab + Ab + aB + AB must total 1)"};
   }
@@ -345,8 +343,7 @@ int RunMode_(RunMode mode, const Options& options, std::ostream& err, const std:
   size_t completed = 0;
 
   if (!IsSweep(mode)) {
-    RunContext context(set, mode, options.Out);
-    const std::string message = context.RunSingle(seed);
+    const std::string message = RunSingle(set, mode, options.Out, seed);
     if (!message.empty()) throw CommandError{kExitFailed, message};
     completed = 1;
     files.push_back("ReportFile1.txt");

@@ -7,6 +7,7 @@
 #include <sstream>
 
 #include "common/number_text.h"
+#include "platform/files.h"
 #include "quorvel/run/run_driver.h"
 
 namespace quorvel::batch {
@@ -45,7 +46,7 @@ CheckValue* CheckOf(ParameterSet& set, Switch which) {
     case Switch::Ld:
       return &set.Checks.LinkageDisequilibrium;
     case Switch::InterdemicDiffusion:
-      return &set.InterdemicDiffusion;
+      return &set.Checks.InterdemicDiffusion;
     case Switch::Inversion:
       return &set.Checks.InversionOfS;
     case Switch::Sinusoidal:
@@ -248,7 +249,14 @@ Prepared PrepareParameters(const ParameterTable& table, RunMode mode,
   if (set.Checks.InversionOfS == 0)
     correctSwitch("sinusoidal", set.Checks.SinusoidalOption, 0, "needs inversion");
 
-  // The window's validation pass, step by step, noting every change of a value.
+  // The window's validation pass; each change of a value is explained by the first step
+  // of the pass alone (rounding, bounds) and by the rules between entries after it.
+  quorvel::ParameterSet core;
+  for (int i = 0; i < kEntryCount; ++i) core.Text(i) = set.Entries[static_cast<size_t>(i)];
+  core.Checks = set.Checks;
+  const std::string folder = platform::DefaultFolder();
+  core.Text(kEntryFolder) = folder;
+  ValidateEntries(table, core, folder);
   auto note = [&](int entry, const std::string& before, const std::string& after,
                   const std::string& why) {
     if (common::ParseLeadingNumber(before) == common::ParseLeadingNumber(after)) return;
@@ -256,25 +264,16 @@ Prepared PrepareParameters(const ParameterTable& table, RunMode mode,
         {ParameterNames()[static_cast<size_t>(entry)].Name, before, after, why});
   };
   for (int i = 0; i < kEntryCount; ++i) {
-    std::string& text = set.Entries[static_cast<size_t>(i)];
-    const std::string before = text;
-    text = ValidateEntryText(table, i, before);
-    note(i, before, text, EntryReason(table, i, before, text));
+    const std::string before = set.Entries[static_cast<size_t>(i)];
+    const std::string bounded = ValidateEntryText(table, i, before);
+    note(i, before, bounded, EntryReason(table, i, before, bounded));
+    note(i, bounded, core.Text(i), i == kEntryS ? "S of -1 is not allowed" : "not above to");
+    set.Entries[static_cast<size_t>(i)] = core.Text(i);
   }
-  std::string& s = set.Entries[entries::kS];
-  const std::string sBefore = s;
-  s = ApplySRule(s);
-  note(entries::kS, sBefore, s, "S of -1 is not allowed");
-
-  const CheckValue diffusion = DemesNeedDiffusion(set.Entries[entries::kDemes]) ? 1 : 0;
   if (diffusionSet)
-    correctSwitch("interdemic-diffusion", set.InterdemicDiffusion, diffusion, "follows demes");
-  set.InterdemicDiffusion = diffusion;
-
-  std::string& from = set.Entries[entries::kLoopFrom];
-  const std::string fromBefore = from;
-  from = ApplyLoopRule(from, set.Entries[entries::kLoopTo]);
-  note(entries::kLoopFrom, fromBefore, from, "not above to");
+    correctSwitch("interdemic-diffusion", set.Checks.InterdemicDiffusion,
+                  core.Checks.InterdemicDiffusion, "follows demes");
+  set.Checks.InterdemicDiffusion = core.Checks.InterdemicDiffusion;
   return out;
 }
 

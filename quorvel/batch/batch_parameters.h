@@ -13,8 +13,9 @@
 #include <utility>
 #include <vector>
 
+#include "quorvel/params/parameter_set.h"
+#include "quorvel/params/parameters.h"
 #include "quorvel/run/run_state.h"
-#include "quorvel/window/parameters.h"
 
 namespace quorvel::batch {
 
@@ -57,7 +58,6 @@ std::string NearestName(std::string_view name);
 struct ParameterSet {
   std::array<std::string, kEntryCount> Entries;
   CheckBoxes Checks;
-  CheckValue InterdemicDiffusion = 0;
   int Loci = 2;
 };
 

@@ -13,6 +13,7 @@
 #include "quorvel/batch/batch_parameters.h"
 #include "quorvel/model/model.h"
 #include "quorvel/run/report_files.h"
+#include "quorvel/run/run_core.h"
 #include "quorvel/run/run_driver.h"
 #include "quorvel/run/run_state.h"
 
@@ -21,16 +22,17 @@ namespace quorvel::batch {
 // The plan of a sweep, in the order the window runs it.
 struct SweepPlan {
   RunMode Mode = RunMode::SkSweep;
-  // S-K sweep: the values of S, each run with every value of K.
-  std::vector<double> S;
-  std::vector<double> K;
-  // N sweep: the values of Log10(N), each run Iterations times.
-  std::vector<float> Log10N;
-  int Iterations = 0;
+  SelectionSweepPlan Selection;    // S-K sweep
+  PopulationSweepPlan Population;  // N sweep
 
-  size_t RunCount() const;
+  size_t RunCount() const {
+    return Mode == RunMode::SkSweep ? Selection.Runs() : Population.Runs();
+  }
 };
 SweepPlan MakePlan(const ParameterSet& set, RunMode mode);
+
+// The set as the run core and the window's run driver read it.
+quorvel::ParameterSet CoreSet(const ParameterSet& set);
 
 // The runs a shard holds: index-th (1 to count) of count balanced parts of the plan.
 struct RunRange {
@@ -39,32 +41,25 @@ struct RunRange {
 };
 RunRange ShardRange(size_t runs, int index, int count);
 
-// One thread's model, run state and run driver over a window without widgets whose
-// entries are the parameter set. Report files go to `folder`.
+// The runs of one thread: the run inputs the entries give, varied per run of the plan.
 class RunContext {
  public:
-  RunContext(const ParameterSet& set, RunMode mode, const std::string& folder);
-  ~RunContext();
-  RunContext(const RunContext&) = delete;
-  RunContext& operator=(const RunContext&) = delete;
+  RunContext(const ParameterSet& set, RunMode mode);
 
   // The message of the start set-up when it refuses the start frequencies; empty if none.
-  std::string CheckStartFrequencies();
+  std::string CheckStartFrequencies() const;
   // Run `index` of the plan; its outcome (the final total frequency of R+).
-  double Run(const SweepPlan& plan, size_t index, uint64_t seed);
-  // A single run as the window's Start command does it, writing ReportFile1; the finite
-  // run draws from a generator seeded with `seed`. Returns the message the command
-  // showed (a report file that could not be written), empty when none.
-  std::string RunSingle(uint64_t seed);
+  double Run(const SweepPlan& plan, size_t index, uint64_t seed) const;
 
  private:
-  class Window;
-  UniformGenerator generator_;
-  Model model_{generator_};
-  RunState state_;
-  std::unique_ptr<Window> window_;
-  std::unique_ptr<RunDriver> driver_;
+  RunInputs inputs_;
 };
+
+// A single run as the window's Start command does it, writing ReportFile1 to `folder`; the
+// finite run draws from a generator seeded with `seed`. Returns the message the command
+// showed (a report file that could not be written), empty when none.
+std::string RunSingle(const ParameterSet& set, RunMode mode, const std::string& folder,
+                      uint64_t seed);
 
 // ReportFile2 (and ReportFile3 for the N sweep) written from the outcomes in plan order,
 // line for line as the window writes them.
@@ -88,8 +83,7 @@ class SweepReport {
   double u_ = 0;
   ReportFiles files_;
   size_t next_ = 0;
-  double sum_ = 0;
-  double sumOfSquares_ = 0;
+  std::vector<double> valueOutcomes_;  // of the current Log10(N) value
   bool failed_ = false;
 };
 

@@ -2,6 +2,7 @@
 
 #include "common/number_text.h"
 #include "platform/files.h"
+#include "quorvel/run/seeds.h"
 
 namespace quorvel {
 
@@ -152,15 +153,20 @@ void RunDriver::PopulationLoop() {
       common::ToInt16(common::ParseLeadingNumber(entries_.Text(kEntryIterations))));
   state_.Log10N = value(kEntryLoopFrom);
   RunInputs inputs = inputs_;
-  for (float log10N : plan.Log10N) {
+  // One seed for the sweep, from the clock mixed into the program's generator; replicate r
+  // of the v-th value then draws from its own generator derived from (seed, v, r), as the
+  // batch program's replicates do, never from what the previous replicate left.
+  model_.Random->Reseed(clock_());
+  const uint64_t sweepSeed = SeedFromState(*model_.Random);
+  for (size_t v = 0; v < plan.Log10N.size(); ++v) {
+    const float log10N = plan.Log10N[v];
     state_.Log10N = log10N;
     window_.ShowProgress(kShowLog10N, common::FormatSingle(log10N));
     if (!WriteReport(2, PopulationHeading(log10N))) return;
     std::vector<double> outcomes;
     for (int i = 1; i <= plan.Iterations; ++i) {
       ClearPicture(false);
-      // The mixing reseed keeps replicates independent even within one tick of the clock.
-      model_.Random->Reseed(clock_());
+      *model_.Random = ReplicateGenerator(sweepSeed, v, static_cast<uint64_t>(i - 1));
       window_.ShowProgress(kShowIteration, std::to_string(i));
       inputs.Log10N = log10N;
       RunOne(inputs);

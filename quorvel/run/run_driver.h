@@ -39,7 +39,8 @@ class RunDriver {
   // What Start_Click does after copying the check boxes and the run mode.
   void StartCommand();
 
-  // The clock the Log10(N) loop reseeds the generator from (seconds since midnight).
+  // The clock the Log10(N) loop takes its seed from (seconds since midnight), mixed into
+  // the program's generator.
   void SetClock(std::function<float()> clock) { clock_ = std::move(clock); }
   // True once a report file has failed; the command then ends.
   bool Failed() const { return failed_; }

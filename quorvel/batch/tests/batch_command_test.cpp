@@ -10,6 +10,8 @@
 #include <vector>
 
 #include "quorvel/batch/batch_parameters.h"
+#include "quorvel/run/run_driver.h"
+#include "quorvel/run/seeds.h"
 #include "quorvel/run/tests/fake_run_window.h"
 
 namespace quorvel::batch {
@@ -76,6 +78,28 @@ TEST_F(BatchCommandTest, ReportsAreTheBytesTheWindowWritesForTheSameEntries) {
   EXPECT_EQ(Report(Folder("single"), 1), Report(Folder("window"), 1));
   EXPECT_EQ(Report(Folder("sweep"), 2), Report(Folder("window"), 2));
   EXPECT_FALSE(std::filesystem::exists(ReportFilePath(Folder("sweep"), 1)));
+}
+
+TEST_F(BatchCommandTest, TheWindowsNSweepDerivesItsReplicatesAsTheBatchDoes) {
+  // The window takes its sweep's seed from the clock mixed into its generator.
+  std::filesystem::create_directories(Folder("window"));
+  testing::Session window(Folder("window"));
+  window.SetMode(3);
+  const std::vector<std::pair<int, const char*>> entries = {
+      {18, "1.5"}, {19, "2"}, {8, "6"}, {10, "2"}, {17, "30"}};
+  for (const auto& [entry, text] : entries)
+    window.Window.Entries[static_cast<size_t>(entry)] = text;
+  RunDriver driver(window.Model, window.State, window.Window);
+  driver.SetClock([] { return 4321.5f; });
+  driver.StartCommand();
+  ASSERT_TRUE(window.Window.Shown.empty());
+
+  UniformGenerator clockMixed;
+  clockMixed.Reseed(4321.5f);
+  ASSERT_EQ(Batch(SmallNSweep(Folder("batch"), std::to_string(SeedFromState(clockMixed)))).Status,
+            kExitOk);
+  EXPECT_EQ(Report(Folder("batch"), 2), Report(Folder("window"), 2));
+  EXPECT_EQ(Report(Folder("batch"), 3), Report(Folder("window"), 3));
 }
 
 TEST_F(BatchCommandTest, FilesAreTheSameForEveryThreadCountAndRepeatWithTheSeed) {
