@@ -19,13 +19,18 @@ class RunDriver::Sink : public RunSink {
   void Generation(const GenerationRow& row) override {
     plot_.Draw(row);
     if (single_) driver_.WriteReport(1, ReportFile1Line(row));
+    // Every deme empty: the report reads as if R+ had been lost, so the run says so apart.
+    if (row.Cumulative[static_cast<size_t>(row.Curves - 1)] == 0 && extinctAt_ == 0)
+      extinctAt_ = row.Generation;
   }
-  bool StopRequested() const override { return driver_.failed_; }
+  bool StopRequested() const override { return driver_.failed_ || driver_.window_.StopRequested(); }
+  int16_t ExtinctAt() const { return extinctAt_; }
 
  private:
   RunDriver& driver_;
   CurvePlot plot_;
   bool single_;
+  int16_t extinctAt_ = 0;
 };
 
 RunDriver::RunDriver(Model& model, RunState& state, RunWindow& window)
@@ -99,7 +104,8 @@ void RunDriver::StartCommand() {
     } else if (state_.LoopLog10N) {
       PopulationLoop();
     }
-    ClearPicture(true);
+    // A stopped sweep leaves the run it stopped in on view.
+    if (!stopped_) ClearPicture(true);
   }
   if (!failed_ && !files_.CloseAll()) ReportFailure();
 }
@@ -108,6 +114,9 @@ void RunDriver::RunOne(const RunInputs& inputs) {
   Sink sink(*this, inputs.MaxGen);
   const RunOutcome outcome = RunIn(model_, inputs, sink);
   if (outcome.GenerationsDone > 0) state_.RPlusFreq = outcome.RPlusFreq;
+  state_.Generation = outcome.GenerationsDone;
+  state_.ExtinctAt = sink.ExtinctAt();
+  if (outcome.Stopped && !failed_) stopped_ = true;
   // A single run's curves are what the user came for; in a sweep the next run clears
   // them, so the throttled repaint is enough there.
   picture_.Refresh(state_.SingleSimulation);
@@ -135,7 +144,8 @@ void RunDriver::SelectionLoop() {
       inputs.S = s;
       inputs.K = k;
       RunOne(inputs);
-      if (failed_) return;
+      if (failed_ || stopped_) return;
+      if (state_.ExtinctAt != 0) ++extinctRuns_;
       if (!WriteReport(2, SelectionLine(k, state_.RPlusFreq))) return;
     }
     if (!WriteReport(2, kBlockEnd)) return;
@@ -170,7 +180,8 @@ void RunDriver::PopulationLoop() {
       window_.ShowProgress(kShowIteration, std::to_string(i));
       inputs.Log10N = log10N;
       RunOne(inputs);
-      if (failed_) return;
+      if (failed_ || stopped_) return;
+      if (state_.ExtinctAt != 0) ++extinctRuns_;
       if (!WriteReport(2, OutcomeLine(state_.RPlusFreq))) return;
       outcomes.push_back(state_.RPlusFreq);
     }

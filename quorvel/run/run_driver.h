@@ -44,6 +44,10 @@ class RunDriver {
   void SetClock(std::function<float()> clock) { clock_ = std::move(clock); }
   // True once a report file has failed; the command then ends.
   bool Failed() const { return failed_; }
+  // True when the command ended early at the user's request.
+  bool Stopped() const { return stopped_; }
+  // Runs of the last sweep whose population died out.
+  int ExtinctRuns() const { return extinctRuns_; }
 
  private:
   class Sink;
@@ -65,6 +69,8 @@ class RunDriver {
   ReportFiles files_;
   std::function<float()> clock_;
   bool failed_ = false;
+  bool stopped_ = false;
+  int extinctRuns_ = 0;
   ParameterSet entries_;  // as the validation pass left them
   RunInputs inputs_;
 };

@@ -14,6 +14,10 @@ struct RunState {
   std::string SaveDirectory;  // the folder entry as the last command read it
   float Log10N = 0;           // kept between commands
   double RPlusFreq = 0;       // outcome of the last run
+  int16_t Generation = 0;     // generations the last run went through
+  // The first generation of the last run that ended with no individual left in any deme;
+  // 0 when the population lived on.
+  int16_t ExtinctAt = 0;
 
   // Run mode, set by the run-mode option buttons (NInfinite lives in the model).
   bool SingleSimulation = true;

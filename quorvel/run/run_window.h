@@ -25,6 +25,9 @@ class RunWindow {
   virtual common::DrawingSurface& Picture() = 0;
   // The modal message box with one OK button.
   virtual common::MessageSink& Messages() = 0;
+  // True once the user has asked the command to stop: the run in progress ends after its
+  // current generation and no other starts.
+  virtual bool StopRequested() const { return false; }
 };
 
 }  // namespace quorvel

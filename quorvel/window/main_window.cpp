@@ -11,6 +11,7 @@
 #include "platform/twips.h"
 #include "quorvel/run/report_files.h"
 #include "quorvel/run/run_driver.h"
+#include "quorvel/window/command_controller.h"
 
 namespace quorvel {
 namespace {
@@ -159,9 +160,12 @@ MainWindow::MainWindow(QWidget* parent) : QWidget(parent) {
   setFixedSize(platform::TwipsToPixels(kClientWidth), platform::TwipsToPixels(kClientHeight));
   BuildControls();
   Form_Load();
+  command_ = new CommandController(*this);
 }
 
-MainWindow::~MainWindow() = default;
+MainWindow::~MainWindow() {
+  delete command_;
+}
 
 // --- Building the window ----------------------------------------------------------------
 
@@ -591,6 +595,8 @@ CheckBoxes MainWindow::CheckValues() const {
 // --- Validation -----------------------------------------------------------------------------
 
 void MainWindow::txt_LostFocus(int index) {
+  // The entries are locked while a command runs; its snapshot is taken.
+  if (IsRunning()) return;
   if (NormalizedOnLeaving(index)) {
     std::string text = EntryText(index);
     SetEntryText(index, NormalizeNumberText(text));
@@ -617,9 +623,27 @@ void MainWindow::ValidateEntries() {
 // --- Reactions --------------------------------------------------------------------------------
 
 void MainWindow::Start_Click() {
-  runState_.Checks = CheckValues();
-  RunCommand(model_, runState_, *this);
-  RepaintPendingProgress();
+  if (IsRunning()) {
+    Stop();
+  } else {
+    Start();
+  }
+}
+
+void MainWindow::Start() {
+  command_->Start();
+}
+
+void MainWindow::Stop() {
+  command_->Stop();
+}
+
+bool MainWindow::IsRunning() const {
+  return command_->IsRunning();
+}
+
+void MainWindow::WaitForCommand() {
+  command_->WaitForCommand();
 }
 
 void MainWindow::Option1_GotFocus(int index) {

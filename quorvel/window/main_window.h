@@ -28,6 +28,8 @@ class QPushButton;
 
 namespace quorvel {
 
+class CommandController;
+
 class MainWindow : public QWidget, public RunWindow {
   Q_OBJECT
  public:
@@ -85,8 +87,15 @@ class MainWindow : public QWidget, public RunWindow {
   void SetEntryEnabled(int index, bool enabled);
 
  public slots:
-  // "Start simulation": hands the check boxes and the run mode to the run driver.
+  // "Start simulation", which reads "Stop" while a command runs.
   void Start_Click();
+  // The command of the chosen run mode, on a thread of its own; nothing while one runs.
+  void Start();
+  // Ends the command in progress after the current generation of its run.
+  void Stop();
+  bool IsRunning() const;
+  // Returns once the command in progress has ended and the window shows what it left.
+  void WaitForCommand();
 
   void Option1_GotFocus(int index);
   void InterdemicDiffusion_Click();
@@ -111,6 +120,9 @@ class MainWindow : public QWidget, public RunWindow {
   CheckBox* AddCheckBox(const char* name, const QString& caption, int left, int top, int width,
                         int height, CheckValue value);
 
+  // Runs the commands; it owns the thread that uses the model, run state and generator
+  // below, so it goes first when the window ends.
+  CommandController* command_ = nullptr;
   UniformGenerator generator_;
   Model model_{generator_};
   RunState runState_;

@@ -80,6 +80,7 @@ void BM_Window(benchmark::State& st, int option, const std::string& name) {
 
     const auto start = Clock::now();
     window->Start_Click();
+    window->WaitForCommand();
     const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
     st.SetIterationTime(seconds);
     Times()[name + " window"].push_back(seconds);

@@ -87,7 +87,11 @@ class StartCommandTest : public ::testing::Test {
   }
   std::string Text(int index) const { return window->Txt(index)->text().toStdString(); }
   void Click(QWidget* widget) { QTest::mouseClick(widget, Qt::LeftButton, {}, QPoint(5, 5)); }
-  void Start() { Click(window->StartButton()); }
+  // Clicks "Start simulation" and waits for the command's end.
+  void Start() {
+    Click(window->StartButton());
+    window->WaitForCommand();
+  }
   fs::path Report(int n) const { return folder / ("ReportFile" + std::to_string(n) + ".txt"); }
   const std::vector<common::Primitive>& Drawn() const { return window->PictBox()->Primitives(); }
 

@@ -1,0 +1,235 @@
+#include "quorvel/window/command_controller.h"
+
+#include <QCloseEvent>
+#include <QPushButton>
+#include <QShortcut>
+
+#include "common/number_text.h"
+#include "quorvel/run/progress_estimate.h"
+#include "quorvel/run/run_driver.h"
+#include "quorvel/window/controls.h"
+#include "quorvel/window/main_window.h"
+
+namespace quorvel {
+namespace {
+
+// How often the window shows what the command has drawn: steady, and well within what a
+// screen shows.
+constexpr int kShowEveryMs = 30;
+// How often the title's count and estimate change: readable, yet alive.
+constexpr int kTitleEveryMs = 250;
+
+// The runs the chosen sweep makes, as the run driver's loops count them; 0 for one run.
+size_t SweepRunCount(const RunState& state, const Model& model, const RelayWindow& entries) {
+  if (state.SingleSimulation) return 0;
+  if (model.NInfinite) return state.LoopSandK ? MakeSelectionSweepPlan().Runs() : 0;
+  if (!state.LoopLog10N) return 0;
+  auto value = [&entries](int entry) {
+    return common::ParseLeadingNumber(entries.EntryText(entry));
+  };
+  return MakePopulationSweepPlan(static_cast<float>(value(kEntryLoopFrom)),
+                                 static_cast<float>(value(kEntryLoopTo)),
+                                 common::ToInt16(value(kEntryIterations)))
+      .Runs();
+}
+
+void Replay(const std::vector<common::Primitive>& drawn, common::DrawingSurface& picture) {
+  for (const common::Primitive& p : drawn) {
+    picture.SetForeColour(p.colour);
+    switch (p.kind) {
+      case common::Primitive::Kind::Point:
+        picture.Point(p.x1, p.y1);
+        break;
+      case common::Primitive::Kind::Line:
+        picture.Line(p.x1, p.y1, p.x2, p.y2);
+        break;
+      case common::Primitive::Kind::Circle:
+        picture.Circle(p.x1, p.y1, p.x2);
+        break;
+      case common::Primitive::Kind::Text:
+        picture.SetCurrentPosition(p.x1, p.y1);
+        picture.Print(p.text);
+        break;
+    }
+  }
+}
+
+QString Runs(size_t count) {
+  return count == 1 ? QStringLiteral("1 run") : QString("%1 runs").arg(count);
+}
+
+}  // namespace
+
+CommandController::CommandController(MainWindow& window) : QObject(&window), window_(window) {
+  baseTitle_ = window_.windowTitle();
+  timer_.setInterval(kShowEveryMs);
+  connect(&timer_, &QTimer::timeout, this, &CommandController::ShowUpdate);
+  auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), &window_);
+  connect(escape, &QShortcut::activated, this, &CommandController::Stop);
+  window_.installEventFilter(this);
+}
+
+CommandController::~CommandController() {
+  if (thread_.joinable()) {
+    relay_->RequestStop();
+    thread_.join();
+  }
+}
+
+void CommandController::Start() {
+  if (running_) return;
+  // Leaving an entry validates it, as a click on the Start button does.
+  window_.StartButton()->setFocus(Qt::OtherFocusReason);
+  window_.runState().Checks = window_.CheckValues();
+  window_.PictBox()->Clear();
+  window_.ValidateEntries();
+
+  std::map<int, std::string> entries;
+  for (int i = 0; i <= kShowIteration; ++i) {
+    if (window_.Txt(i)) entries[i] = window_.EntryText(i);
+  }
+  const common::DrawingSurface& picture = window_.Picture();
+  relay_ = std::make_unique<RelayWindow>(std::move(entries), picture.ScaleWidth(),
+                                         picture.ScaleHeight());
+  runCount_ = SweepRunCount(window_.runState(), window_.model(), *relay_);
+  single_ = window_.runState().SingleSimulation;
+  stopped_ = false;
+  extinctRuns_ = 0;
+  extinctAt_ = 0;
+  generation_ = 0;
+  messages_.clear();
+
+  running_ = true;
+  LockInputs(true);
+  window_.StartButton()->setText("Stop");
+  sinceStart_.start();
+  sinceTitle_.invalidate();
+  ShowProgressInTitle();
+
+  threadDone_ = false;
+  thread_ = std::thread(
+      [this, relay = relay_.get(), &model = window_.model(), &state = window_.runState()] {
+        RunDriver driver(model, state, *relay);
+        driver.StartCommand();
+        relay->Flush();
+        stopped_ = driver.Stopped();
+        extinctRuns_ = driver.ExtinctRuns();
+        extinctAt_ = state.ExtinctAt;
+        generation_ = state.Generation;
+        threadDone_ = true;
+        QMetaObject::invokeMethod(this, &CommandController::Finish, Qt::QueuedConnection);
+      });
+  timer_.start();
+}
+
+void CommandController::Stop() {
+  if (running_ && relay_) relay_->RequestStop();
+}
+
+void CommandController::WaitForCommand() {
+  if (!running_) return;
+  thread_.join();
+  Finish();
+}
+
+void CommandController::ShowUpdate() {
+  if (!relay_) return;
+  RelayWindow::Update update = relay_->Take();
+  platform::PictureBox& box = *window_.PictBox();
+  if (update.Cleared) box.Clear();
+  Replay(update.Drawn, box);
+  for (const auto& [index, text] : update.Progress) window_.SetEntryText(index, text);
+  for (std::string& message : update.Messages) messages_.push_back(std::move(message));
+  if (update.Cleared || !update.Drawn.empty()) box.update();
+  if (running_ && (!sinceTitle_.isValid() || sinceTitle_.elapsed() >= kTitleEveryMs))
+    ShowProgressInTitle();
+}
+
+size_t CommandController::RunsDone() const {
+  // A run shows its S and K or its iteration before it starts; the one on view is done
+  // only when the next one shows, or when the command ends without a stop.
+  const size_t shown = relay_ ? relay_->RunsShown() : 0;
+  return shown > 0 ? std::min(shown - 1, runCount_) : 0;
+}
+
+void CommandController::ShowProgressInTitle() {
+  sinceTitle_.start();
+  if (runCount_ == 0) {
+    SetStatus("Running, Esc stops");
+    return;
+  }
+  ProgressEstimate progress(runCount_);
+  progress.Update(RunsDone(), static_cast<double>(sinceStart_.elapsed()) / 1000.0);
+  SetStatus(QString::fromStdString(ProgressText(progress)) + ", Esc stops");
+}
+
+void CommandController::Finish() {
+  if (!running_ || !threadDone_) return;
+  if (thread_.joinable()) thread_.join();
+  timer_.stop();
+  ShowUpdate();
+  running_ = false;
+  window_.StartButton()->setText("Start simulation");
+  LockInputs(false);
+
+  QString status;
+  const size_t done = stopped_ ? RunsDone() : runCount_;
+  if (!messages_.empty()) {
+    status.clear();  // the message says what happened
+  } else if (runCount_ > 0) {
+    status = stopped_ ? "Stopped after " + QString::number(done) + " of " + Runs(runCount_)
+                      : Runs(done) + " done";
+    if (extinctRuns_ > 0)
+      status += QString("; the population died out in %1 of them").arg(extinctRuns_);
+  } else if (single_ && extinctAt_ > 0) {
+    status = QString("Population extinct at generation %1").arg(extinctAt_);
+    if (stopped_) status += QString("; stopped at generation %1").arg(generation_);
+  } else if (stopped_) {
+    status = QString("Stopped at generation %1").arg(generation_);
+  }
+  SetStatus(status);
+  const std::vector<std::string> messages = std::move(messages_);
+  messages_.clear();
+  for (const std::string& message : messages) window_.Messages().ShowMessage(message);
+  emit commandEnded();
+}
+
+void CommandController::SetStatus(const QString& status) {
+  status_ = status;
+  window_.setWindowTitle(status.isEmpty() ? baseTitle_ : baseTitle_ + " - " + status);
+}
+
+void CommandController::LockInputs(bool locked) {
+  if (!locked) {
+    for (auto& [widget, enabled] : locked_) {
+      if (widget) widget->setEnabled(enabled);
+    }
+    locked_.clear();
+    return;
+  }
+  std::vector<QWidget*> inputs;
+  for (auto* box : window_.findChildren<platform::FocusLineEdit*>()) {
+    // The progress displays go on showing the loops.
+    bool display = false;
+    for (int i = kShowS; i <= kShowIteration; ++i) display = display || box == window_.Txt(i);
+    if (!display) inputs.push_back(box);
+  }
+  for (auto* box : window_.findChildren<CheckBox*>()) inputs.push_back(box);
+  for (auto* button : window_.findChildren<OptionButton*>()) inputs.push_back(button);
+  inputs.push_back(window_.ToggleAllelesNumber());
+  for (QWidget* widget : inputs) {
+    locked_.emplace_back(widget, widget->isEnabled());
+    widget->setEnabled(false);
+  }
+}
+
+bool CommandController::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == &window_ && event->type() == QEvent::Close && running_) {
+    // Every file closed before the window goes: stop, and wait for the run in progress.
+    Stop();
+    WaitForCommand();
+  }
+  return QObject::eventFilter(watched, event);
+}
+
+}  // namespace quorvel
