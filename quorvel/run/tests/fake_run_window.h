@@ -3,6 +3,7 @@
 #pragma once
 
 #include <array>
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -33,6 +34,7 @@ class FakeRunWindow : public RunWindow, public common::MessageSink {
   common::DrawingSurface& Picture() override { return *Surface; }
   common::MessageSink& Messages() override { return *this; }
   void ShowMessage(const std::string& text) override { Shown.push_back(text); }
+  bool StopRequested() const override { return Stop && Stop(); }
 
   // Draws nothing, for long commands.
   void UseNullSurface() { Surface = &Null; }
@@ -41,6 +43,8 @@ class FakeRunWindow : public RunWindow, public common::MessageSink {
   std::vector<std::pair<int, std::string>> Progress;
   std::vector<std::string> Shown;
   int Validations = 0;
+  // Asked after every generation: the user's request to stop.
+  std::function<bool()> Stop;
   common::RecordingSurface Recording{1000, 1000};
   common::NullSurface Null{1000, 1000};
   common::DrawingSurface* Surface = &Recording;

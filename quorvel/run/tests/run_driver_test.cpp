@@ -410,3 +410,74 @@ TEST_F(RunCommandTest, SeveralDemesDrawTheirMeans) {
 
 }  // namespace
 }  // namespace quorvel
+
+namespace quorvel {
+namespace {
+
+TEST_F(RunCommandTest, AStoppedSweepKeepsWholeLinesAndNoUnfinishedStatistics) {
+  session.SetMode(3);
+  Entries()[8] = "3";
+  Entries()[18] = "1";
+  Entries()[19] = "2";
+  Entries()[17] = "100";
+  // The user stops while the second iteration of Log10(N) = 1.5 runs.
+  auto& progress = session.Window.Progress;
+  session.Window.Stop = [&progress] {
+    return std::count(progress.begin(), progress.end(), std::pair<int, std::string>(39, "1.5")) &&
+           progress.back() == std::pair<int, std::string>(40, "2");
+  };
+  RunDriver driver(session.Model, session.State, session.Window);
+  driver.StartCommand();
+  EXPECT_TRUE(driver.Stopped());
+  EXPECT_TRUE(Shown().empty());
+  EXPECT_EQ(session.State.Generation, 1);  // the stopped run ended after one generation
+  const std::vector<std::string> two = Lines(2);
+  ASSERT_EQ(two.size(), 7u);  // one whole block, then the head and one outcome of the next
+  EXPECT_EQ(two[4], " ");
+  EXPECT_EQ(two[5], "N =1.5");
+  const std::vector<std::string> three = Lines(3);
+  ASSERT_EQ(three.size(), 2u);
+  EXPECT_EQ(SplitTabs(three[1])[0], "1");
+  // The curves of the run it stopped in stay.
+  EXPECT_EQ(session.Window.Recording.Primitives().size(), 8u);
+}
+
+TEST_F(RunCommandTest, AStoppedSingleRunKeepsTheGenerationsRun) {
+  Entries()[17] = "100";
+  session.Window.Stop = [this] { return session.State.Generation >= 5; };
+  RunDriver driver(session.Model, session.State, session.Window);
+  driver.StartCommand();
+  EXPECT_TRUE(driver.Stopped());
+  EXPECT_EQ(Lines(1).size(), 6u);
+  EXPECT_EQ(session.Window.Recording.Primitives().size(), 5u * 8u);
+}
+
+TEST_F(RunCommandTest, APopulationThatDiesOutIsToldApart) {
+  // Selection against AB strong enough to leave no individual at all.
+  Entries()[2] = "-0.99";
+  Entries()[3] = "1.2";
+  Entries()[4] = "0";
+  Entries()[5] = "0";
+  Entries()[17] = "10";
+  session.Start();
+  EXPECT_EQ(session.State.ExtinctAt, 1);
+  EXPECT_EQ(SplitTabs(Lines(1).back())[7], "0");  // the file stays as it was
+
+  session.SetMode(3);
+  session.State.Checks.GeneticDrift = 1;
+  Entries()[8] = "2";
+  Entries()[18] = "1";
+  Entries()[19] = "1.5";
+  RunDriver driver(session.Model, session.State, session.Window);
+  driver.StartCommand();
+  EXPECT_EQ(driver.ExtinctRuns(), 4);
+
+  Entries()[2] = "0.1";
+  RunDriver living(session.Model, session.State, session.Window);
+  living.StartCommand();
+  EXPECT_EQ(living.ExtinctRuns(), 0);
+  EXPECT_EQ(session.State.ExtinctAt, 0);
+}
+
+}  // namespace
+}  // namespace quorvel

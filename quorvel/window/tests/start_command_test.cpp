@@ -6,9 +6,11 @@
 
 #include <QPushButton>
 #include <QTest>
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <set>
@@ -384,4 +386,66 @@ TEST_F(StartCommandTest, ASecondSingleRunReplacesTheFirstReport) {
   // N infinite: the same numbers, fewer of them.
   EXPECT_EQ(first.substr(0, ReadBytes(Report(1)).size()), ReadBytes(Report(1)));
   ExpectCurvesOnThePicture(2, 10);
+}
+
+TEST_F(StartCommandTest, ALongSweepCanBeWatchedAndStopped) {
+  Click(window->Option1(3));
+  Type(8, "10000");
+  Type(17, "2000");
+  const auto watchAndStop = [this](const std::function<void()>& stop) {
+    Click(window->StartButton());
+    ASSERT_TRUE(window->IsRunning());
+    EXPECT_EQ(window->StartButton()->text(), "Stop");
+    // Nothing the run reads can change under it.
+    for (QWidget* input :
+         {static_cast<QWidget*>(window->Txt(2)), static_cast<QWidget*>(window->Option1(0)),
+          static_cast<QWidget*>(window->GeneticDrift()),
+          static_cast<QWidget*>(window->ToggleAllelesNumber())})
+      EXPECT_FALSE(input->isEnabled());
+    // The window answers: the curves and the count of runs come while the sweep goes on.
+    EXPECT_TRUE(QTest::qWaitFor([this] { return !Drawn().empty(); }, 5000));
+    EXPECT_TRUE(QTest::qWaitFor([this] { return window->windowTitle().contains("runs"); }, 5000));
+    EXPECT_TRUE(window->IsRunning());
+    stop();
+    ASSERT_TRUE(QTest::qWaitFor([this] { return !window->IsRunning(); }, 1000));
+    EXPECT_TRUE(window->windowTitle().contains("Stopped after"))
+        << window->windowTitle().toStdString();
+    EXPECT_EQ(window->StartButton()->text(), "Start simulation");
+    EXPECT_TRUE(window->Txt(2)->isEnabled());
+    EXPECT_FALSE(Drawn().empty());  // the curves drawn so far stay
+    EXPECT_TRUE(shown.empty());
+    // Whole lines, and no mean for the Log10(N) value whose replicates did not all run.
+    const std::vector<std::string> two = ReadLines(Report(2));
+    ASSERT_FALSE(two.empty());
+    EXPECT_EQ(two[0], "N =1");
+    EXPECT_EQ(ReadLines(Report(3)).size(),
+              1 + static_cast<size_t>(std::count(two.begin(), two.end(), " ")));
+  };
+  watchAndStop([this] { QTest::keyClick(window.get(), Qt::Key_Escape); });
+  watchAndStop([this] { Click(window->StartButton()); });
+
+  // Closing the window stops the command and closes its files first.
+  Click(window->StartButton());
+  ASSERT_TRUE(QTest::qWaitFor([this] { return !ReadBytes(Report(2)).empty(); }, 5000));
+  window->close();
+  EXPECT_FALSE(window->IsRunning());
+  EXPECT_FALSE(window->isVisible());
+  EXPECT_EQ(ReadBytes(Report(2)).substr(ReadBytes(Report(2)).size() - 2), "\r\n");
+}
+
+TEST_F(StartCommandTest, APopulationThatDiesOutIsReported) {
+  Type(2, "-0.99");
+  Type(3, "1.2");
+  Type(4, "0");
+  Type(5, "0");
+  Type(17, "10");
+  Start();
+  EXPECT_EQ(window->windowTitle(), "Quorvel - Marbeck - Population extinct at generation 1");
+  Click(window->Option1(3));
+  Type(8, "2");
+  Type(19, "1.5");
+  Start();
+  EXPECT_EQ(window->windowTitle(),
+            "Quorvel - Marbeck - 4 runs done; the population died out in 4 of them");
+  EXPECT_TRUE(shown.empty());
 }
