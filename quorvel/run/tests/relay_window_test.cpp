@@ -44,7 +44,7 @@ TEST(RelayWindowTest, ACommandOnAnotherThreadIsWatchedAndStopped) {
   session.Window.Entries[kEntryIterations] = "1000";
   std::map<int, std::string> entries;
   for (int i = 0; i <= 20; ++i) entries[i] = session.Window.Entries[static_cast<size_t>(i)];
-  entries[kEntrySaveDirectory] = folder.Path();
+  entries[kEntryFolder] = folder.Path();
   RelayWindow relay(entries, 640, 480);
 
   bool stopped = false;

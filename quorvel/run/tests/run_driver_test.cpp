@@ -444,12 +444,14 @@ TEST_F(RunCommandTest, AStoppedSweepKeepsWholeLinesAndNoUnfinishedStatistics) {
 
 TEST_F(RunCommandTest, AStoppedSingleRunKeepsTheGenerationsRun) {
   Entries()[17] = "100";
-  session.Window.Stop = [this] { return session.State.Generation >= 5; };
+  // Five generations drawn, eight curves each.
+  session.Window.Stop = [this] { return session.Window.Recording.Primitives().size() >= 40; };
   RunDriver driver(session.Model, session.State, session.Window);
   driver.StartCommand();
   EXPECT_TRUE(driver.Stopped());
   EXPECT_EQ(Lines(1).size(), 6u);
   EXPECT_EQ(session.Window.Recording.Primitives().size(), 5u * 8u);
+  EXPECT_EQ(session.State.Generation, 5);
 }
 
 TEST_F(RunCommandTest, APopulationThatDiesOutIsToldApart) {

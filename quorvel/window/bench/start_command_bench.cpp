@@ -134,7 +134,7 @@ void BM_EscToEnd(benchmark::State& st) {
   for (auto _ : st) {
     auto window = std::make_unique<MainWindow>();
     window->show();
-    window->SetEntryText(kEntrySaveDirectory, folder.Path());
+    window->SetEntryText(kEntryFolder, folder.Path());
     window->ToggleAllelesNumber_Click();
     window->SetEntryText(kEntryDemes, "100");
     window->SetEntryText(kEntryMaxGen, "10000");
