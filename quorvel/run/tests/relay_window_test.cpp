@@ -16,6 +16,7 @@ TEST(RelayWindowTest, HandsOverThePictureSinceTheLastClearWithItsProgress) {
   EXPECT_EQ(relay.EntryText(kEntryK), "");
   EXPECT_FLOAT_EQ(relay.Picture().ScaleHeight(), 480);
   common::DrawingSurface& picture = relay.Picture();
+  relay.ShowProgress(kShowIteration, "");  // a display emptied is no run
   relay.ShowProgress(kShowK, "0.8");
   picture.Line(0, 0, 1, 1);
   picture.Refresh(true);
