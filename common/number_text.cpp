@@ -118,6 +118,17 @@ std::string FormatWithDigits(double value, int digits) {
   for (size_t i = 0; i < ePos; ++i)
     if (text[i] != '.') digitsText += text[i];
   int exponent = std::stoi(text.substr(ePos + 1));
+  // The largest float64 values round up to texts beyond the float64 range, which would read
+  // back as infinity: those are cut instead (one unit less in the last digit), so that every
+  // finite value's text reads back as a finite value.
+  if (exponent == std::numeric_limits<double>::max_exponent10) {
+    double back = 0.0;
+    if (std::from_chars(buf, res.ptr, back).ec == std::errc::result_out_of_range) {
+      size_t i = digitsText.size();
+      while (i > 0 && digitsText[i - 1] == '0') digitsText[--i] = '9';
+      if (i > 0) --digitsText[i - 1];
+    }
+  }
   while (digitsText.size() > 1 && digitsText.back() == '0') digitsText.pop_back();
 
   std::string out = value < 0 ? "-" : "";

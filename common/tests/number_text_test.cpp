@@ -92,7 +92,14 @@ TEST(FormatNumber, UsesExponentFormOutsideTheDecimalRange) {
   EXPECT_EQ(FormatNumber(6.3e-26), "6.3E-26");
   EXPECT_EQ(FormatNumber(1.5e300), "1.5E+300");
   EXPECT_EQ(FormatNumber(4.9406564584124654e-324), "4.94065645841247E-324");
-  EXPECT_EQ(FormatNumber(std::numeric_limits<double>::max()), "1.79769313486232E+308");
+}
+
+TEST(FormatNumber, TextsOfTheLargestValuesReadBackFinite) {
+  // Rounded to 15 digits the largest float64 would read back as infinity: it is cut instead.
+  constexpr double kMax = std::numeric_limits<double>::max();
+  EXPECT_EQ(FormatNumber(kMax), "1.79769313486231E+308");
+  EXPECT_EQ(FormatNumber(-kMax), "-1.79769313486231E+308");
+  EXPECT_EQ(FormatNumber(1.7976931348623e308), "1.7976931348623E+308");
 }
 
 TEST(FormatSingle, RoundsToSevenDigits) {
