@@ -134,7 +134,9 @@ std::string FormatWithDigits(double value, int digits) {
   std::string out = value < 0 ? "-" : "";
   if (exponent >= -4 && exponent <= digits - 1) {
     if (exponent < 0) {
-      out += "0." + std::string(static_cast<size_t>(-exponent - 1), '0') + digitsText;
+      out += "0.";
+      out.append(static_cast<size_t>(-exponent - 1), '0');
+      out += digitsText;
     } else {
       size_t intLen = static_cast<size_t>(exponent) + 1;
       if (digitsText.size() <= intLen) {
