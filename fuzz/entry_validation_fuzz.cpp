@@ -47,11 +47,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     return 0;
   }
   const double value = common::ParseLeadingNumber(result);
-  const double lower = table.MinValue[entry];
-  const double upper = table.MaxValue[entry];
+  const size_t index = static_cast<size_t>(entry);
+  const double lower = table.MinValue[index];
+  const double upper = table.MaxValue[index];
   const bool inside = value >= lower && value <= upper;
-  if (!inside && result != BoundText(table.MinValue[entry]) &&
-      result != BoundText(table.MaxValue[entry]))
+  if (!inside && result != BoundText(table.MinValue[index]) &&
+      result != BoundText(table.MaxValue[index]))
     Fail("outside the bounds", entry, text, result);
 
   const std::string again = quorvel::ValidateEntryText(table, entry, result);
