@@ -2,8 +2,8 @@
 // read, and the first eight bytes taken as the bits of a float64, are written in the general
 // text form with 15 and with 7 digits. Checked on every input: reading never fails, the
 // texts use only the characters of the form, a text read back writes the same text (a
-// float32 text next to a power of ten may move once), and
-// the results under a comma-decimal locale equal those under the C locale.
+// float32 text next to a power of ten may move once), and the results under a comma-decimal
+// locale equal those under the C locale.
 #include <locale.h>
 #include <clocale>
 #include <cmath>
