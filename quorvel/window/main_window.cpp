@@ -220,6 +220,16 @@ CheckBox* MainWindow::AddCheckBox(const char* name, const QString& caption, int 
 
 void MainWindow::BuildControls() {
   setFont(BaseFont());
+  BuildEntries();
+  BuildRunModes();
+  BuildButtons();
+  const std::vector<QWidget*> legendLabels = BuildDrawingSide();
+  ShareFonts(legendLabels);
+  SetTabOrder();
+  Txt(kEntryU)->setFocus(Qt::OtherFocusReason);
+}
+
+void MainWindow::BuildEntries() {
   const std::string startFolder = platform::DefaultFolder();
 
   // Entries with their labels, in the window's tab order. The start texts are those of
@@ -252,6 +262,14 @@ void MainWindow::BuildControls() {
   // The loop displays are written by the run only.
   for (int i = kShowS; i <= kShowIteration; ++i) Txt(i)->SetLocked(true);
 
+  connect(interdemicDiffusion_, &CheckBox::valueChanged, this,
+          &MainWindow::InterdemicDiffusion_Click);
+  connect(inversionOfS_, &CheckBox::valueChanged, this, &MainWindow::InversionOfS_Click);
+  connect(linkageDisequilibrium_, &CheckBox::valueChanged, this,
+          &MainWindow::LinkageDisequilibrium_Click);
+}
+
+void MainWindow::BuildRunModes() {
   // Run modes, one group.
   const struct {
     QString caption;
@@ -294,7 +312,9 @@ void MainWindow::BuildControls() {
   AddEntryLabel(kEntryLoopFrom,
                 "(values in " + DefaultReportFile(2) + " and " + DefaultReportFile(3) + ")", 360,
                 8040, 3705);
+}
 
+void MainWindow::BuildButtons() {
   const struct {
     const char* name;
     const char* caption;
@@ -328,7 +348,9 @@ void MainWindow::BuildControls() {
   bold.setBold(true);
   allelesNumber_->setFont(bold);
   allelesNumber_->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+}
 
+std::vector<QWidget*> MainWindow::BuildDrawingSide() {
   // The drawing area: the picture box, its axis labels and the legends of the genotypes.
   pictBox_ = new platform::PictureBox(platform::PictureBox::Scale::Pixels, this);
   pictBox_->setObjectName("PictBox");
@@ -409,13 +431,10 @@ void MainWindow::BuildControls() {
     lab4_[static_cast<size_t>(i)] = label;
     legendLabels.push_back(label);
   }
+  return legendLabels;
+}
 
-  connect(interdemicDiffusion_, &CheckBox::valueChanged, this,
-          &MainWindow::InterdemicDiffusion_Click);
-  connect(inversionOfS_, &CheckBox::valueChanged, this, &MainWindow::InversionOfS_Click);
-  connect(linkageDisequilibrium_, &CheckBox::valueChanged, this,
-          &MainWindow::LinkageDisequilibrium_Click);
-
+void MainWindow::ShareFonts(const std::vector<QWidget*>& legendLabels) {
   // Like controls share one font: the entry labels, the check boxes, the run modes, the
   // buttons and the legends.
   std::vector<QWidget*> entryLabels;
@@ -428,7 +447,9 @@ void MainWindow::BuildControls() {
   ShareSmallestFont({option1_[0], option1_[1], option1_[2], option1_[3]});
   ShareSmallestFont({start_, endProgram_, toggleAllelesNumber_});
   ShareSmallestFont(legendLabels);
+}
 
+void MainWindow::SetTabOrder() {
   // Tab order: down the entries, then the steps, the run modes, the folder and the buttons.
   static const char* const kTabOrder[] = {"txt_0",
                                           "txt_1",
@@ -469,7 +490,6 @@ void MainWindow::BuildControls() {
   std::vector<QWidget*> order;
   for (const char* name : kTabOrder) order.push_back(findChild<QWidget*>(name));
   for (size_t i = 1; i < order.size(); ++i) setTabOrder(order[i - 1], order[i]);
-  Txt(kEntryU)->setFocus(Qt::OtherFocusReason);
 }
 
 // --- Start-up -------------------------------------------------------------------------------

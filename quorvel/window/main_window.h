@@ -10,6 +10,7 @@
 #include <map>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "common/drawing_surface.h"
 #include "platform/focus_line_edit.h"
@@ -110,7 +111,17 @@ class MainWindow : public QWidget, public RunWindow {
   static const CheckBoxPlace kCheckBoxPlaces[];
 
   void Form_Load();
+  // The controls, built from their tables: the entries with their labels and check boxes,
+  // the run modes, the buttons, the drawing side (picture box, axis labels, legends), then
+  // the shared fonts and the tab order.
   void BuildControls();
+  void BuildEntries();
+  void BuildRunModes();
+  void BuildButtons();
+  // Returns the legends, which share one font.
+  std::vector<QWidget*> BuildDrawingSide();
+  void ShareFonts(const std::vector<QWidget*>& legendLabels);
+  void SetTabOrder();
   platform::FocusLineEdit* AddEntry(int index, int left, int top, const std::string& text,
                                     int width = 800);
   QLabel* AddEntryLabel(int index, const QString& caption, int left, int top, int width,
