@@ -403,11 +403,11 @@ TEST_F(StartCommandTest, ALongSweepCanBeWatchedAndStopped) {
           static_cast<QWidget*>(window->ToggleAllelesNumber())})
       EXPECT_FALSE(input->isEnabled());
     // The window answers: the curves and the count of runs come while the sweep goes on.
-    EXPECT_TRUE(QTest::qWaitFor([this] { return !Drawn().empty(); }, 5000));
-    EXPECT_TRUE(QTest::qWaitFor([this] { return window->windowTitle().contains("runs"); }, 5000));
+    EXPECT_TRUE(QTest::qWaitFor([this] { return !Drawn().empty(); }, 30000));
+    EXPECT_TRUE(QTest::qWaitFor([this] { return window->windowTitle().contains("runs"); }, 30000));
     EXPECT_TRUE(window->IsRunning());
     stop();
-    ASSERT_TRUE(QTest::qWaitFor([this] { return !window->IsRunning(); }, 1000));
+    ASSERT_TRUE(QTest::qWaitFor([this] { return !window->IsRunning(); }, 10000));
     EXPECT_TRUE(window->windowTitle().contains("Stopped after"))
         << window->windowTitle().toStdString();
     EXPECT_EQ(window->StartButton()->text(), "Start simulation");
@@ -426,7 +426,7 @@ TEST_F(StartCommandTest, ALongSweepCanBeWatchedAndStopped) {
 
   // Closing the window stops the command and closes its files first.
   Click(window->StartButton());
-  ASSERT_TRUE(QTest::qWaitFor([this] { return !ReadBytes(Report(2)).empty(); }, 5000));
+  ASSERT_TRUE(QTest::qWaitFor([this] { return !ReadBytes(Report(2)).empty(); }, 30000));
   window->close();
   EXPECT_FALSE(window->IsRunning());
   EXPECT_FALSE(window->isVisible());

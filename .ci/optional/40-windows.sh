@@ -5,7 +5,7 @@
 # test run under Wine. This runs the Windows branches for real: "C:" defaults, wide-character
 # file names, CR LF.
 set -euo pipefail
-cd "$(dirname "$0")/../.."
+cd "$(dirname "$0")/../.."  # run as .ci/optional/40-windows.sh
 source .ci/lib.sh
 need_packages g++-mingw-w64-x86-64-posix mingw-w64 wine64 googletest cmake ninja-build
 
