@@ -11,7 +11,7 @@
 #include <string_view>
 
 #include "common/number_text.h"
-#include "quorvel/window/parameters.h"
+#include "quorvel/params/parameters.h"
 
 namespace {
 

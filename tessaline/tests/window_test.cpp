@@ -283,8 +283,10 @@ TEST_F(Window, TheBatchProgramWritesTheSameFileForTheSameGrid) {
     std::vector<std::string> arguments = {"tessaline-batch", "--sim", name, "--out",
                                           folder.File("batch.txt")};
     for (const auto& [row, text] : typed) {
+      // A structured binding cannot be captured by every compiler the suite is built with.
+      const std::string& typedName = row;
       auto described = std::find_if(rows.begin(), rows.end(), [&](const RowDescription& d) {
-        return row == d.name || row == d.alias;
+        return typedName == d.name || typedName == d.alias;
       });
       ASSERT_NE(described, rows.end());
       Type(form.txt(described->row), QString::fromStdString(text));
