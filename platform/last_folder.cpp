@@ -40,8 +40,7 @@ QString ChooseFileToSave(QWidget* parent, const QString& caption, const QString&
       parent, caption, QDir(LastFolder()).filePath(suggestedName), filters.join(";;"), &filter);
   if (path.isEmpty()) return path;
   if (QFileInfo(path).suffix().isEmpty()) {
-    const QRegularExpressionMatch extension =
-        QRegularExpression(R"((\.\w+)\)\s*$)").match(filter);
+    const QRegularExpressionMatch extension = QRegularExpression(R"((\.\w+)\)\s*$)").match(filter);
     if (extension.hasMatch()) path += extension.captured(1);
   }
   if (chosenFilter) *chosenFilter = filter;
