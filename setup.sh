@@ -20,18 +20,8 @@ BENCH_PACKAGES=(libbenchmark-dev)
 PACKAGE_TOOLS=(dpkg-dev file)
 BUILD_DIR=${BUILD_DIR:-build}
 
-install_missing() {
-  local missing=()
-  for p in "$@"; do
-    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-  done
-  [ ${#missing[@]} -eq 0 ] && return 0
-  echo "Installing: ${missing[*]}"
-  local sudo=""
-  [ "$(id -u)" -ne 0 ] && sudo="sudo"
-  $sudo apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
-}
+# The same package helper as the heavy checks use.
+source .ci/lib.sh
 
 build() {
   local options=()
@@ -77,9 +67,9 @@ run_checks() {
 }
 
 mode=${1:-build}
-install_missing "${PACKAGES[@]}"
-if [ "$mode" = package ]; then install_missing "${PACKAGE_TOOLS[@]}"; fi
-if [ "$mode" = bench ]; then install_missing "${BENCH_PACKAGES[@]}"; fi
+need_packages "${PACKAGES[@]}"
+if [ "$mode" = package ]; then need_packages "${PACKAGE_TOOLS[@]}"; fi
+if [ "$mode" = bench ]; then need_packages "${BENCH_PACKAGES[@]}"; fi
 [ "$mode" = check ] || build
 case "$mode" in
   run)
