@@ -17,6 +17,7 @@ void OutputFile::Open(FormControls& controls, common::MessageSink& messages) {
   file_.Close();
   writeFailed_ = false;
   created_ = false;
+  appendedTo_.reset();
   failed_ = false;
   const std::string name = controls.OutputFileName();
   if (name.empty()) return;
@@ -52,8 +53,12 @@ void OutputFile::OpenWindow(FormControls& controls, common::MessageSink& message
   controls.SetOutputFileName(fallback);
   messages.ShowMessage(kWrongFileNameMessage);
   const bool fallbackExisted = platform::CheckFile(fallback) == platform::FileCheck::Exists;
+  std::error_code ec;
+  const std::uintmax_t oldSize =
+      fallbackExisted ? std::filesystem::file_size(std::filesystem::u8path(fallback), ec) : 0;
   if (file_.OpenForAppend(fallback)) {
     created_ = !fallbackExisted;
+    if (fallbackExisted && !ec) appendedTo_ = oldSize;
     return;
   }
   messages.ShowMessage("The output file " + fallback +
@@ -103,12 +108,21 @@ void OutputFile::Close(common::MessageSink& messages) {
   const std::string path = file_.Path();
   const bool closed = file_.Close();
   if (!closed || writeFailed_) {
-    if (created_) platform::DeleteFile(path);
     failed_ = true;
-    messages.ShowMessage("The output file " + path + " could not be written completely.");
+    std::string outcome = "; its last lines may be incomplete.";
+    if (created_) {
+      if (platform::DeleteFile(path)) outcome = " and was removed.";
+    } else if (appendedTo_) {
+      std::error_code ec;
+      std::filesystem::resize_file(std::filesystem::u8path(path), *appendedTo_, ec);
+      if (!ec) outcome = "; it was left as it was before the run.";
+    }
+    messages.ShowMessage("The output file " + path +
+                         " could not be written completely (is the disk full?)" + outcome);
   }
   writeFailed_ = false;
   created_ = false;
+  appendedTo_.reset();
 }
 
 }  // namespace tessaline

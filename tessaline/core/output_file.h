@@ -4,6 +4,8 @@
 // writes beside the name and puts the file in place only once it is complete.
 #pragma once
 
+#include <cstdint>
+#include <optional>
 #include <string>
 
 #include "common/drawing_surface.h"
@@ -56,6 +58,9 @@ class OutputFile {
   // The run made the file (it did not append to an older one): a file it could not write
   // completely is removed rather than left half-written.
   bool created_ = false;
+  // The run appends to an older file that held this many bytes: a file it could not write
+  // completely is cut back to them, so the old lines stay and no part of the run remains.
+  std::optional<std::uintmax_t> appendedTo_;
   bool failed_ = false;
   std::string target_;  // Replace: the name the complete file takes
 };

@@ -111,6 +111,14 @@ TEST_F(BatchTest, AFileThatCannotBeWrittenIsNamedAndNothingIsLeft) {
     EXPECT_NE(r.err.find(out), std::string::npos) << r.err;
     ExpectUntouched(old);
   }
+#ifndef _WIN32
+  // A disk that fills during the run: the old file stays whole, nothing else is left.
+  testing::FileSizeLimit full(1000);
+  const Outcome r = Batch({"--sim", "velocity", "--out", old});
+  EXPECT_EQ(r.status, batch::kFailed);
+  EXPECT_NE(r.err.find(old), std::string::npos) << r.err;
+  ExpectUntouched(old);
+#endif
 }
 
 TEST_F(BatchTest, ListHelpAndVersion) {

@@ -85,5 +85,33 @@ TEST_F(OutputFile, WhenTheDefaultFailsTooTheRunGoesOnWithoutAFile) {
   EXPECT_EQ(ReadAll(folder.File("afile.txt")), "x");
 }
 
+#ifndef _WIN32
+TEST_F(OutputFile, AFullDiskLeavesNoPartOfTheRun) {
+  // The typed name is refused and the run appends to the default file: the old lines stay
+  // and nothing of the run remains, not even a cut line.
+  const std::string old = "first\r\nsecond\r\n";
+  WriteFile(DefaultName(), old);
+  WriteFile(folder.File("afile"), "x");
+  controls.SetOutputFileName(folder.File("afile") + "/out.txt");
+  {
+    testing::FileSizeLimit full(old.size() + 1000);
+    program.cmd_Click(1);
+  }
+  EXPECT_EQ(ReadAll(DefaultName()), old);
+  ASSERT_EQ(sink.messages.size(), 2u);
+  EXPECT_NE(sink.messages[1].find("left as it was before the run"), std::string::npos);
+  // A file the run made itself is removed.
+  const std::string made = folder.File("made.txt");
+  controls.SetOutputFileName(made);
+  {
+    testing::FileSizeLimit full(1000);
+    program.Execute_Click();
+  }
+  EXPECT_EQ(platform::CheckFile(made), platform::FileCheck::Missing);
+  ASSERT_EQ(sink.messages.size(), 3u);
+  EXPECT_NE(sink.messages[2].find("removed"), std::string::npos);
+}
+#endif
+
 }  // namespace
 }  // namespace tessaline
