@@ -28,11 +28,18 @@ class QuorvelWindow : public platform::ProgramWindow {
   std::shared_ptr<const platform::Figure> Picture() const;
 
  private:
+  // After a command: a sweep's results replace those shown and open their window.
+  void ShowResultsOfCommand();
+  // The entries and check boxes as "caption = value", for the title lines of a table.
+  std::vector<std::pair<std::string, std::string>> Parameters() const;
+  std::optional<platform::CsvTable> SingleRunTable() const;
+
   MainWindow* form_;
   platform::FigureActions* picture_;
   QAction* start_;
   QAction* showResults_;
   platform::FigureWindow* results_ = nullptr;
+  int commandsSeen_ = 0;
 };
 
 }  // namespace quorvel
