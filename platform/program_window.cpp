@@ -148,11 +148,16 @@ bool ProgramWindow::eventFilter(QObject* watched, QEvent* event) {
   if (watched == form_ && event->type() == QEvent::Close && !closing_) {
     QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
   }
+  // The form's title carries its progress and status.
+  if (watched == form_ && event->type() == QEvent::WindowTitleChange)
+    setWindowTitle(form_->windowTitle());
   return QMainWindow::eventFilter(watched, event);
 }
 
 void ProgramWindow::closeEvent(QCloseEvent* event) {
   closing_ = true;
+  // The form ends first: a command in progress stops, and its files are closed.
+  form_->close();
   // The program's other windows (results, guide) end with it.
   for (QWidget* window : QApplication::topLevelWidgets()) {
     if (window != this && window->isVisible()) window->close();

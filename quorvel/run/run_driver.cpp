@@ -10,15 +10,29 @@ std::string ReportFileFailedMessage(const std::string& path) {
   return "The report file " + path + " cannot be written!";
 }
 
+namespace {
+
+// The record of a command that starts: empty, and counted.
+void NewRecord(CommandRecord& record) {
+  const int commands = record.Commands + 1;
+  record = CommandRecord();
+  record.Commands = commands;
+}
+
+}  // namespace
+
 // Draws every generation on the picture box and, in a single run, writes its line of
-// ReportFile1; a report file that fails ends the run.
+// ReportFile1 and keeps its row; a report file that fails ends the run.
 class RunDriver::Sink : public RunSink {
  public:
   Sink(RunDriver& driver, int16_t maxGen)
       : driver_(driver), plot_(driver.picture_, maxGen), single_(driver.state_.SingleSimulation) {}
   void Generation(const GenerationRow& row) override {
     plot_.Draw(row);
-    if (single_) driver_.WriteReport(1, ReportFile1Line(row));
+    if (single_) {
+      driver_.WriteReport(1, ReportFile1Line(row));
+      driver_.state_.Last.Rows.push_back(row);
+    }
     // Every deme empty: the report reads as if R+ had been lost, so the run says so apart.
     if (row.Cumulative[static_cast<size_t>(row.Curves - 1)] == 0 && extinctAt_ == 0)
       extinctAt_ = row.Generation;
@@ -123,6 +137,7 @@ void RunDriver::RunOne(const RunInputs& inputs) {
 }
 
 void RunDriver::SingleRun() {
+  NewRecord(state_.Last);
   if (!OpenReportFile(1)) return;
   if (!WriteReport(1, ReportFile1Header(model_.AllelesNum))) return;
   if (!model_.NInfinite)
@@ -132,6 +147,8 @@ void RunDriver::SingleRun() {
 }
 
 void RunDriver::SelectionLoop() {
+  NewRecord(state_.Last);
+  state_.Last.SelectionSweep = true;
   if (!OpenReportFile(2)) return;
   const SelectionSweepPlan plan = MakeSelectionSweepPlan();
   RunInputs inputs = inputs_;
@@ -146,6 +163,9 @@ void RunDriver::SelectionLoop() {
       RunOne(inputs);
       if (failed_ || stopped_) return;
       if (state_.ExtinctAt != 0) ++extinctRuns_;
+      state_.Last.S.push_back(s);
+      state_.Last.K.push_back(k);
+      state_.Last.Outcomes.push_back(state_.RPlusFreq);
       if (!WriteReport(2, SelectionLine(k, state_.RPlusFreq))) return;
     }
     if (!WriteReport(2, kBlockEnd)) return;
@@ -153,6 +173,8 @@ void RunDriver::SelectionLoop() {
 }
 
 void RunDriver::PopulationLoop() {
+  NewRecord(state_.Last);
+  state_.Last.PopulationSweep = true;
   if (!OpenReportFile(2) || !OpenReportFile(3)) return;
   if (!WriteReport(3, kPopulationStatisticsHeader)) return;
   auto value = [this](int entry) {
@@ -184,6 +206,8 @@ void RunDriver::PopulationLoop() {
       if (state_.ExtinctAt != 0) ++extinctRuns_;
       if (!WriteReport(2, OutcomeLine(state_.RPlusFreq))) return;
       outcomes.push_back(state_.RPlusFreq);
+      state_.Last.Log10N.push_back(log10N);
+      state_.Last.Outcomes.push_back(state_.RPlusFreq);
     }
     if (!WriteReport(2, kBlockEnd)) return;
     if (!WriteReport(3, PopulationStatisticsLine(log10N, outcomes))) return;

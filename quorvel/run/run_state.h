@@ -5,10 +5,25 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "quorvel/params/parameter_set.h"
+#include "quorvel/run/run_core.h"
 
 namespace quorvel {
+
+// What the last command produced, kept for the window's exports and sweep results: the
+// rows of a single run's generations, or every run's outcome of a sweep with the S and K or
+// the Log10(N) it ran with, in run order.
+struct CommandRecord {
+  int Commands = 0;  // counts the commands that ran, so that a reader sees a new one
+  bool SelectionSweep = false;
+  bool PopulationSweep = false;
+  std::vector<GenerationRow> Rows;  // a single run
+  std::vector<double> S, K;         // the S-K sweep, per run
+  std::vector<float> Log10N;        // the N sweep, per run
+  std::vector<double> Outcomes;     // a sweep's runs
+};
 
 struct RunState {
   std::string SaveDirectory;  // the folder entry as the last command read it
@@ -25,6 +40,8 @@ struct RunState {
   bool LoopLog10N = false;
 
   CheckBoxes Checks;
+
+  CommandRecord Last;
 };
 
 }  // namespace quorvel

@@ -64,8 +64,8 @@ CommandController::CommandController(MainWindow& window) : QObject(&window), win
   baseTitle_ = window_.windowTitle();
   timer_.setInterval(kShowEveryMs);
   connect(&timer_, &QTimer::timeout, this, &CommandController::ShowUpdate);
-  auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), &window_);
-  connect(escape, &QShortcut::activated, this, &CommandController::Stop);
+  escape_ = new QShortcut(QKeySequence(Qt::Key_Escape), &window_);
+  connect(escape_, &QShortcut::activated, this, &CommandController::Stop);
   window_.installEventFilter(this);
 }
 
@@ -105,6 +105,7 @@ void CommandController::Start() {
   sinceStart_.start();
   sinceTitle_.invalidate();
   ShowProgressInTitle();
+  emit commandStarted();
 
   threadDone_ = false;
   thread_ = std::thread(

@@ -24,6 +24,7 @@
 
 #include "quorvel/run/relay_window.h"
 
+class QShortcut;
 class QWidget;
 
 namespace quorvel {
@@ -46,8 +47,11 @@ class CommandController : public QObject {
   void WaitForCommand();
   // The text the title carries after the program's name ("" when nothing to say).
   const QString& Status() const { return status_; }
+  // Esc, which stops the command; a frame with a Stop action of its own takes its place.
+  QShortcut* EscapeShortcut() const { return escape_; }
 
  signals:
+  void commandStarted();
   void commandEnded();
 
  protected:
@@ -63,6 +67,7 @@ class CommandController : public QObject {
   size_t RunsDone() const;
 
   MainWindow& window_;
+  QShortcut* escape_;
   std::unique_ptr<RelayWindow> relay_;
   std::thread thread_;
   std::atomic<bool> threadDone_{false};

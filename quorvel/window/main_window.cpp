@@ -161,6 +161,8 @@ MainWindow::MainWindow(QWidget* parent) : QWidget(parent) {
   BuildControls();
   Form_Load();
   command_ = new CommandController(*this);
+  connect(command_, &CommandController::commandStarted, this, &MainWindow::commandStarted);
+  connect(command_, &CommandController::commandEnded, this, &MainWindow::commandEnded);
 }
 
 MainWindow::~MainWindow() {
@@ -664,6 +666,10 @@ bool MainWindow::IsRunning() const {
 
 void MainWindow::WaitForCommand() {
   command_->WaitForCommand();
+}
+
+QShortcut* MainWindow::EscapeShortcut() const {
+  return command_->EscapeShortcut();
 }
 
 void MainWindow::Option1_GotFocus(int index) {

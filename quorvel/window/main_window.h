@@ -26,6 +26,7 @@
 
 class QLabel;
 class QPushButton;
+class QShortcut;
 
 namespace quorvel {
 
@@ -97,7 +98,16 @@ class MainWindow : public QWidget, public RunWindow {
   bool IsRunning() const;
   // Returns once the command in progress has ended and the window shows what it left.
   void WaitForCommand();
+  // The Esc key that stops a command (see CommandController::EscapeShortcut).
+  QShortcut* EscapeShortcut() const;
 
+ signals:
+  // A command has started (the inputs are locked) / has ended (the window shows what it
+  // left and the inputs react again).
+  void commandStarted();
+  void commandEnded();
+
+ public slots:
   void Option1_GotFocus(int index);
   void InterdemicDiffusion_Click();
   void InversionOfS_Click();

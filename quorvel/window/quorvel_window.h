@@ -21,6 +21,7 @@ class QuorvelWindow : public platform::ProgramWindow {
   MainWindow& Form() const { return *form_; }
   platform::FigureActions& PictureActions() const { return *picture_; }
   QAction* Start() const { return start_; }
+  QAction* Stop() const { return stop_; }
   QAction* ShowSweepResults() const { return showResults_; }
   // The window of the last sweep's results; null before the first sweep.
   platform::FigureWindow* Results() const { return results_; }
@@ -28,11 +29,19 @@ class QuorvelWindow : public platform::ProgramWindow {
   std::shared_ptr<const platform::Figure> Picture() const;
 
  private:
+  // After a command: a sweep's results replace those shown and open their window.
+  void ShowResultsOfCommand();
+  // The entries and check boxes as "caption = value", for the title lines of a table.
+  std::vector<std::pair<std::string, std::string>> Parameters() const;
+  std::optional<platform::CsvTable> SingleRunTable() const;
+
   MainWindow* form_;
   platform::FigureActions* picture_;
   QAction* start_;
+  QAction* stop_;
   QAction* showResults_;
   platform::FigureWindow* results_ = nullptr;
+  int commandsSeen_ = 0;
 };
 
 }  // namespace quorvel

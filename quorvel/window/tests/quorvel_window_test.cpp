@@ -1,0 +1,86 @@
+// The window with its menus: the results of a sweep and the rows of a single run.
+#include "quorvel/window/quorvel_window.h"
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QTemporaryDir>
+#include <QTest>
+#include <fstream>
+#include <sstream>
+
+#include "platform/message_box.h"
+
+namespace {
+
+std::string ReadAll(const QString& path) {
+  std::ifstream in(path.toStdString(), std::ios::binary);
+  std::stringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+class QuorvelWindowTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(folder.isValid());
+    window.Form().SetEntryText(30, folder.path().toStdString());
+    window.Form().SetEntryText(17, "10");
+  }
+  void Choose(int mode) {
+    window.Form().Option1(mode)->setChecked(true);
+    window.Form().Option1_GotFocus(mode);
+  }
+  std::optional<platform::CsvTable> Exported(platform::FigureActions& actions) {
+    const QString path = folder.filePath("table.csv");
+    if (!actions.ExportDataTo(path).isEmpty()) return std::nullopt;
+    return platform::ReadCsvText(ReadAll(path));
+  }
+
+  QTemporaryDir folder;
+  quorvel::QuorvelWindow window{{"Quorvel", "org.example.quorvel", "Runs."}};
+};
+
+TEST_F(QuorvelWindowTest, ASweepOpensItsResultsWithTheValuesItReported) {
+  EXPECT_FALSE(window.ShowSweepResults()->isEnabled());
+  Choose(3);
+  window.Form().SetEntryText(8, "2");
+  window.Form().SetEntryText(18, "1");
+  window.Form().SetEntryText(19, "1.5");
+  window.Start()->trigger();
+  // During the command: Stop in the menu, no Start, no Open parameters.
+  EXPECT_TRUE(window.Stop()->isEnabled());
+  EXPECT_FALSE(window.Start()->isEnabled());
+  EXPECT_FALSE(window.OpenParameters()->isEnabled());
+  window.Form().WaitForCommand();
+  EXPECT_FALSE(window.Stop()->isEnabled());
+  EXPECT_TRUE(window.Start()->isEnabled());
+  ASSERT_NE(window.Results(), nullptr);
+  EXPECT_TRUE(window.Results()->isVisible());
+  EXPECT_TRUE(window.ShowSweepResults()->isEnabled());
+  const std::optional<platform::CsvTable> table = Exported(window.Results()->Actions());
+  ASSERT_TRUE(table);
+  ASSERT_EQ(table->rows.size(), 2u);
+  // Log10(N), mean and S.D. as ReportFile3 has them.
+  std::istringstream report(ReadAll(folder.filePath("ReportFile3.txt")));
+  std::string line;
+  std::getline(report, line);
+  for (const std::vector<std::string>& row : table->rows) {
+    std::getline(report, line);
+    EXPECT_EQ(row[0] + "\t" + row[1] + "\t" + row[2] + "\r", line);
+  }
+}
+
+TEST_F(QuorvelWindowTest, ASingleRunExportsOneRowPerGeneration) {
+  EXPECT_FALSE(Exported(window.PictureActions()));
+  window.Start()->trigger();
+  window.Form().WaitForCommand();
+  const std::optional<platform::CsvTable> table = Exported(window.PictureActions());
+  ASSERT_TRUE(table);
+  EXPECT_EQ(table->rows.size(), 10u);
+  EXPECT_EQ(table->columns.size(), 9u);
+  EXPECT_EQ(table->rows.back().back(), "1");  // the last curve totals every genotype
+  EXPECT_EQ(window.Results(), nullptr);
+}
+
+}  // namespace
