@@ -19,6 +19,7 @@
 #include <cstddef>
 #include <exception>
 #include <functional>
+#include <limits>
 #include <mutex>
 #include <optional>
 #include <thread>
@@ -42,8 +43,11 @@ class OrderedExecutor {
   using Consumer = std::function<void(size_t index, Result& result)>;
 
   // Starts `threads` workers (at least one, at most one per job) on jobs 0 to count - 1.
-  OrderedExecutor(size_t count, unsigned threads, Job job)
-      : job_(std::move(job)), results_(count), errors_(count) {
+  // A job starts only while fewer than `ahead` results wait to be handed back, so that
+  // results that are large (the rows of a run) never pile up behind a slow one.
+  OrderedExecutor(size_t count, unsigned threads, Job job,
+                  size_t ahead = std::numeric_limits<size_t>::max())
+      : job_(std::move(job)), results_(count), errors_(count), ahead_(std::max<size_t>(ahead, 1)) {
     workerCount_ = std::clamp<size_t>(threads, 1, std::max<size_t>(count, 1));
     workers_.reserve(workerCount_);
     for (size_t w = 0; w < workerCount_; ++w)
@@ -61,8 +65,11 @@ class OrderedExecutor {
 
   // No job starts after the ones in flight.
   void RequestStop() {
-    std::lock_guard lock(mutex_);
-    stop_ = true;
+    {
+      std::lock_guard lock(mutex_);
+      stop_ = true;
+    }
+    room_.notify_all();
   }
 
   // Hands over, in order, every result that is ready, without waiting; returns how many.
@@ -82,6 +89,7 @@ class OrderedExecutor {
         error = errors_[index];
         ++delivered_;
       }
+      room_.notify_all();
       if (error) std::rethrow_exception(error);
       consume(index, *result);
       ++count;
@@ -122,7 +130,10 @@ class OrderedExecutor {
     while (true) {
       size_t index;
       {
-        std::lock_guard lock(mutex_);
+        std::unique_lock lock(mutex_);
+        room_.wait(lock, [this] {
+          return stop_ || started_ >= results_.size() || started_ - delivered_ < ahead_;
+        });
         if (stop_ || started_ >= results_.size()) break;
         index = started_++;
       }
@@ -163,6 +174,7 @@ class OrderedExecutor {
   Job job_;
   mutable std::mutex mutex_;
   std::condition_variable ready_;
+  std::condition_variable room_;  // a result handed back, or a stop
   std::vector<std::optional<Result>> results_;
   std::vector<std::exception_ptr> errors_;
   size_t started_ = 0;
@@ -170,6 +182,7 @@ class OrderedExecutor {
   size_t delivered_ = 0;
   size_t idle_ = 0;  // workers that have ended
   size_t workerCount_ = 0;
+  const size_t ahead_;
   bool stop_ = false;
   std::vector<std::jthread> workers_;  // last: joined before the rest is destroyed
 };

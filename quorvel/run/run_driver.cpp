@@ -2,6 +2,7 @@
 
 #include "common/number_text.h"
 #include "platform/files.h"
+#include "quorvel/run/ordered_executor.h"
 #include "quorvel/run/seeds.h"
 
 namespace quorvel {
@@ -19,6 +20,11 @@ void NewRecord(CommandRecord& record) {
   record.Commands = commands;
 }
 
+// Every deme empty: the report reads as if R+ had been lost, so a run says so apart.
+bool Extinct(const GenerationRow& row) {
+  return row.Cumulative[static_cast<size_t>(row.Curves - 1)] == 0;
+}
+
 }  // namespace
 
 // Draws every generation on the picture box and, in a single run, writes its line of
@@ -33,9 +39,7 @@ class RunDriver::Sink : public RunSink {
       driver_.WriteReport(1, ReportFile1Line(row));
       driver_.state_.Last.Rows.push_back(row);
     }
-    // Every deme empty: the report reads as if R+ had been lost, so the run says so apart.
-    if (row.Cumulative[static_cast<size_t>(row.Curves - 1)] == 0 && extinctAt_ == 0)
-      extinctAt_ = row.Generation;
+    if (extinctAt_ == 0 && Extinct(row)) extinctAt_ = row.Generation;
   }
   bool StopRequested() const override { return driver_.failed_ || driver_.window_.StopRequested(); }
   int16_t ExtinctAt() const { return extinctAt_; }
@@ -45,6 +49,30 @@ class RunDriver::Sink : public RunSink {
   CurvePlot plot_;
   bool single_;
   int16_t extinctAt_ = 0;
+};
+
+// A sweep's run as a worker thread hands it back: its rows, drawn when its turn comes, and
+// what it came to.
+struct RunDriver::SweepRun {
+  RunOutcome Outcome;
+  std::vector<GenerationRow> Rows;
+  int16_t ExtinctAt = 0;
+  UniformGenerator Generator;  // as the run left it
+};
+
+// Keeps the rows of a sweep's run on its worker thread.
+class RunDriver::RowKeeper : public RunSink {
+ public:
+  RowKeeper(const std::atomic<bool>& stop, SweepRun& run) : stop_(stop), run_(run) {}
+  void Generation(const GenerationRow& row) override {
+    run_.Rows.push_back(row);
+    if (run_.ExtinctAt == 0 && Extinct(row)) run_.ExtinctAt = row.Generation;
+  }
+  bool StopRequested() const override { return stop_.load(std::memory_order_relaxed); }
+
+ private:
+  const std::atomic<bool>& stop_;
+  SweepRun& run_;
 };
 
 RunDriver::RunDriver(Model& model, RunState& state, RunWindow& window)
@@ -127,13 +155,17 @@ void RunDriver::StartCommand() {
 void RunDriver::RunOne(const RunInputs& inputs) {
   Sink sink(*this, inputs.MaxGen);
   const RunOutcome outcome = RunIn(model_, inputs, sink);
-  if (outcome.GenerationsDone > 0) state_.RPlusFreq = outcome.RPlusFreq;
-  state_.Generation = outcome.GenerationsDone;
-  state_.ExtinctAt = sink.ExtinctAt();
-  if (outcome.Stopped && !failed_) stopped_ = true;
+  TakeOutcome(outcome, sink.ExtinctAt());
   // A single run's curves are what the user came for; in a sweep the next run clears
   // them, so the throttled repaint is enough there.
   picture_.Refresh(state_.SingleSimulation);
+}
+
+void RunDriver::TakeOutcome(const RunOutcome& outcome, int16_t extinctAt) {
+  if (outcome.GenerationsDone > 0) state_.RPlusFreq = outcome.RPlusFreq;
+  state_.Generation = outcome.GenerationsDone;
+  state_.ExtinctAt = extinctAt;
+  if (outcome.Stopped && !failed_) stopped_ = true;
 }
 
 void RunDriver::SingleRun() {
@@ -146,30 +178,118 @@ void RunDriver::SingleRun() {
   RunOne(inputs_);
 }
 
+void RunDriver::RunSweep(size_t count, const SweepSteps& steps) {
+  if (threads_ > 1 && count > 1) {
+    RunSweepInParallel(count, steps);
+    return;
+  }
+  for (size_t run = 0; run < count; ++run) {
+    if (!steps.begin(run)) return;
+    const RunInputs inputs = steps.setup(run, *model_.Random);
+    RunOne(inputs);
+    if (failed_ || stopped_) return;
+    if (state_.ExtinctAt != 0) ++extinctRuns_;
+    if (!steps.end(run)) return;
+  }
+}
+
+void RunDriver::RunSweepInParallel(size_t count, const SweepSteps& steps) {
+  // The runs never touch the window's model: each has a model of its own.
+  const UniformGenerator start = *model_.Random;
+  std::atomic<bool> stop{false};
+  // Enough runs ahead to keep every thread busy while one is drawn; few enough that the
+  // rows waiting for their turn stay small at the largest MaxGen.
+  OrderedExecutor<SweepRun> executor(
+      count, threads_,
+      [&steps, &start, &stop](size_t run, unsigned) {
+        SweepRun result;
+        result.Generator = start;
+        const RunInputs inputs = steps.setup(run, result.Generator);
+        result.Rows.reserve(static_cast<size_t>(std::max<int16_t>(inputs.MaxGen, 0)));
+        RowKeeper keeper(stop, result);
+        result.Outcome = Run(inputs, result.Generator, keeper);
+        return result;
+      },
+      2 * static_cast<size_t>(threads_) + 2);
+  auto draw = [this](const std::vector<GenerationRow>& rows) {
+    CurvePlot plot(picture_, inputs_.MaxGen);
+    for (const GenerationRow& row : rows) plot.Draw(row);
+    picture_.Refresh(false);
+  };
+  std::vector<std::pair<size_t, SweepRun>> ready;
+  bool going = true;
+  bool stopRequested = false;
+  while (going && !executor.Finished()) {
+    ready.clear();
+    executor.DeliverWaiting(
+        [&ready](size_t run, SweepRun& result) { ready.emplace_back(run, std::move(result)); },
+        std::chrono::milliseconds(5));
+    for (size_t i = 0; i < ready.size() && going; ++i) {
+      auto& [run, result] = ready[i];
+      // Asked before every run is shown, as a run on one thread asks at every generation;
+      // the picture keeps the last run shown.
+      if (window_.StopRequested()) {
+        if (i > 0) draw(ready[i - 1].second.Rows);
+        stopRequested = true;
+        going = false;
+        break;
+      }
+      if (!steps.begin(run)) {
+        going = false;
+        break;
+      }
+      // Runs that came in together clear one another at once: only the last could be seen.
+      if (i + 1 == ready.size()) draw(result.Rows);
+      *model_.Random = result.Generator;
+      TakeOutcome(result.Outcome, result.ExtinctAt);
+      if (state_.ExtinctAt != 0) ++extinctRuns_;
+      going = steps.end(run) && !failed_;
+    }
+    if (going && window_.StopRequested()) {
+      stopRequested = true;
+      going = false;
+    }
+  }
+  // The runs still in progress end after their current generation; their outcomes are
+  // not taken.
+  stop = true;
+  executor.RequestStop();
+  if (stopRequested && !failed_) stopped_ = true;
+}
+
 void RunDriver::SelectionLoop() {
   NewRecord(state_.Last);
   state_.Last.SelectionSweep = true;
   if (!OpenReportFile(2)) return;
   const SelectionSweepPlan plan = MakeSelectionSweepPlan();
-  RunInputs inputs = inputs_;
-  for (double s : plan.S) {
-    if (!WriteReport(2, SelectionHeading(inputs_.U, s))) return;
-    window_.ShowProgress(kShowS, common::FormatNumber(s));
-    for (double k : plan.K) {
-      ClearPicture(false);
-      window_.ShowProgress(kShowK, common::FormatNumber(k));
-      inputs.S = s;
-      inputs.K = k;
-      RunOne(inputs);
-      if (failed_ || stopped_) return;
-      if (state_.ExtinctAt != 0) ++extinctRuns_;
-      state_.Last.S.push_back(s);
-      state_.Last.K.push_back(k);
-      state_.Last.Outcomes.push_back(state_.RPlusFreq);
-      if (!WriteReport(2, SelectionLine(k, state_.RPlusFreq))) return;
+  const size_t perS = plan.K.size();
+  SweepSteps steps;
+  steps.setup = [this, &plan, perS](size_t run, UniformGenerator&) {
+    RunInputs inputs = inputs_;
+    inputs.S = plan.S[run / perS];
+    inputs.K = plan.K[run % perS];
+    return inputs;
+  };
+  steps.begin = [this, &plan, perS](size_t run) {
+    const double s = plan.S[run / perS];
+    if (run % perS == 0) {
+      if (!WriteReport(2, SelectionHeading(inputs_.U, s))) return false;
+      window_.ShowProgress(kShowS, common::FormatNumber(s));
     }
-    if (!WriteReport(2, kBlockEnd)) return;
-  }
+    ClearPicture(false);
+    window_.ShowProgress(kShowK, common::FormatNumber(plan.K[run % perS]));
+    return true;
+  };
+  steps.end = [this, &plan, perS](size_t run) {
+    const double s = plan.S[run / perS];
+    const double k = plan.K[run % perS];
+    state_.Last.S.push_back(s);
+    state_.Last.K.push_back(k);
+    state_.Last.Outcomes.push_back(state_.RPlusFreq);
+    if (!WriteReport(2, SelectionLine(k, state_.RPlusFreq))) return false;
+    return run % perS + 1 < perS || WriteReport(2, kBlockEnd);
+  };
+  RunSweep(plan.S.size() * perS, steps);
 }
 
 void RunDriver::PopulationLoop() {
@@ -184,36 +304,45 @@ void RunDriver::PopulationLoop() {
       value(kEntryLoopFrom), value(kEntryLoopTo),
       common::ToInt16(common::ParseLeadingNumber(entries_.Text(kEntryIterations))));
   state_.Log10N = value(kEntryLoopFrom);
-  RunInputs inputs = inputs_;
+  const size_t iterations = static_cast<size_t>(std::max(plan.Iterations, 0));
   // One seed for the sweep, from the clock mixed into the program's generator; replicate r
   // of the v-th value then draws from its own generator derived from (seed, v, r), as the
   // batch program's replicates do, never from what the previous replicate left.
   model_.Random->Reseed(clock_());
   const uint64_t sweepSeed = SeedFromState(*model_.Random);
-  for (size_t v = 0; v < plan.Log10N.size(); ++v) {
-    const float log10N = plan.Log10N[v];
-    state_.Log10N = log10N;
-    window_.ShowProgress(kShowLog10N, common::FormatSingle(log10N));
-    if (!WriteReport(2, PopulationHeading(log10N))) return;
-    std::vector<double> outcomes;
-    for (int i = 1; i <= plan.Iterations; ++i) {
-      ClearPicture(false);
-      *model_.Random = ReplicateGenerator(sweepSeed, v, static_cast<uint64_t>(i - 1));
-      window_.ShowProgress(kShowIteration, std::to_string(i));
-      inputs.Log10N = log10N;
-      RunOne(inputs);
-      if (failed_ || stopped_) return;
-      if (state_.ExtinctAt != 0) ++extinctRuns_;
-      if (!WriteReport(2, OutcomeLine(state_.RPlusFreq))) return;
-      outcomes.push_back(state_.RPlusFreq);
-      state_.Last.Log10N.push_back(log10N);
-      state_.Last.Outcomes.push_back(state_.RPlusFreq);
+  std::vector<double> outcomes;
+  SweepSteps steps;
+  steps.setup = [this, &plan, iterations, sweepSeed](size_t run, UniformGenerator& generator) {
+    const size_t v = run / iterations;
+    generator = ReplicateGenerator(sweepSeed, v, run % iterations);
+    RunInputs inputs = inputs_;
+    inputs.Log10N = plan.Log10N[v];
+    return inputs;
+  };
+  steps.begin = [this, &plan, iterations, &outcomes](size_t run) {
+    const float log10N = plan.Log10N[run / iterations];
+    if (run % iterations == 0) {
+      state_.Log10N = log10N;
+      window_.ShowProgress(kShowLog10N, common::FormatSingle(log10N));
+      if (!WriteReport(2, PopulationHeading(log10N))) return false;
+      outcomes.clear();
     }
-    if (!WriteReport(2, kBlockEnd)) return;
-    if (!WriteReport(3, PopulationStatisticsLine(log10N, outcomes))) return;
-  }
+    ClearPicture(false);
+    window_.ShowProgress(kShowIteration, std::to_string(run % iterations + 1));
+    return true;
+  };
+  steps.end = [this, &plan, iterations, &outcomes](size_t run) {
+    const float log10N = plan.Log10N[run / iterations];
+    if (!WriteReport(2, OutcomeLine(state_.RPlusFreq))) return false;
+    outcomes.push_back(state_.RPlusFreq);
+    state_.Last.Log10N.push_back(log10N);
+    state_.Last.Outcomes.push_back(state_.RPlusFreq);
+    if (run % iterations + 1 < iterations) return true;
+    return WriteReport(2, kBlockEnd) && WriteReport(3, PopulationStatisticsLine(log10N, outcomes));
+  };
+  RunSweep(plan.Log10N.size() * iterations, steps);
   // The sweep leaves Log10(N) one step beyond its last value.
-  if (!plan.Log10N.empty()) state_.Log10N = plan.Log10N.back() + 0.5f;
+  if (!plan.Log10N.empty() && !failed_ && !stopped_) state_.Log10N = plan.Log10N.back() + 0.5f;
 }
 
 void ChooseRunMode(int option, RunState& state, Model& model) {

@@ -10,6 +10,7 @@
 // program's, and after a command it holds the state of the last run.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -42,6 +43,8 @@ class RunDriver {
   // The clock the Log10(N) loop takes its seed from (seconds since midnight), mixed into
   // the program's generator.
   void SetClock(std::function<float()> clock) { clock_ = std::move(clock); }
+  // The threads a sweep's runs share (a single run takes one); every core by default.
+  void SetThreads(unsigned threads) { threads_ = threads; }
   // True once a report file has failed; the command then ends.
   bool Failed() const { return failed_; }
   // True when the command ended early at the user's request.
@@ -51,12 +54,29 @@ class RunDriver {
 
  private:
   class Sink;
+  class RowKeeper;
+  struct SweepRun;
 
   void SingleRun();
   void SelectionLoop();
   void PopulationLoop();
   // One run of the command; its outcome goes to RunState::RPlusFreq.
   void RunOne(const RunInputs& inputs);
+  // The runs of a sweep, in run order: `setup` gives run i its inputs and generator (it may
+  // be called on other threads), `begin` shows that run i is the one on view, `end` takes
+  // its outcome (RunState::RPlusFreq) and returns false to end the sweep. With one thread
+  // each run is drawn as it goes; with more, the runs go on every thread and each is drawn
+  // from its rows when its turn comes. A stop or a failure ends the sweep after the runs
+  // in progress, whose outcomes are not taken.
+  struct SweepSteps {
+    std::function<RunInputs(size_t run, UniformGenerator& generator)> setup;
+    std::function<bool(size_t run)> begin;
+    std::function<bool(size_t run)> end;
+  };
+  void RunSweep(size_t count, const SweepSteps& steps);
+  void RunSweepInParallel(size_t count, const SweepSteps& steps);
+  // Takes what a run came to into the run state; a stopped run stops the command.
+  void TakeOutcome(const RunOutcome& outcome, int16_t extinctAt);
   void ClearPicture(bool force);
   bool OpenReportFile(int n);
   bool WriteReport(int n, std::string_view line);
@@ -68,6 +88,7 @@ class RunDriver {
   common::DrawingSurface& picture_;  // the window's picture box, drawn on every generation
   ReportFiles files_;
   std::function<float()> clock_;
+  unsigned threads_ = 1;
   bool failed_ = false;
   bool stopped_ = false;
   int extinctRuns_ = 0;

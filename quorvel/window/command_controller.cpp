@@ -5,6 +5,7 @@
 #include <QShortcut>
 
 #include "common/number_text.h"
+#include "quorvel/run/ordered_executor.h"
 #include "quorvel/run/progress_estimate.h"
 #include "quorvel/run/run_driver.h"
 #include "quorvel/window/controls.h"
@@ -60,7 +61,8 @@ QString Runs(size_t count) {
 
 }  // namespace
 
-CommandController::CommandController(MainWindow& window) : QObject(&window), window_(window) {
+CommandController::CommandController(MainWindow& window)
+    : QObject(&window), window_(window), threads_(DefaultThreadCount()) {
   baseTitle_ = window_.windowTitle();
   timer_.setInterval(kShowEveryMs);
   connect(&timer_, &QTimer::timeout, this, &CommandController::ShowUpdate);
@@ -108,18 +110,19 @@ void CommandController::Start() {
   emit commandStarted();
 
   threadDone_ = false;
-  thread_ = std::thread(
-      [this, relay = relay_.get(), &model = window_.model(), &state = window_.runState()] {
-        RunDriver driver(model, state, *relay);
-        driver.StartCommand();
-        relay->Flush();
-        stopped_ = driver.Stopped();
-        extinctRuns_ = driver.ExtinctRuns();
-        extinctAt_ = state.ExtinctAt;
-        generation_ = state.Generation;
-        threadDone_ = true;
-        QMetaObject::invokeMethod(this, &CommandController::Finish, Qt::QueuedConnection);
-      });
+  thread_ = std::thread([this, relay = relay_.get(), &model = window_.model(),
+                         &state = window_.runState(), threads = threads_] {
+    RunDriver driver(model, state, *relay);
+    driver.SetThreads(threads);
+    driver.StartCommand();
+    relay->Flush();
+    stopped_ = driver.Stopped();
+    extinctRuns_ = driver.ExtinctRuns();
+    extinctAt_ = state.ExtinctAt;
+    generation_ = state.Generation;
+    threadDone_ = true;
+    QMetaObject::invokeMethod(this, &CommandController::Finish, Qt::QueuedConnection);
+  });
   timer_.start();
 }
 

@@ -49,6 +49,8 @@ class CommandController : public QObject {
   const QString& Status() const { return status_; }
   // Esc, which stops the command; a frame with a Stop action of its own takes its place.
   QShortcut* EscapeShortcut() const { return escape_; }
+  // The threads a sweep's runs share; every core unless set.
+  void SetThreadCount(unsigned threads) { threads_ = threads; }
 
  signals:
   void commandStarted();
@@ -77,6 +79,7 @@ class CommandController : public QObject {
   QElapsedTimer sinceTitle_;
   QString baseTitle_;
   QString status_;
+  unsigned threads_;
   size_t runCount_ = 0;  // of a sweep; 0 for one run
   std::vector<std::string> messages_;
   // What the command thread found out, read after the thread has ended.

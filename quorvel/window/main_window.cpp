@@ -668,6 +668,10 @@ void MainWindow::WaitForCommand() {
   command_->WaitForCommand();
 }
 
+void MainWindow::SetThreadCount(unsigned threads) {
+  command_->SetThreadCount(threads);
+}
+
 QShortcut* MainWindow::EscapeShortcut() const {
   return command_->EscapeShortcut();
 }

@@ -100,6 +100,8 @@ class MainWindow : public QWidget, public RunWindow {
   void WaitForCommand();
   // The Esc key that stops a command (see CommandController::EscapeShortcut).
   QShortcut* EscapeShortcut() const;
+  // The threads a sweep's runs share; every core unless set.
+  void SetThreadCount(unsigned threads);
 
  signals:
   // A command has started (the inputs are locked) / has ended (the window shows what it

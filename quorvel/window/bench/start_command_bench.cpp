@@ -2,8 +2,10 @@
 // step .5, 100 iterations of 250 generations) and the default sweep over S and K (820 runs
 // of 250 generations), two loci, one deme, run once through the shown window's Start_Click
 // (offscreen platform, real painting of the progress boxes and the picture box) and once
-// through the run driver with a picture box that draws nothing. At the end the fastest
-// time of each path and their ratio (window / driver) are printed for both sweeps.
+// through the run driver with a picture box that draws nothing, both on one thread; then
+// through the window with the runs on two threads. At the end the fastest time of each
+// path, the ratios window / driver and one thread / two threads are printed for both
+// sweeps, and the time from Esc to the end of a command at the bounds.
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
@@ -65,12 +67,14 @@ void BM_Driver(benchmark::State& st, int option, const std::string& name) {
   }
 }
 
-void BM_Window(benchmark::State& st, int option, const std::string& name) {
+// The window's command with its sweep's runs on `threads` threads.
+void BM_Window(benchmark::State& st, int option, const std::string& name, unsigned threads) {
   testing::TempFolder folder;
   std::string message;
   platform::SetMessageHook([&message](const QString& text) { message = text.toStdString(); });
   for (auto _ : st) {
     auto window = std::make_unique<MainWindow>();
+    window->SetThreadCount(threads);
     window->show();
     window->SetEntryText(kEntryFolder, folder.Path());
     window->Option1(option)->setChecked(true);
@@ -84,7 +88,7 @@ void BM_Window(benchmark::State& st, int option, const std::string& name) {
     window->WaitForCommand();
     const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
     st.SetIterationTime(seconds);
-    Times()[name + " window"].push_back(seconds);
+    Times()[name + (threads == 1 ? " window" : " window threads")].push_back(seconds);
     st.counters["repaints"] = window->PictBox()->RepaintCount();
     if (!message.empty()) st.SkipWithError(message.c_str());
   }
@@ -95,13 +99,19 @@ void BM_PopulationLoop_Driver(benchmark::State& st) {
   BM_Driver(st, 3, "Log10(N) sweep");
 }
 void BM_PopulationLoop_Window(benchmark::State& st) {
-  BM_Window(st, 3, "Log10(N) sweep");
+  BM_Window(st, 3, "Log10(N) sweep", 1);
+}
+void BM_PopulationLoop_WindowTwoThreads(benchmark::State& st) {
+  BM_Window(st, 3, "Log10(N) sweep", 2);
 }
 void BM_SelectionLoop_Driver(benchmark::State& st) {
   BM_Driver(st, 2, "S-K sweep");
 }
 void BM_SelectionLoop_Window(benchmark::State& st) {
-  BM_Window(st, 2, "S-K sweep");
+  BM_Window(st, 2, "S-K sweep", 1);
+}
+void BM_SelectionLoop_WindowTwoThreads(benchmark::State& st) {
+  BM_Window(st, 2, "S-K sweep", 2);
 }
 
 // One command per repetition; the fastest repetition of each path stands for it, which
@@ -116,12 +126,23 @@ BENCHMARK(BM_PopulationLoop_Window)
     ->Iterations(1)
     ->Repetitions(5)
     ->UseManualTime();
+BENCHMARK(BM_PopulationLoop_WindowTwoThreads)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1)
+    ->Repetitions(5)
+    ->UseManualTime();
 BENCHMARK(BM_SelectionLoop_Driver)
     ->Unit(benchmark::kMillisecond)
     ->Iterations(1)
     ->Repetitions(15)
     ->UseManualTime();
 BENCHMARK(BM_SelectionLoop_Window)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1)
+    ->Repetitions(15)
+    ->UseManualTime();
+
+BENCHMARK(BM_SelectionLoop_WindowTwoThreads)
     ->Unit(benchmark::kMillisecond)
     ->Iterations(1)
     ->Repetitions(15)
@@ -177,6 +198,15 @@ void PrintRatios() {
     const double d = *std::min_element(driver->second.begin(), driver->second.end());
     const double w = *std::min_element(window->second.begin(), window->second.end());
     std::printf("ratio window/headless %s %.3f\n", sweep, w / d);
+  }
+  for (const char* sweep : {"Log10(N) sweep", "S-K sweep"}) {
+    const auto one = Times().find(std::string(sweep) + " window");
+    const auto two = Times().find(std::string(sweep) + " window threads");
+    if (one == Times().end() || two == Times().end()) continue;
+    const double w1 = *std::min_element(one->second.begin(), one->second.end());
+    const double w2 = *std::min_element(two->second.begin(), two->second.end());
+    // Goal on a machine with two cores: at least 1.7.
+    std::printf("ratio window-1-thread/window-2-threads %s %.3f\n", sweep, w1 / w2);
   }
   const auto esc = Times().find("Esc to end");
   if (esc != Times().end()) {
