@@ -237,28 +237,36 @@ void WriteFileOrFail(const std::string& path, const std::string& text) {
   if (!WriteWholeFile(path, text)) throw CommandError{kExitFailed, "cannot write " + path};
 }
 
+// The runs of a sweep whose outcomes were taken, and how many of them died out.
+struct SweepCount {
+  size_t Taken = 0;
+  size_t Extinct = 0;
+};
+
 // Runs `range` of the plan on the threads and hands the outcomes to `take` in order, until
-// `take` fails or a stop is requested. Returns the number of outcomes taken.
-size_t RunSweep(const ParameterSet& set, const SweepPlan& plan, RunRange range, uint64_t seed,
-                unsigned threads, const std::atomic<bool>& stop, Progress& progress,
-                const std::function<bool(double)>& take) {
+// `take` fails or a stop is requested.
+SweepCount RunSweep(const ParameterSet& set, const SweepPlan& plan, RunRange range, uint64_t seed,
+                    unsigned threads, const std::atomic<bool>& stop, Progress& progress,
+                    const std::function<bool(double)>& take) {
   const size_t count = range.End - range.First;
   // Every run copies the inputs it varies, so the threads share one context.
   const RunContext context(set, plan.Mode);
-  OrderedExecutor<double> executor(count, threads, [&](size_t index, unsigned) {
+  OrderedExecutor<RunResult> executor(count, threads, [&](size_t index, unsigned) {
     return context.Run(plan, range.First + index, seed);
   });
-  size_t taken = 0;
+  SweepCount done;
   bool failed = false;
   progress.Show(0, true);
   while (!executor.Finished()) {
     executor.DeliverWaiting(
-        [&](size_t, double& outcome) {
+        [&](size_t, RunResult& result) {
           if (failed) return;
-          if (take(outcome))
-            ++taken;
-          else
+          if (!take(result.Outcome)) {
             failed = true;
+            return;
+          }
+          ++done.Taken;
+          if (result.Extinct) ++done.Extinct;
         },
         std::chrono::milliseconds(100));
     if (stop || failed) executor.RequestStop();
@@ -266,7 +274,14 @@ size_t RunSweep(const ParameterSet& set, const SweepPlan& plan, RunRange range, 
   }
   progress.Show(executor.Completed(), true);
   progress.End();
-  return taken;
+  return done;
+}
+
+// The report files read as if R+ had been lost, so the user hears of a population that
+// died out apart.
+void TellExtinctRuns(std::ostream& err, size_t extinct, size_t runs) {
+  if (extinct > 0)
+    err << kProgram << ": the population died out in " << extinct << " of " << runs << " runs\n";
 }
 
 Json CommandJson(RunMode mode, const ParameterSet& set, uint64_t seed, unsigned threads) {
@@ -343,9 +358,12 @@ int RunMode_(RunMode mode, const Options& options, std::ostream& err, const std:
   size_t completed = 0;
 
   if (!IsSweep(mode)) {
-    const std::string message = RunSingle(set, mode, options.Out, seed);
-    if (!message.empty()) throw CommandError{kExitFailed, message};
+    const SingleResult result = RunSingle(set, mode, options.Out, seed);
+    if (!result.Message.empty()) throw CommandError{kExitFailed, result.Message};
     completed = 1;
+    if (result.ExtinctAt > 0)
+      err << kProgram << ": Population extinct at generation " << result.ExtinctAt << '\n';
+    doc["extinct_at_generation"] = result.ExtinctAt > 0 ? Json(result.ExtinctAt) : Json(nullptr);
     files.push_back("ReportFile1.txt");
   } else {
     const SweepPlan plan = MakePlan(set, mode);
@@ -354,10 +372,12 @@ int RunMode_(RunMode mode, const Options& options, std::ostream& err, const std:
       planned = range.End - range.First;
       Progress shardProgress(err, terminal && !options.Quiet, planned);
       Json outcomes = Json::array();
-      completed = RunSweep(set, plan, range, seed, threads, stop, shardProgress, [&](double x) {
-        outcomes.push_back(HexText(x));
-        return true;
-      });
+      const SweepCount done =
+          RunSweep(set, plan, range, seed, threads, stop, shardProgress, [&](double x) {
+            outcomes.push_back(HexText(x));
+            return true;
+          });
+      completed = done.Taken;
       if (completed < planned) {
         err << kProgram << ": stopped; no shard file written\n";
         return kExitInterrupted;
@@ -365,6 +385,8 @@ int RunMode_(RunMode mode, const Options& options, std::ostream& err, const std:
       doc["kind"] = kShardKind;
       doc["shard"] = {{"index", shard->Index}, {"count", shard->Count}};
       doc["runs"] = {{"total", plan.RunCount()}, {"first", range.First}, {"count", planned}};
+      doc["extinct_runs"] = done.Extinct;
+      TellExtinctRuns(err, done.Extinct, planned);
       doc["start"] = start;
       doc["end"] = UtcNow();
       doc["outcomes"] = std::move(outcomes);
@@ -378,8 +400,11 @@ int RunMode_(RunMode mode, const Options& options, std::ostream& err, const std:
       report.Discard();
       throw CommandError{kExitFailed, "cannot write " + report.FailedPath()};
     }
-    completed = RunSweep(set, plan, {0, planned}, seed, threads, stop, sweepProgress,
-                         [&](double x) { return report.Add(x); });
+    const SweepCount done = RunSweep(set, plan, {0, planned}, seed, threads, stop, sweepProgress,
+                                     [&](double x) { return report.Add(x); });
+    completed = done.Taken;
+    doc["extinct_runs"] = done.Extinct;
+    TellExtinctRuns(err, done.Extinct, completed);
     if (!report.Close()) {
       report.Discard();
       throw CommandError{kExitFailed, "cannot write " + report.FailedPath()};
@@ -424,6 +449,7 @@ int Merge(const Options& options, std::ostream& err) {
   }
   const Json& first = shards.front().Doc;
   int count = 0;
+  size_t extinct = 0;
   std::vector<const Shard*> byIndex;
   try {
     count = first.at("shard").at("count").get<int>();
@@ -451,6 +477,7 @@ int Merge(const Options& options, std::ostream& err) {
                                              std::to_string(count) + " given twice: " + slot->Path +
                                              " and " + shard.Path};
       slot = &shard;
+      extinct += doc.at("extinct_runs").get<size_t>();
     }
   } catch (const Json::exception& e) {
     throw CommandError{kExitRefused, std::string("a shard file is incomplete: ") + e.what()};
@@ -510,13 +537,14 @@ int Merge(const Options& options, std::ostream& err) {
                              {"end", s.value("end", "")}});
   }
   doc["runs"] = {{"total", total}, {"completed", total}};
+  doc["extinct_runs"] = extinct;
   doc["status"] = "complete";
   doc["files"] = mode == RunMode::NSweep ? Json{"ReportFile2.txt", "ReportFile3.txt"}
                                          : Json{"ReportFile2.txt"};
   doc["start"] = start;
   doc["end"] = UtcNow();
   WriteFileOrFail(InFolder(options.Out, "run.json"), doc.dump(1) + "\n");
-  (void)err;
+  TellExtinctRuns(err, extinct, total);
   return kExitOk;
 }
 

@@ -75,7 +75,21 @@ std::string RunContext::CheckStartFrequencies() const {
   return StartStateAccepted(inputs_) ? std::string() : kHaplotypeTotalMessage;
 }
 
-double RunContext::Run(const SweepPlan& plan, size_t index, uint64_t seed) const {
+namespace {
+
+// Keeps whether any generation of the run left no individual.
+class ExtinctionSink : public RunSink {
+ public:
+  void Generation(const GenerationRow& row) override { extinct_ = extinct_ || row.Extinct(); }
+  bool Extinct() const { return extinct_; }
+
+ private:
+  bool extinct_ = false;
+};
+
+}  // namespace
+
+RunResult RunContext::Run(const SweepPlan& plan, size_t index, uint64_t seed) const {
   RunInputs inputs = inputs_;
   UniformGenerator generator;
   if (plan.Mode == RunMode::SkSweep) {
@@ -88,12 +102,13 @@ double RunContext::Run(const SweepPlan& plan, size_t index, uint64_t seed) const
     inputs.Log10N = plan.Population.Log10N[value];
     generator = ReplicateGenerator(seed, value, index % iterations);
   }
-  NoSink sink;
-  return quorvel::Run(inputs, generator, sink).RPlusFreq;
+  ExtinctionSink sink;
+  const double outcome = quorvel::Run(inputs, generator, sink).RPlusFreq;
+  return {outcome, sink.Extinct()};
 }
 
-std::string RunSingle(const ParameterSet& set, RunMode mode, const std::string& folder,
-                      uint64_t seed) {
+SingleResult RunSingle(const ParameterSet& set, RunMode mode, const std::string& folder,
+                       uint64_t seed) {
   UniformGenerator generator = UniformGenerator::FromSeed(seed);
   Model model(generator);
   model.AllelesNum = static_cast<int16_t>(set.Loci);
@@ -103,7 +118,7 @@ std::string RunSingle(const ParameterSet& set, RunMode mode, const std::string& 
   state.Checks = set.Checks;
   HeadlessWindow window(set, folder);
   RunCommand(model, state, window);
-  return window.Message();
+  return {window.Message(), state.ExtinctAt};
 }
 
 SweepReport::SweepReport(const SweepPlan& plan, const ParameterSet& set)

@@ -41,6 +41,12 @@ struct RunRange {
 };
 RunRange ShardRange(size_t runs, int index, int count);
 
+// What one run of a sweep leaves for the reports and the provenance.
+struct RunResult {
+  double Outcome = 0;    // the final total frequency of R+
+  bool Extinct = false;  // every deme emptied: the outcome 0 says nothing of R+
+};
+
 // The runs of one thread: the run inputs the entries give, varied per run of the plan.
 class RunContext {
  public:
@@ -48,18 +54,23 @@ class RunContext {
 
   // The message of the start set-up when it refuses the start frequencies; empty if none.
   std::string CheckStartFrequencies() const;
-  // Run `index` of the plan; its outcome (the final total frequency of R+).
-  double Run(const SweepPlan& plan, size_t index, uint64_t seed) const;
+  // Run `index` of the plan.
+  RunResult Run(const SweepPlan& plan, size_t index, uint64_t seed) const;
 
  private:
   RunInputs inputs_;
 };
 
+// A single run: the message the command showed (a report file that could not be
+// written), empty when none, and the first generation with no individual left (0: none).
+struct SingleResult {
+  std::string Message;
+  int ExtinctAt = 0;
+};
 // A single run as the window's Start command does it, writing ReportFile1 to `folder`; the
-// finite run draws from a generator seeded with `seed`. Returns the message the command
-// showed (a report file that could not be written), empty when none.
-std::string RunSingle(const ParameterSet& set, RunMode mode, const std::string& folder,
-                      uint64_t seed);
+// finite run draws from a generator seeded with `seed`.
+SingleResult RunSingle(const ParameterSet& set, RunMode mode, const std::string& folder,
+                       uint64_t seed);
 
 // ReportFile2 (and ReportFile3 for the N sweep) written from the outcomes in plan order,
 // line for line as the window writes them.

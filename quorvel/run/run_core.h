@@ -64,6 +64,8 @@ struct GenerationRow {
   int Curves = 0;          // 8 with two loci, 16 with three
   std::array<double, 2 * kMaxGenotypes> Cumulative{};
   double RPlusFreq() const { return Cumulative[static_cast<size_t>(Curves / 2 - 1)]; }
+  // No individual left in any deme: the last cumulative frequency is the total.
+  bool Extinct() const { return Cumulative[static_cast<size_t>(Curves - 1)] == 0; }
   friend bool operator==(const GenerationRow&, const GenerationRow&) = default;
 };
 

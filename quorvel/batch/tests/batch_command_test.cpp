@@ -226,6 +226,40 @@ TEST_F(BatchCommandTest, CorrectionsAreReportedAndTheParameterFileReadsBack) {
   EXPECT_NE(unknown.Err.find("did you mean 'K'"), std::string::npos);
 }
 
+TEST_F(BatchCommandTest, APopulationThatDiesOutIsToldOnStderrAndInTheProvenance) {
+  // Selection against AB strong enough to leave no individual at all.
+  const std::vector<std::string> dying = {"--set", "S=-0.99", "--set", "K=1.2",
+                                          "--set", "a=0",     "--set", "b=0"};
+  std::vector<std::string> single = {"single", "--set", "maxgen=10", "--out", Folder("single")};
+  single.insert(single.end(), dying.begin(), dying.end());
+  const Outcome one = Batch(single);
+  ASSERT_EQ(one.Status, kExitOk);
+  EXPECT_NE(one.Err.find("Population extinct at generation 1"), std::string::npos) << one.Err;
+  EXPECT_NE(ReadBytes(Folder("single") + "/run.json").find("\"extinct_at_generation\": 1"),
+            std::string::npos);
+
+  // Shards carry their counts, and the merge totals them.
+  std::vector<std::string> shardFiles = {"merge", "--out", Folder("merged")};
+  for (const char* shard : {"1/2", "2/2"}) {
+    std::vector<std::string> args = SmallNSweep(Folder("shards"), "5");
+    args.insert(args.end(), dying.begin(), dying.end());
+    args.insert(args.end(), {"--shard", shard});
+    ASSERT_EQ(Batch(args).Status, kExitOk);
+    shardFiles.push_back(Folder("shards") + "/shard-" + shard[0] + "-of-2.json");
+  }
+  const Outcome merged = Batch(shardFiles);
+  ASSERT_EQ(merged.Status, kExitOk);
+  EXPECT_NE(merged.Err.find("died out in 12 of 12 runs"), std::string::npos) << merged.Err;
+  EXPECT_NE(ReadBytes(Folder("merged") + "/run.json").find("\"extinct_runs\": 12"),
+            std::string::npos);
+
+  const Outcome living = Batch(SmallNSweep(Folder("living"), "5"));
+  ASSERT_EQ(living.Status, kExitOk);
+  EXPECT_EQ(living.Err, "");
+  EXPECT_NE(ReadBytes(Folder("living") + "/run.json").find("\"extinct_runs\": 0"),
+            std::string::npos);
+}
+
 TEST_F(BatchCommandTest, AStopEndsAfterTheRunsInFlightWithWholeLines) {
   std::vector<std::string> args = SmallNSweep(Folder("stopped"), "3");
   args[7] = "iterations=2000";
