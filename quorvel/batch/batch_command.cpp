@@ -17,6 +17,7 @@
 #include "app_version.h"
 #include "common/number_text.h"
 #include "quorvel/batch/batch_parameters.h"
+#include "quorvel/batch/batch_plot.h"
 #include "quorvel/batch/batch_runs.h"
 #include "quorvel/run/ordered_executor.h"
 #include "quorvel/run/seeds.h"
@@ -50,6 +51,7 @@ struct Options {
   unsigned Threads = 0;
   std::string Shard;
   bool Quiet = false;
+  std::string Plot;                     // the chart of a sweep's results
   std::vector<std::string> ShardFiles;  // merge
 };
 
@@ -169,7 +171,7 @@ class Progress {
   bool shown_ = false;
 };
 
-Json ParametersJson(const ParameterSet& set) {
+Json ParametersJson(const ParameterValues& set) {
   Json parameters = Json::object();
   for (const ParameterName& p : ParameterNames()) {
     if (p.Entry >= 0) {
@@ -210,9 +212,13 @@ std::vector<std::pair<std::string, std::string>> AssignmentsOf(const Json& param
 Prepared ReadParameters(const Options& options, RunMode mode, std::ostream& err) {
   std::vector<std::pair<std::string, std::string>> assignments;
   if (!options.ParamsFile.empty()) {
+    // The command names the run mode; a mode in the file (one the window saved) is not
+    // needed.
+    ParameterFile file;
     std::string message;
-    if (!ReadParameterFile(options.ParamsFile, assignments, message))
+    if (!ReadParameterFile(options.ParamsFile, file, message))
       throw CommandError{kExitRefused, message};
+    assignments = std::move(file.Assignments);
   }
   for (const std::string& set : options.Sets) {
     const size_t equals = set.find('=');
@@ -237,6 +243,21 @@ void WriteFileOrFail(const std::string& path, const std::string& text) {
   if (!WriteWholeFile(path, text)) throw CommandError{kExitFailed, "cannot write " + path};
 }
 
+// Refuses a chart that cannot be written before any file is touched.
+void CheckPlot(const Options& options) {
+  if (options.Plot.empty()) return;
+  const std::string refusal = PlotRefusal(options.Plot);
+  if (!refusal.empty()) throw CommandError{kExitRefused, refusal};
+}
+
+void WritePlotOrFail(const Options& options, const SweepPlan& plan,
+                     const std::vector<double>& outcomes, Json& doc) {
+  if (options.Plot.empty()) return;
+  const std::string failure = WritePlot(SweepRecord(plan, outcomes), options.Plot);
+  if (!failure.empty()) throw CommandError{kExitFailed, failure};
+  doc["plot"] = options.Plot;
+}
+
 // The runs of a sweep whose outcomes were taken, and how many of them died out.
 struct SweepCount {
   size_t Taken = 0;
@@ -245,9 +266,9 @@ struct SweepCount {
 
 // Runs `range` of the plan on the threads and hands the outcomes to `take` in order, until
 // `take` fails or a stop is requested.
-SweepCount RunSweep(const ParameterSet& set, const SweepPlan& plan, RunRange range, uint64_t seed,
-                    unsigned threads, const std::atomic<bool>& stop, Progress& progress,
-                    const std::function<bool(double)>& take) {
+SweepCount RunSweep(const ParameterValues& set, const SweepPlan& plan, RunRange range,
+                    uint64_t seed, unsigned threads, const std::atomic<bool>& stop,
+                    Progress& progress, const std::function<bool(double)>& take) {
   const size_t count = range.End - range.First;
   // Every run copies the inputs it varies, so the threads share one context.
   const RunContext context(set, plan.Mode);
@@ -284,7 +305,7 @@ void TellExtinctRuns(std::ostream& err, size_t extinct, size_t runs) {
     err << kProgram << ": the population died out in " << extinct << " of " << runs << " runs\n";
 }
 
-Json CommandJson(RunMode mode, const ParameterSet& set, uint64_t seed, unsigned threads) {
+Json CommandJson(RunMode mode, const ParameterValues& set, uint64_t seed, unsigned threads) {
   Json doc;
   doc["program"] = kProgram;
   doc["version"] = BatchVersion();
@@ -325,21 +346,27 @@ int RunMode_(RunMode mode, const Options& options, std::ostream& err, const std:
              bool terminal) {
   const std::string start = UtcNow();
   const Prepared prepared = ReadParameters(options, mode, err);
-  const ParameterSet& set = prepared.Set;
+  const ParameterValues& set = prepared.Set;
   {
     const std::string refusal = RunContext(set, mode).CheckStartFrequencies();
     if (!refusal.empty())
       throw CommandError{kExitRefused, refusal + " (ab + Ab + aB + AB must total 1)"};
   }
+  if (!options.Plot.empty() && !IsSweep(mode))
+    throw CommandError{kExitRefused,
+                       "--plot draws a sweep's results: use it with sk-sweep, n-sweep or merge"};
   std::optional<ShardSpec> shard;
   if (!options.Shard.empty()) {
     if (!IsSweep(mode))
       throw CommandError{kExitRefused, "--shard splits a sweep: use it with sk-sweep or n-sweep"};
     shard = ParseShard(options.Shard);
+    if (!options.Plot.empty())
+      throw CommandError{kExitRefused, "--plot draws a whole sweep: use it with merge"};
     // Shards drawing their own seeds would not make one sweep.
     if (mode == RunMode::NSweep && !options.Seed)
       throw CommandError{kExitRefused, "--shard needs --seed, the same for every shard"};
   }
+  CheckPlot(options);
   uint64_t seed;
   if (options.Seed) {
     seed = *options.Seed;
@@ -350,7 +377,8 @@ int RunMode_(RunMode mode, const Options& options, std::ostream& err, const std:
   const unsigned threads = options.Threads > 0 ? options.Threads : DefaultThreadCount();
 
   MakeFolder(options.Out);
-  if (!options.WriteParams.empty()) WriteFileOrFail(options.WriteParams, ParameterFileText(set));
+  if (!options.WriteParams.empty())
+    WriteFileOrFail(options.WriteParams, ParameterFileText(set, mode));
 
   Json doc = CommandJson(mode, set, seed, threads);
   std::vector<std::string> files;
@@ -400,8 +428,12 @@ int RunMode_(RunMode mode, const Options& options, std::ostream& err, const std:
       report.Discard();
       throw CommandError{kExitFailed, "cannot write " + report.FailedPath()};
     }
-    const SweepCount done = RunSweep(set, plan, {0, planned}, seed, threads, stop, sweepProgress,
-                                     [&](double x) { return report.Add(x); });
+    std::vector<double> outcomes;
+    const SweepCount done =
+        RunSweep(set, plan, {0, planned}, seed, threads, stop, sweepProgress, [&](double x) {
+          outcomes.push_back(x);
+          return report.Add(x);
+        });
     completed = done.Taken;
     doc["extinct_runs"] = done.Extinct;
     TellExtinctRuns(err, done.Extinct, completed);
@@ -411,6 +443,7 @@ int RunMode_(RunMode mode, const Options& options, std::ostream& err, const std:
     }
     files.push_back("ReportFile2.txt");
     if (mode == RunMode::NSweep) files.push_back("ReportFile3.txt");
+    WritePlotOrFail(options, plan, outcomes, doc);
   }
   const bool interrupted = stop && completed < planned;
   doc["shard"] = nullptr;
@@ -436,6 +469,7 @@ Json ReadJson(const std::string& path) {
 int Merge(const Options& options, std::ostream& err) {
   const std::string start = UtcNow();
   if (options.ShardFiles.empty()) throw CommandError{kExitRefused, "merge needs the shard files"};
+  CheckPlot(options);
   struct Shard {
     std::string Path;
     Json Doc;
@@ -541,11 +575,19 @@ int Merge(const Options& options, std::ostream& err) {
   doc["status"] = "complete";
   doc["files"] = mode == RunMode::NSweep ? Json{"ReportFile2.txt", "ReportFile3.txt"}
                                          : Json{"ReportFile2.txt"};
+  WritePlotOrFail(options, plan, outcomes, doc);
   doc["start"] = start;
   doc["end"] = UtcNow();
   WriteFileOrFail(InFolder(options.Out, "run.json"), doc.dump(1) + "\n");
   TellExtinctRuns(err, extinct, total);
   return kExitOk;
+}
+
+void AddPlotOption(CLI::App& command, Options& options) {
+  command
+      .add_option("--plot", options.Plot,
+                  "Draw the results as the window shows them to FILE.svg, .png or .pdf")
+      ->type_name("FILE");
 }
 
 }  // namespace
@@ -590,6 +632,7 @@ int RunBatchCommand(const std::vector<std::string>& args, std::ostream& out, std
     sub->add_option("--out", options.Out, "Folder of the output files (created if missing)")
         ->capture_default_str();
     sub->add_flag("--quiet", options.Quiet, "No progress display");
+    AddPlotOption(*sub, options);
     modes.emplace_back(mode, sub);
   }
   CLI::App* merge =
@@ -597,6 +640,7 @@ int RunBatchCommand(const std::vector<std::string>& args, std::ostream& out, std
   merge->add_option("shards", options.ShardFiles, "The shard files")->required();
   merge->add_option("--out", options.Out, "Folder of the reports (created if missing)")
       ->capture_default_str();
+  AddPlotOption(*merge, options);
 
   std::vector<std::string> reversed(args.rbegin(), args.rend());
   try {

@@ -1,6 +1,5 @@
 #include "quorvel/batch/batch_parameters.h"
 
-#include <toml++/toml.h>
 #include <algorithm>
 #include <charconv>
 #include <limits>
@@ -14,75 +13,8 @@ namespace quorvel::batch {
 
 namespace {
 
-constexpr const char* kModeNames[] = {"single", "single-finite", "sk-sweep", "n-sweep"};
-
-// A number as an entry takes it: sign, digits with at most one point (a decimal comma is
-// read as a point), and an exponent introduced by E or D.
-bool IsNumberText(std::string text) {
-  text = common::TrimBlanks(text);
-  NormalizeNumberText(text);
-  size_t i = 0;
-  const size_t n = text.size();
-  auto digit = [&](size_t k) { return k < n && text[k] >= '0' && text[k] <= '9'; };
-  if (i < n && (text[i] == '+' || text[i] == '-')) ++i;
-  bool digits = false;
-  while (digit(i)) ++i, digits = true;
-  if (i < n && text[i] == '.') {
-    ++i;
-    while (digit(i)) ++i, digits = true;
-  }
-  if (!digits) return false;
-  if (i < n && (text[i] == 'E' || text[i] == 'e' || text[i] == 'D' || text[i] == 'd')) {
-    ++i;
-    if (i < n && (text[i] == '+' || text[i] == '-')) ++i;
-    if (!digit(i)) return false;
-    while (digit(i)) ++i;
-  }
-  return i == n;
-}
-
-CheckValue* CheckOf(ParameterSet& set, Switch which) {
-  switch (which) {
-    case Switch::Ld:
-      return &set.Checks.LinkageDisequilibrium;
-    case Switch::InterdemicDiffusion:
-      return &set.Checks.InterdemicDiffusion;
-    case Switch::Inversion:
-      return &set.Checks.InversionOfS;
-    case Switch::Sinusoidal:
-      return &set.Checks.SinusoidalOption;
-    case Switch::TotalStochasticity:
-      return &set.Checks.TotalStochasticity;
-    case Switch::Recombination:
-      return &set.Checks.RecombForR;
-    case Switch::Drift:
-      return &set.Checks.GeneticDrift;
-    case Switch::Loci:
-      break;
-  }
-  return nullptr;
-}
-
 const char* OnOff(CheckValue value) {
   return value == 1 ? "on" : "off";
-}
-
-size_t EditDistance(std::string_view a, std::string_view b) {
-  std::vector<size_t> row(b.size() + 1);
-  for (size_t j = 0; j <= b.size(); ++j) row[j] = j;
-  for (size_t i = 1; i <= a.size(); ++i) {
-    size_t diagonal = row[0];
-    row[0] = i;
-    for (size_t j = 1; j <= b.size(); ++j) {
-      const size_t above = row[j];
-      // Case differences cost less: K and k are nearer than K and S.
-      const bool same = a[i - 1] == b[j - 1];
-      const bool sameLetter = std::tolower(a[i - 1]) == std::tolower(b[j - 1]);
-      row[j] = std::min({row[j] + 2, row[j - 1] + 2, diagonal + (same ? 0 : sameLetter ? 1 : 2)});
-      diagonal = above;
-    }
-  }
-  return row[b.size()];
 }
 
 std::string BoundText(float bound) {
@@ -104,83 +36,10 @@ std::string EntryReason(const ParameterTable& table, int entry, const std::strin
                                                                         : "lower bound";
 }
 
-std::string ShortestText(double value) {
-  char buffer[64];
-  const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
-  return std::string(buffer, result.ptr);
-}
-
 }  // namespace
 
-std::optional<RunMode> ParseRunMode(std::string_view name) {
-  for (int i = 0; i < 4; ++i)
-    if (name == kModeNames[i]) return static_cast<RunMode>(i);
-  return std::nullopt;
-}
-
-const char* RunModeName(RunMode mode) {
-  return kModeNames[static_cast<int>(mode)];
-}
-
-const std::vector<ParameterName>& ParameterNames() {
-  static const std::vector<ParameterName> kNames = {
-      {"u", 0, Switch::Loci, "forward mutation rate"},
-      {"w", 1, Switch::Loci, "back mutation rate"},
-      {"S", 2, Switch::Loci, "selection coefficient"},
-      {"K", 3, Switch::Loci, "epistasis (above 1: sex disadvantaged)"},
-      {"a", 4, Switch::Loci, "start frequency of allele a"},
-      {"b", 5, Switch::Loci, "start frequency of allele b"},
-      {"c", 6, Switch::Loci, "start frequency of allele c (three loci)"},
-      {"z", 7, Switch::Loci, "fraction of R- carriers recombining"},
-      {"iterations", 8, Switch::Loci, "runs per Log10(N) value (n-sweep)"},
-      {"log10n", 9, Switch::Loci, "Log10(N) of a single finite run"},
-      {"demes", 10, Switch::Loci, "number of demes"},
-      {"diffusion", 11, Switch::Loci, "interdemic diffusion of genes"},
-      {"inversion-period", 12, Switch::Loci, "generations between inversions of S"},
-      {"ab", 13, Switch::Loci, "start frequency of haplotype ab (with ld)"},
-      {"Ab", 14, Switch::Loci, "start frequency of haplotype Ab (with ld)"},
-      {"aB", 15, Switch::Loci, "start frequency of haplotype aB (with ld)"},
-      {"AB", 16, Switch::Loci, "start frequency of haplotype AB (with ld)"},
-      {"maxgen", 17, Switch::Loci, "generations per run"},
-      {"from", 18, Switch::Loci, "first Log10(N) of the n-sweep (step 0.5)"},
-      {"to", 19, Switch::Loci, "last Log10(N) of the n-sweep"},
-      {"rplus", 20, Switch::Loci, "start frequency of R+"},
-      {"loci", -1, Switch::Loci, "number of loci: 2 or 3"},
-      {"ld", -1, Switch::Ld, "start in linkage disequilibrium from ab, Ab, aB, AB (two loci)"},
-      {"interdemic-diffusion", -1, Switch::InterdemicDiffusion,
-       "genes diffuse between demes (follows demes)"},
-      {"inversion", -1, Switch::Inversion, "S changes sign every inversion-period generations"},
-      {"sinusoidal", -1, Switch::Sinusoidal, "S varies sinusoidally (with inversion)"},
-      {"total-stochasticity", -1, Switch::TotalStochasticity,
-       "R- carriers draw their own mutation randomness"},
-      {"recombination", -1, Switch::Recombination, "recombination for R+"},
-      {"drift", -1, Switch::Drift,
-       "genetic drift (default: on in single-finite and n-sweep, off in the others)"},
-  };
-  return kNames;
-}
-
-const ParameterName* FindName(std::string_view name) {
-  for (const ParameterName& p : ParameterNames())
-    if (name == p.Name) return &p;
-  return nullptr;
-}
-
-std::string NearestName(std::string_view name) {
-  std::string best;
-  size_t bestDistance = SIZE_MAX;
-  for (const ParameterName& p : ParameterNames()) {
-    const size_t d = EditDistance(name, p.Name);
-    if (d < bestDistance) {
-      bestDistance = d;
-      best = p.Name;
-    }
-  }
-  return best;
-}
-
-ParameterSet StartUpSet(const ParameterTable& table, RunMode mode) {
-  ParameterSet set;
+ParameterValues StartUpSet(const ParameterTable& table, RunMode mode) {
+  ParameterValues set;
   for (int i = 0; i < kEntryCount; ++i) set.Entries[static_cast<size_t>(i)] = StartText(table, i);
   set.Checks.TotalStochasticity = 1;
   set.Checks.RecombForR = 1;
@@ -193,17 +52,10 @@ ParameterSet StartUpSet(const ParameterTable& table, RunMode mode) {
   return set;
 }
 
-std::string ValueText(const ParameterSet& set, const ParameterName& name) {
-  if (name.Entry >= 0) return set.Entries[static_cast<size_t>(name.Entry)];
-  if (name.Which == Switch::Loci) return std::to_string(set.Loci);
-  ParameterSet copy = set;
-  return OnOff(*CheckOf(copy, name.Which));
-}
-
 Prepared PrepareParameters(const ParameterTable& table, RunMode mode,
                            const std::vector<std::pair<std::string, std::string>>& assignments) {
   Prepared out;
-  ParameterSet& set = out.Set;
+  ParameterValues& set = out.Set;
   set = StartUpSet(table, mode);
   bool diffusionSet = false;
   for (const auto& [name, value] : assignments) {
@@ -234,7 +86,7 @@ Prepared PrepareParameters(const ParameterTable& table, RunMode mode,
         out.Refusal = name + ": '" + value + "' is not on or off";
         return out;
       }
-      *CheckOf(set, p->Which) = value == "on" ? 1 : 0;
+      SwitchValue(set, p->Which) = value == "on" ? 1 : 0;
       if (p->Which == Switch::InterdemicDiffusion) diffusionSet = true;
     }
   }
@@ -277,58 +129,8 @@ Prepared PrepareParameters(const ParameterTable& table, RunMode mode,
   return out;
 }
 
-bool ReadParameterFile(const std::string& path,
-                       std::vector<std::pair<std::string, std::string>>& assignments,
-                       std::string& message) {
-  toml::table file;
-  try {
-    file = toml::parse_file(path);
-  } catch (const toml::parse_error& error) {
-    std::ostringstream text;
-    text << path << ":" << error.source().begin.line << ": " << error.description();
-    message = text.str();
-    return false;
-  }
-  for (const auto& [key, node] : file) {
-    const std::string name(key.str());
-    std::string value;
-    if (auto text = node.value_exact<std::string>()) {
-      value = *text;
-    } else if (auto whole = node.value_exact<int64_t>()) {
-      value = std::to_string(*whole);
-    } else if (auto real = node.value_exact<double>()) {
-      value = ShortestText(*real);
-    } else if (auto flag = node.value_exact<bool>()) {
-      value = *flag ? "on" : "off";
-    } else {
-      message = path + ": " + name + ": a number, a text or true/false is needed";
-      return false;
-    }
-    assignments.emplace_back(name, value);
-  }
-  return true;
-}
-
-std::string ParameterFileText(const ParameterSet& set) {
-  std::string text;
-  for (const ParameterName& p : ParameterNames()) {
-    text += p.Name;
-    text += " = ";
-    if (p.Entry >= 0) {
-      // Written as the number the entry reads, which reads back to the same number.
-      text += ShortestText(common::ParseLeadingNumber(set.Entries[static_cast<size_t>(p.Entry)]));
-    } else if (p.Which == Switch::Loci) {
-      text += std::to_string(set.Loci);
-    } else {
-      text += '"' + ValueText(set, p) + '"';
-    }
-    text += '\n';
-  }
-  return text;
-}
-
 std::string ListText(const ParameterTable& table) {
-  const ParameterSet start = StartUpSet(table, RunMode::Single);
+  const ParameterValues start = StartUpSet(table, RunMode::Single);
   std::string text;
   for (const ParameterName& p : ParameterNames()) {
     std::string line = p.Name;

@@ -8,14 +8,14 @@
 
 namespace quorvel::batch {
 
-quorvel::ParameterSet CoreSet(const ParameterSet& set) {
+quorvel::ParameterSet CoreSet(const ParameterValues& set) {
   quorvel::ParameterSet core;
   for (int i = 0; i < kEntryCount; ++i) core.Text(i) = set.Entries[static_cast<size_t>(i)];
   core.Checks = set.Checks;
   return core;
 }
 
-SweepPlan MakePlan(const ParameterSet& set, RunMode mode) {
+SweepPlan MakePlan(const ParameterValues& set, RunMode mode) {
   SweepPlan plan;
   plan.Mode = mode;
   if (mode == RunMode::SkSweep) {
@@ -32,6 +32,24 @@ SweepPlan MakePlan(const ParameterSet& set, RunMode mode) {
   return plan;
 }
 
+CommandRecord SweepRecord(const SweepPlan& plan, const std::vector<double>& outcomes) {
+  CommandRecord record;
+  record.SelectionSweep = plan.Mode == RunMode::SkSweep;
+  record.PopulationSweep = plan.Mode == RunMode::NSweep;
+  record.Outcomes = outcomes;
+  for (size_t i = 0; i < outcomes.size(); ++i) {
+    if (record.SelectionSweep) {
+      const size_t perS = plan.Selection.K.size();
+      record.S.push_back(plan.Selection.S[i / perS]);
+      record.K.push_back(plan.Selection.K[i % perS]);
+    } else {
+      const size_t iterations = static_cast<size_t>(plan.Population.Iterations);
+      record.Log10N.push_back(plan.Population.Log10N[i / iterations]);
+    }
+  }
+  return record;
+}
+
 RunRange ShardRange(size_t runs, int index, int count) {
   const size_t i = static_cast<size_t>(index);
   const size_t n = static_cast<size_t>(count);
@@ -43,7 +61,8 @@ namespace {
 // The entries of the parameter set, no picture, and the first message kept for the caller.
 class HeadlessWindow : public RunWindow, public common::MessageSink {
  public:
-  HeadlessWindow(const ParameterSet& set, const std::string& folder) : set_(set), folder_(folder) {}
+  HeadlessWindow(const ParameterValues& set, const std::string& folder)
+      : set_(set), folder_(folder) {}
   std::string EntryText(int index) const override {
     if (index >= 0 && index < kEntryCount) return set_.Entries[static_cast<size_t>(index)];
     return index == kEntryFolder ? folder_ : std::string();
@@ -59,7 +78,7 @@ class HeadlessWindow : public RunWindow, public common::MessageSink {
   const std::string& Message() const { return message_; }
 
  private:
-  const ParameterSet& set_;
+  const ParameterValues& set_;
   std::string folder_;
   common::NullSurface picture_{1000, 1000};
   std::string message_;
@@ -67,7 +86,7 @@ class HeadlessWindow : public RunWindow, public common::MessageSink {
 
 }  // namespace
 
-RunContext::RunContext(const ParameterSet& set, RunMode mode)
+RunContext::RunContext(const ParameterValues& set, RunMode mode)
     : inputs_(ReadRunInputs(CoreSet(set), static_cast<int16_t>(set.Loci),
                             mode == RunMode::Single || mode == RunMode::SkSweep, 0)) {}
 
@@ -107,7 +126,7 @@ RunResult RunContext::Run(const SweepPlan& plan, size_t index, uint64_t seed) co
   return {outcome, sink.Extinct()};
 }
 
-SingleResult RunSingle(const ParameterSet& set, RunMode mode, const std::string& folder,
+SingleResult RunSingle(const ParameterValues& set, RunMode mode, const std::string& folder,
                        uint64_t seed) {
   UniformGenerator generator = UniformGenerator::FromSeed(seed);
   Model model(generator);
@@ -121,7 +140,7 @@ SingleResult RunSingle(const ParameterSet& set, RunMode mode, const std::string&
   return {window.Message(), state.ExtinctAt};
 }
 
-SweepReport::SweepReport(const SweepPlan& plan, const ParameterSet& set)
+SweepReport::SweepReport(const SweepPlan& plan, const ParameterValues& set)
     : plan_(plan), u_(common::ParseLeadingNumber(set.Entries[kEntryU])) {}
 
 bool SweepReport::Open(const std::string& folder) {

@@ -29,10 +29,14 @@ struct SweepPlan {
     return Mode == RunMode::SkSweep ? Selection.Runs() : Population.Runs();
   }
 };
-SweepPlan MakePlan(const ParameterSet& set, RunMode mode);
+SweepPlan MakePlan(const ParameterValues& set, RunMode mode);
+
+// The runs of the plan done so far, outcomes[i] being run i's, as the window's run driver
+// records a sweep.
+CommandRecord SweepRecord(const SweepPlan& plan, const std::vector<double>& outcomes);
 
 // The set as the run core and the window's run driver read it.
-quorvel::ParameterSet CoreSet(const ParameterSet& set);
+quorvel::ParameterSet CoreSet(const ParameterValues& set);
 
 // The runs a shard holds: index-th (1 to count) of count balanced parts of the plan.
 struct RunRange {
@@ -50,7 +54,7 @@ struct RunResult {
 // The runs of one thread: the run inputs the entries give, varied per run of the plan.
 class RunContext {
  public:
-  RunContext(const ParameterSet& set, RunMode mode);
+  RunContext(const ParameterValues& set, RunMode mode);
 
   // The message of the start set-up when it refuses the start frequencies; empty if none.
   std::string CheckStartFrequencies() const;
@@ -69,14 +73,14 @@ struct SingleResult {
 };
 // A single run as the window's Start command does it, writing ReportFile1 to `folder`; the
 // finite run draws from a generator seeded with `seed`.
-SingleResult RunSingle(const ParameterSet& set, RunMode mode, const std::string& folder,
+SingleResult RunSingle(const ParameterValues& set, RunMode mode, const std::string& folder,
                        uint64_t seed);
 
 // ReportFile2 (and ReportFile3 for the N sweep) written from the outcomes in plan order,
 // line for line as the window writes them.
 class SweepReport {
  public:
-  SweepReport(const SweepPlan& plan, const ParameterSet& set);
+  SweepReport(const SweepPlan& plan, const ParameterValues& set);
   // Recreates the files in the folder; false when one cannot be created.
   bool Open(const std::string& folder);
   // The outcome of the next run of the plan.

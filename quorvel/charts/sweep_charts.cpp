@@ -322,10 +322,13 @@ void NSweepChart::Paint(QPainter& painter) const {
   for (const NSweepPoint& p : points) {
     if (!std::isfinite(p.Mean) || !std::isfinite(p.Deviation)) continue;
     const double x = px(p.Log10N);
-    const double low = py(p.Mean - p.Deviation), high = py(p.Mean + p.Deviation);
+    // A frequency stays within 0 and 1: a bar reaching past one ends there without its cap
+    // (drawn so rather than clipped, since SVG files keep no clipping).
+    const double lowValue = p.Mean - p.Deviation, highValue = p.Mean + p.Deviation;
+    const double low = py(std::max(lowValue, 0.0)), high = py(std::min(highValue, 1.0));
     painter.drawLine(QPointF(x, low), QPointF(x, high));
-    painter.drawLine(QPointF(x - 4, low), QPointF(x + 4, low));
-    painter.drawLine(QPointF(x - 4, high), QPointF(x + 4, high));
+    if (lowValue >= 0) painter.drawLine(QPointF(x - 4, low), QPointF(x + 4, low));
+    if (highValue <= 1) painter.drawLine(QPointF(x - 4, high), QPointF(x + 4, high));
   }
   // The means, joined.
   QPainterPath path;
@@ -378,6 +381,52 @@ platform::CsvTable NSweepTable(const NSweepResults& results) {
     table.rows.push_back(std::move(row));
   }
   return table;
+}
+
+SKSweepResults SelectionResults(const CommandRecord& record) {
+  SKSweepResults results;
+  for (size_t i = 0; i < record.Outcomes.size(); ++i) {
+    if (results.Blocks.empty() || results.Blocks.back().S != record.S[i])
+      results.Blocks.push_back({record.S[i], {}, {}});
+    results.Blocks.back().K.push_back(record.K[i]);
+    results.Blocks.back().RPlusFreq.push_back(record.Outcomes[i]);
+  }
+  return results;
+}
+
+NSweepResults PopulationResults(const CommandRecord& record) {
+  NSweepResults results;
+  for (size_t i = 0; i < record.Outcomes.size(); ++i) {
+    if (results.Points.empty() || results.Points.back().Log10N != record.Log10N[i])
+      results.Points.push_back({record.Log10N[i], {}, 0, 0});
+    results.Points.back().Outcomes.push_back(record.Outcomes[i]);
+  }
+  for (NSweepPoint& point : results.Points) {
+    double sum = 0, sumOfSquares = 0;
+    for (double r : point.Outcomes) {
+      sumOfSquares += r * r;
+      sum += r;
+    }
+    const MeanAndDeviation statistics =
+        OutcomeStatistics(sum, sumOfSquares, static_cast<int>(point.Outcomes.size()));
+    point.Mean = statistics.Mean;
+    point.Deviation = statistics.Deviation;
+  }
+  return results;
+}
+
+std::optional<SweepFigure> MakeSweepFigure(const CommandRecord& record) {
+  if (record.SelectionSweep) {
+    SKSweepResults results = SelectionResults(record);
+    platform::CsvTable numbers = SKSweepTable(results);
+    return SweepFigure{std::make_shared<SKHeatMap>(std::move(results)), std::move(numbers)};
+  }
+  if (record.PopulationSweep) {
+    NSweepResults results = PopulationResults(record);
+    platform::CsvTable numbers = NSweepTable(results);
+    return SweepFigure{std::make_shared<NSweepChart>(std::move(results)), std::move(numbers)};
+  }
+  return std::nullopt;
 }
 
 }  // namespace quorvel::charts

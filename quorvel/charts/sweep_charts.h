@@ -4,10 +4,13 @@
 // so the window shows them and the batch program writes them without a display.
 #pragma once
 
+#include <memory>
+#include <optional>
 #include <vector>
 
 #include "platform/csv.h"
 #include "platform/figure.h"
+#include "quorvel/run/run_state.h"
 
 namespace quorvel::charts {
 
@@ -73,5 +76,19 @@ QColor FrequencyColour(double frequency);
 // caller's to fill.
 platform::CsvTable SKSweepTable(const SKSweepResults& results);
 platform::CsvTable NSweepTable(const NSweepResults& results);
+
+// The runs of an S-K sweep, block by block of one S.
+SKSweepResults SelectionResults(const CommandRecord& record);
+// The runs of an N sweep by Log10(N), with their mean and S.D. as ReportFile3 has them.
+NSweepResults PopulationResults(const CommandRecord& record);
+
+// The results of a sweep as the window shows them: the chart and the numbers behind it
+// (title lines left to the caller).
+struct SweepFigure {
+  std::shared_ptr<Chart> Picture;
+  platform::CsvTable Numbers;
+};
+// The figure of the sweep a command ran; nullopt for a single run.
+std::optional<SweepFigure> MakeSweepFigure(const CommandRecord& record);
 
 }  // namespace quorvel::charts
