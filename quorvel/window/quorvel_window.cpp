@@ -1,12 +1,17 @@
 #include "quorvel/window/quorvel_window.h"
 
 #include <QAction>
+#include <QDir>
+#include <QFile>
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
 #include <QShortcut>
 
+#include "common/number_text.h"
 #include "platform/files.h"
+#include "platform/last_folder.h"
+#include "platform/message_box.h"
 #include "platform/picture_figure.h"
 #include "quorvel/charts/sweep_charts.h"
 #include "quorvel/run/report_files.h"
@@ -14,39 +19,9 @@
 namespace quorvel {
 namespace {
 
-// The runs of an S-K sweep, block by block of one S.
-charts::SKSweepResults SelectionResults(const CommandRecord& record) {
-  charts::SKSweepResults results;
-  for (size_t i = 0; i < record.Outcomes.size(); ++i) {
-    if (results.Blocks.empty() || results.Blocks.back().S != record.S[i])
-      results.Blocks.push_back({record.S[i], {}, {}});
-    results.Blocks.back().K.push_back(record.K[i]);
-    results.Blocks.back().RPlusFreq.push_back(record.Outcomes[i]);
-  }
-  return results;
-}
-
-// The runs of an N sweep by Log10(N), with their mean and S.D. as ReportFile3 has them.
-charts::NSweepResults PopulationResults(const CommandRecord& record) {
-  charts::NSweepResults results;
-  for (size_t i = 0; i < record.Outcomes.size(); ++i) {
-    if (results.Points.empty() || results.Points.back().Log10N != record.Log10N[i])
-      results.Points.push_back({record.Log10N[i], {}, 0, 0});
-    results.Points.back().Outcomes.push_back(record.Outcomes[i]);
-  }
-  for (charts::NSweepPoint& point : results.Points) {
-    double sum = 0, sumOfSquares = 0;
-    for (double r : point.Outcomes) {
-      sumOfSquares += r * r;
-      sum += r;
-    }
-    const MeanAndDeviation statistics =
-        OutcomeStatistics(sum, sumOfSquares, static_cast<int>(point.Outcomes.size()));
-    point.Mean = statistics.Mean;
-    point.Deviation = statistics.Deviation;
-  }
-  return results;
-}
+constexpr const char* kSetFilter = "Parameter sets (*.toml)";
+// A parameter set is about a kilobyte; anything far larger is no parameter set.
+constexpr qint64 kLargestSet = 1 << 20;
 
 }  // namespace
 
@@ -58,8 +33,19 @@ QuorvelWindow::QuorvelWindow(const platform::ProgramInfo& info)
       this, [this] { return Picture(); }, [this] { return SingleRunTable(); });
   AddFigureActions(*picture_);
   picture_->AddContextMenu(form_->PictBox());
-  OpenParameters()->setVisible(false);
-  SaveParameters()->setVisible(false);
+  connect(OpenParameters(), &QAction::triggered, this, [this] {
+    const QString path = platform::ChooseFileToOpen(this, "Open parameters", {kSetFilter});
+    if (path.isEmpty()) return;
+    const QString report = OpenParametersFrom(path);
+    if (!report.isEmpty()) platform::ShowMessage(this, report);
+  });
+  connect(SaveParameters(), &QAction::triggered, this, [this] {
+    const QString path =
+        platform::ChooseFileToSave(this, "Save parameters as", "quorvel.toml", {kSetFilter});
+    if (path.isEmpty()) return;
+    const QString error = SaveParametersTo(path);
+    if (!error.isEmpty()) platform::ShowMessage(this, error);
+  });
 
   start_ = AddRunAction("&Start simulation", Qt::CTRL | Qt::Key_R, true);
   connect(start_, &QAction::triggered, this,
@@ -93,23 +79,14 @@ void QuorvelWindow::ShowResultsOfCommand() {
   const CommandRecord& record = form_->runState().Last;
   if (record.Commands == commandsSeen_) return;
   commandsSeen_ = record.Commands;
-  if (!record.SelectionSweep && !record.PopulationSweep) return;
-  std::shared_ptr<platform::Figure> chart;
-  platform::CsvTable table;
-  if (record.SelectionSweep) {
-    const charts::SKSweepResults results = SelectionResults(record);
-    chart = std::make_shared<charts::SKHeatMap>(results);
-    table = charts::SKSweepTable(results);
-  } else {
-    const charts::NSweepResults results = PopulationResults(record);
-    chart = std::make_shared<charts::NSweepChart>(results);
-    table = charts::NSweepTable(results);
-  }
+  std::optional<charts::SweepFigure> figure = charts::MakeSweepFigure(record);
+  if (!figure) return;
+  platform::CsvTable& table = figure->Numbers;
   table.program = "quorvel";
   table.date = platform::LocalDateTimeText();
   table.parameters = Parameters();
   if (!results_) results_ = new platform::FigureWindow(this, windowTitle() + " - Sweep results");
-  results_->Show(chart, table);
+  results_->Show(figure->Picture, table);
   showResults_->setEnabled(true);
 }
 
@@ -170,6 +147,132 @@ std::shared_ptr<const platform::Figure> QuorvelWindow::Picture() const {
   for (int i = 0; i < 16; ++i) labels.push_back(form_->Lab4(i));
   return std::make_shared<platform::PictureFigure>(
       *form_->PictBox(), platform::LabelsBeside(*form_->PictBox(), labels));
+}
+
+CheckBox* QuorvelWindow::SwitchBox(Switch which) const {
+  switch (which) {
+    case Switch::Ld:
+      return form_->LinkageDisequilibrium();
+    case Switch::InterdemicDiffusion:
+      return form_->InterdemicDiffusion();
+    case Switch::Inversion:
+      return form_->InversionOfS();
+    case Switch::Sinusoidal:
+      return form_->SinusoidalOption();
+    case Switch::TotalStochasticity:
+      return form_->TotalStochasticity();
+    case Switch::Recombination:
+      return form_->RecombForR();
+    case Switch::Drift:
+      return form_->GeneticDrift();
+    case Switch::Loci:
+      break;
+  }
+  return nullptr;
+}
+
+ParameterValues QuorvelWindow::CurrentValues() const {
+  ParameterValues values;
+  for (int i = 0; i < kEntryCount; ++i)
+    values.Entries[static_cast<size_t>(i)] = form_->EntryText(i);
+  values.Checks = form_->CheckValues();
+  values.Loci = form_->AllelesNumber()->text() == "3" ? 3 : 2;
+  return values;
+}
+
+RunMode QuorvelWindow::CurrentMode() const {
+  for (int i = 0; i < 4; ++i)
+    if (form_->Option1(i)->isChecked()) return static_cast<RunMode>(i);
+  return RunMode::Single;
+}
+
+QString QuorvelWindow::SaveParametersTo(const QString& path) {
+  std::string error;
+  if (!platform::ReplaceFileContents(path.toStdString(),
+                                     ParameterFileText(CurrentValues(), CurrentMode()), &error))
+    return QString::fromStdString(error);
+  return {};
+}
+
+QString QuorvelWindow::OpenParametersFrom(const QString& path) {
+  const QString name = QDir::toNativeSeparators(path);
+  QFile file(path);
+  if (!file.open(QIODevice::ReadOnly))
+    return QString("Cannot read %1: %2.").arg(name, file.errorString());
+  if (file.size() > kLargestSet) return QString("%1 is too large to be a parameter set.").arg(name);
+  ParameterFile set;
+  std::string message;
+  if (!ParseParameterText(file.readAll().toStdString(), name.toStdString(), set, message))
+    return QString::fromStdString(message) + "\nNothing was changed.";
+
+  // Every value is checked before any is typed, so that a file that cannot be used changes
+  // nothing.
+  std::vector<std::pair<const ParameterName*, std::string>> known;
+  QStringList unknown;
+  for (const auto& [key, value] : set.Assignments) {
+    const ParameterName* p = FindName(key);
+    if (!p) {
+      unknown << QString::fromStdString(key);
+      continue;
+    }
+    std::string refusal;
+    if (p->Entry >= 0) {
+      if (!common::TrimBlanks(value).empty() && !IsNumberText(value))
+        refusal = "'" + value + "' is not a number";
+    } else if (p->Which == Switch::Loci) {
+      if (value != "2" && value != "3") refusal = "'" + value + "' is not 2 or 3";
+    } else if (value != "on" && value != "off") {
+      refusal = "'" + value + "' is not on or off";
+    }
+    if (!refusal.empty())
+      return QString("%1: %2: %3.\nNothing was changed.")
+          .arg(name, QString::fromStdString(key), QString::fromStdString(refusal));
+    known.emplace_back(p, value);
+  }
+  if (known.empty() && !set.Mode)
+    return QString("%1 holds no parameters of quorvel.\nNothing was changed.").arg(name);
+
+  // As the user would: the number of loci and the run mode first, as they reset boxes,
+  // then the check boxes (inversion before the sinusoidal variation it allows), then the
+  // entries, then the validation pass.
+  for (const auto& [p, value] : known)
+    if (p->Entry < 0 && p->Which == Switch::Loci &&
+        value != form_->AllelesNumber()->text().toStdString())
+      form_->ToggleAllelesNumber_Click();
+  if (set.Mode) {
+    const int option = RunModeOption(*set.Mode);
+    form_->Option1(option)->setChecked(true);
+    form_->Option1_GotFocus(option);
+  }
+  for (const auto& [p, value] : known) {
+    if (p->Entry >= 0 || p->Which == Switch::Loci) continue;
+    CheckBox* box = SwitchBox(p->Which);
+    // A box the window holds disabled keeps the value the window gives it.
+    if (box->isEnabled()) box->SetValue(value == "on" ? 1 : 0);
+  }
+  // Numbers in the form the window writes them (1E-05 rather than 1e-05).
+  for (const auto& [p, value] : known)
+    if (p->Entry >= 0)
+      form_->SetEntryText(p->Entry, common::TrimBlanks(value).empty()
+                                        ? value
+                                        : common::FormatNumber(common::ParseLeadingNumber(value)));
+  form_->ValidateEntries();
+
+  QStringList corrected;
+  const ParameterValues now = CurrentValues();
+  for (const auto& [p, value] : known) {
+    const std::string after = ValueText(now, *p);
+    const bool same =
+        p->Entry >= 0 ? common::ParseLeadingNumber(value) == common::ParseLeadingNumber(after) &&
+                            common::TrimBlanks(value).empty() == common::TrimBlanks(after).empty()
+                      : value == after;
+    if (!same)
+      corrected << QString::fromStdString(std::string(p->Name) + ": " + value + " -> " + after);
+  }
+  QString report;
+  if (!corrected.isEmpty()) report += "Values corrected:\n  " + corrected.join("\n  ") + "\n";
+  if (!unknown.isEmpty()) report += "Unknown names, ignored:\n  " + unknown.join("\n  ") + "\n";
+  return report.isEmpty() ? QString() : QString("Opened %1.\n%2").arg(name, report);
 }
 
 }  // namespace quorvel

@@ -1,6 +1,7 @@
-// quorvel as the user meets it: the form under a menu bar, with the picture's export
-// actions in the menus and on the picture's context menu, Start in the Run menu, and the
-// window of sweep results that opens by itself when a sweep ends.
+// quorvel as the user meets it: the form under a menu bar, with parameter sets opened and
+// saved from the File menu, the picture's export actions in the menus and on the picture's
+// context menu, Start in the Run menu, and the window of sweep results that opens by itself
+// when a sweep ends.
 #pragma once
 
 #include <memory>
@@ -10,6 +11,7 @@
 #include "platform/figure_actions.h"
 #include "platform/figure_window.h"
 #include "platform/program_window.h"
+#include "quorvel/params/parameter_file.h"
 #include "quorvel/window/main_window.h"
 
 namespace quorvel {
@@ -27,6 +29,10 @@ class QuorvelWindow : public platform::ProgramWindow {
   platform::FigureWindow* Results() const { return results_; }
   // The picture box with its axis ends, the axis names and the legends of the genotypes.
   std::shared_ptr<const platform::Figure> Picture() const;
+  // The commands of the File menu without their dialogs: the empty text, or what to tell
+  // the user (for an opened set: the values corrected and the names unknown).
+  QString SaveParametersTo(const QString& path);
+  QString OpenParametersFrom(const QString& path);
 
  private:
   // After a command: a sweep's results replace those shown and open their window.
@@ -34,6 +40,10 @@ class QuorvelWindow : public platform::ProgramWindow {
   // The entries and check boxes as "caption = value", for the title lines of a table.
   std::vector<std::pair<std::string, std::string>> Parameters() const;
   std::optional<platform::CsvTable> SingleRunTable() const;
+  // The entries, check boxes and number of loci as they stand, and the run mode chosen.
+  ParameterValues CurrentValues() const;
+  RunMode CurrentMode() const;
+  CheckBox* SwitchBox(Switch which) const;
 
   MainWindow* form_;
   platform::FigureActions* picture_;

@@ -4,12 +4,14 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QLabel>
 #include <QTemporaryDir>
 #include <QTest>
 #include <fstream>
 #include <sstream>
 
 #include "platform/message_box.h"
+#include "quorvel/params/entries.h"
 
 namespace {
 
@@ -81,6 +83,61 @@ TEST_F(QuorvelWindowTest, ASingleRunExportsOneRowPerGeneration) {
   EXPECT_EQ(table->columns.size(), 9u);
   EXPECT_EQ(table->rows.back().back(), "1");  // the last curve totals every genotype
   EXPECT_EQ(window.Results(), nullptr);
+}
+
+TEST_F(QuorvelWindowTest, AParameterSetSavedChangedAndOpenedGivesTheValuesBack) {
+  quorvel::MainWindow& form = window.Form();
+  auto state = [&] {
+    std::vector<std::string> values;
+    for (int i = 0; i < quorvel::kEntryCount; ++i) values.push_back(form.EntryText(i));
+    const quorvel::CheckBoxes c = form.CheckValues();
+    for (int value : {c.InversionOfS, c.SinusoidalOption, c.GeneticDrift, c.RecombForR,
+                      c.InterdemicDiffusion, c.LinkageDisequilibrium})
+      values.push_back(std::to_string(value));
+    values.push_back(form.AllelesNumber()->text().toStdString());
+    for (int mode = 0; mode < 4; ++mode)
+      values.push_back(form.Option1(mode)->isChecked() ? "x" : "");
+    return values;
+  };
+  Choose(3);
+  form.ToggleAllelesNumber_Click();
+  form.SetEntryText(quorvel::kEntryK, "1.1");
+  form.SetEntryText(quorvel::kEntryDemes, "3");
+  form.InversionOfS()->SetValue(1);
+  form.SinusoidalOption()->SetValue(1);
+  form.RecombForR()->SetValue(0);
+  form.ValidateEntries();
+  const std::vector<std::string> saved = state();
+  const QString path = folder.filePath("set.toml");
+  ASSERT_EQ(window.SaveParametersTo(path), "");
+
+  Choose(0);
+  form.ToggleAllelesNumber_Click();
+  form.SetEntryText(quorvel::kEntryK, "0.9");
+  form.SetEntryText(quorvel::kEntryDemes, "1");
+  form.InversionOfS()->SetValue(0);
+  form.RecombForR()->SetValue(1);
+  form.ValidateEntries();
+  ASSERT_NE(state(), saved);
+  EXPECT_EQ(window.OpenParametersFrom(path), "");  // nothing to correct, nothing unknown
+  EXPECT_EQ(state(), saved);
+
+  // One report of what was corrected and what was not understood.
+  std::ofstream(folder.filePath("corrected.toml").toStdString()) << "K = 1.5\nspeed = 3\n";
+  const QString report = window.OpenParametersFrom(folder.filePath("corrected.toml"));
+  EXPECT_TRUE(report.contains("K: 1.5 -> 1.4")) << report.toStdString();
+  EXPECT_TRUE(report.contains("Unknown names, ignored:\n  speed")) << report.toStdString();
+  EXPECT_EQ(form.EntryText(quorvel::kEntryK), "1.4");
+
+  // A file that is not a parameter set changes nothing.
+  const std::vector<std::string> before = state();
+  for (const char* text : {"<html><body>K = 1</body></html>\n", "speed = 3\n", "K = \"fast\"\n"}) {
+    std::ofstream(folder.filePath("other.toml").toStdString()) << text;
+    EXPECT_TRUE(
+        window.OpenParametersFrom(folder.filePath("other.toml")).contains("Nothing was changed"))
+        << text;
+    EXPECT_EQ(state(), before);
+  }
 }
 
 }  // namespace
