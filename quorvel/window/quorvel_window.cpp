@@ -203,7 +203,8 @@ QString QuorvelWindow::OpenParametersFrom(const QString& path) {
   ParameterFile set;
   std::string message;
   if (!ParseParameterText(file.readAll().toStdString(), name.toStdString(), set, message))
-    return QString::fromStdString(message) + "\nNothing was changed.";
+    return QString("%1 is not a parameter set of quorvel:\n%2\nNothing was changed.")
+        .arg(name, QString::fromStdString(message));
 
   // Every value is checked before any is typed, so that a file that cannot be used changes
   // nothing.
