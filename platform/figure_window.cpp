@@ -61,15 +61,19 @@ QWidget* FigureWindow::View() const {
 }
 
 void FigureWindow::Show(std::shared_ptr<Figure> figure, std::optional<CsvTable> numbers) {
+  Replace(std::move(figure), std::move(numbers));
+  show();
+  raise();
+  activateWindow();
+}
+
+void FigureWindow::Replace(std::shared_ptr<Figure> figure, std::optional<CsvTable> numbers) {
   figure_ = std::move(figure);
   data_ = std::move(numbers);
   if (figure_) figure_->Fit(view_->size());
   actions_->SetEnabled(figure_ != nullptr);
   actions_->ExportData()->setEnabled(data_.has_value());
   view_->update();
-  show();
-  raise();
-  activateWindow();
 }
 
 }  // namespace platform

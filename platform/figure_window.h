@@ -23,6 +23,8 @@ class FigureWindow : public QWidget {
   // Shows the figure (laid out for the window's size) and keeps its numbers for Export
   // data, replacing what was shown; brings the window up.
   void Show(std::shared_ptr<Figure> figure, std::optional<CsvTable> numbers);
+  // The same without bringing the window up.
+  void Replace(std::shared_ptr<Figure> figure, std::optional<CsvTable> numbers);
   bool HasFigure() const { return figure_ != nullptr; }
   FigureActions& Actions() { return *actions_; }
   // The area the figure is painted in.

@@ -13,8 +13,6 @@ std::string RelayWindow::EntryText(int index) const {
 }
 
 void RelayWindow::ShowProgress(int box, const std::string& text) {
-  if ((box == kShowK || box == kShowIteration) && !text.empty())
-    runsShown_.fetch_add(1, std::memory_order_relaxed);
   surface_.progress_[box] = text;
   HandOverWhenDue();
 }

@@ -20,11 +20,6 @@ void NewRecord(CommandRecord& record) {
   record.Commands = commands;
 }
 
-// Every deme empty: the report reads as if R+ had been lost, so a run says so apart.
-bool Extinct(const GenerationRow& row) {
-  return row.Cumulative[static_cast<size_t>(row.Curves - 1)] == 0;
-}
-
 }  // namespace
 
 // Draws every generation on the picture box and, in a single run, writes its line of
@@ -39,7 +34,7 @@ class RunDriver::Sink : public RunSink {
       driver_.WriteReport(1, ReportFile1Line(row));
       driver_.state_.Last.Rows.push_back(row);
     }
-    if (extinctAt_ == 0 && Extinct(row)) extinctAt_ = row.Generation;
+    if (extinctAt_ == 0 && row.Extinct()) extinctAt_ = row.Generation;
   }
   bool StopRequested() const override { return driver_.failed_ || driver_.window_.StopRequested(); }
   int16_t ExtinctAt() const { return extinctAt_; }
@@ -66,7 +61,7 @@ class RunDriver::RowKeeper : public RunSink {
   RowKeeper(const std::atomic<bool>& stop, SweepRun& run) : stop_(stop), run_(run) {}
   void Generation(const GenerationRow& row) override {
     run_.Rows.push_back(row);
-    if (run_.ExtinctAt == 0 && Extinct(row)) run_.ExtinctAt = row.Generation;
+    if (run_.ExtinctAt == 0 && row.Extinct()) run_.ExtinctAt = row.Generation;
   }
   bool StopRequested() const override { return stop_.load(std::memory_order_relaxed); }
 
@@ -150,6 +145,7 @@ void RunDriver::StartCommand() {
     if (!stopped_) ClearPicture(true);
   }
   if (!failed_ && !files_.CloseAll()) ReportFailure();
+  state_.Last.Complete = !failed_ && !stopped_;
 }
 
 void RunDriver::RunOne(const RunInputs& inputs) {
@@ -190,6 +186,7 @@ void RunDriver::RunSweep(size_t count, const SweepSteps& steps) {
     if (failed_ || stopped_) return;
     if (state_.ExtinctAt != 0) ++extinctRuns_;
     if (!steps.end(run)) return;
+    window_.RunsEnded(run + 1);
   }
 }
 
@@ -214,7 +211,8 @@ void RunDriver::RunSweepInParallel(size_t count, const SweepSteps& steps) {
   auto draw = [this](const std::vector<GenerationRow>& rows) {
     CurvePlot plot(picture_, inputs_.MaxGen);
     for (const GenerationRow& row : rows) plot.Draw(row);
-    picture_.Refresh(false);
+    // Shown at once: the next run shown clears it.
+    picture_.Refresh(true);
   };
   std::vector<std::pair<size_t, SweepRun>> ready;
   bool going = true;
@@ -244,6 +242,7 @@ void RunDriver::RunSweepInParallel(size_t count, const SweepSteps& steps) {
       TakeOutcome(result.Outcome, result.ExtinctAt);
       if (state_.ExtinctAt != 0) ++extinctRuns_;
       going = steps.end(run) && !failed_;
+      if (going) window_.RunsEnded(run + 1);
     }
     if (going && window_.StopRequested()) {
       stopRequested = true;

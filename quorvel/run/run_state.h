@@ -19,6 +19,7 @@ struct CommandRecord {
   int Commands = 0;  // counts the commands that ran, so that a reader sees a new one
   bool SelectionSweep = false;
   bool PopulationSweep = false;
+  bool Complete = false;            // every run ended: neither stopped nor cut short by a file
   std::vector<GenerationRow> Rows;  // a single run
   std::vector<double> S, K;         // the S-K sweep, per run
   std::vector<float> Log10N;        // the N sweep, per run

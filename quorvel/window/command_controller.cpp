@@ -150,10 +150,7 @@ void CommandController::ShowUpdate() {
 }
 
 size_t CommandController::RunsDone() const {
-  // A run shows its S and K or its iteration before it starts; the one on view is done
-  // only when the next one shows, or when the command ends without a stop.
-  const size_t shown = relay_ ? relay_->RunsShown() : 0;
-  return shown > 0 ? std::min(shown - 1, runCount_) : 0;
+  return relay_ ? std::min(relay_->RunsEnded(), runCount_) : 0;
 }
 
 void CommandController::ShowProgressInTitle() {

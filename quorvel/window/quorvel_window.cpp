@@ -26,7 +26,7 @@ constexpr qint64 kLargestSet = 1 << 20;
 }  // namespace
 
 QuorvelWindow::QuorvelWindow(const platform::ProgramInfo& info)
-    : ProgramWindow(new MainWindow, info) {
+    : ProgramWindow(new MainWindow, info), name_(info.name) {
   form_ = static_cast<MainWindow*>(ProgramWindow::Form());
 
   picture_ = new platform::FigureActions(
@@ -85,8 +85,13 @@ void QuorvelWindow::ShowResultsOfCommand() {
   table.program = "quorvel";
   table.date = platform::LocalDateTimeText();
   table.parameters = Parameters();
-  if (!results_) results_ = new platform::FigureWindow(this, windowTitle() + " - Sweep results");
-  results_->Show(figure->Picture, table);
+  if (!results_) results_ = new platform::FigureWindow(this, name_ + " - Sweep results");
+  // A stopped sweep's results wait in the Run menu; only a whole sweep brings them up.
+  if (record.Complete) {
+    results_->Show(figure->Picture, table);
+  } else {
+    results_->Replace(figure->Picture, table);
+  }
   showResults_->setEnabled(true);
 }
 

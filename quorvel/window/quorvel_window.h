@@ -45,6 +45,7 @@ class QuorvelWindow : public platform::ProgramWindow {
   RunMode CurrentMode() const;
   CheckBox* SwitchBox(Switch which) const;
 
+  QString name_;
   MainWindow* form_;
   platform::FigureActions* picture_;
   QAction* start_;

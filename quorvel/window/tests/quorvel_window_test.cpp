@@ -73,6 +73,18 @@ TEST_F(QuorvelWindowTest, ASweepOpensItsResultsWithTheValuesItReported) {
   }
 }
 
+TEST_F(QuorvelWindowTest, AStoppedSweepKeepsItsResultsInTheMenu) {
+  Choose(3);
+  window.Form().SetEntryText(8, "10000");
+  window.Start()->trigger();
+  window.Stop()->trigger();
+  window.Form().WaitForCommand();
+  ASSERT_NE(window.Results(), nullptr);
+  EXPECT_FALSE(window.Results()->isVisible());
+  EXPECT_TRUE(window.ShowSweepResults()->isEnabled());
+  EXPECT_EQ(window.Results()->windowTitle(), "Quorvel - Sweep results");
+}
+
 TEST_F(QuorvelWindowTest, ASingleRunExportsOneRowPerGeneration) {
   EXPECT_FALSE(Exported(window.PictureActions()));
   window.Start()->trigger();
