@@ -8,6 +8,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "common/nearest_word.h"
 #include "common/number_text.h"
 
 namespace quorvel {
@@ -15,24 +16,6 @@ namespace quorvel {
 namespace {
 
 constexpr const char* kModeNames[] = {"single", "single-finite", "sk-sweep", "n-sweep"};
-
-size_t EditDistance(std::string_view a, std::string_view b) {
-  std::vector<size_t> row(b.size() + 1);
-  for (size_t j = 0; j <= b.size(); ++j) row[j] = j;
-  for (size_t i = 1; i <= a.size(); ++i) {
-    size_t diagonal = row[0];
-    row[0] = i;
-    for (size_t j = 1; j <= b.size(); ++j) {
-      const size_t above = row[j];
-      // Case differences cost less: K and k are nearer than K and S.
-      const bool same = a[i - 1] == b[j - 1];
-      const bool sameLetter = std::tolower(a[i - 1]) == std::tolower(b[j - 1]);
-      row[j] = std::min({row[j] + 2, row[j - 1] + 2, diagonal + (same ? 0 : sameLetter ? 1 : 2)});
-      diagonal = above;
-    }
-  }
-  return row[b.size()];
-}
 
 std::string ShortestText(double value) {
   char buffer[64];
@@ -97,16 +80,9 @@ const ParameterName* FindName(std::string_view name) {
 }
 
 std::string NearestName(std::string_view name) {
-  std::string best;
-  size_t bestDistance = SIZE_MAX;
-  for (const ParameterName& p : ParameterNames()) {
-    const size_t d = EditDistance(name, p.Name);
-    if (d < bestDistance) {
-      bestDistance = d;
-      best = p.Name;
-    }
-  }
-  return best;
+  std::vector<std::string> names;
+  for (const ParameterName& p : ParameterNames()) names.emplace_back(p.Name);
+  return common::NearestWord(name, names);
 }
 
 CheckValue& SwitchValue(ParameterValues& values, Switch which) {

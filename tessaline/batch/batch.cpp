@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app_version.h"
+#include "common/nearest_word.h"
 #include "common/recording_surface.h"
 #include "tessaline/core/catalogue.h"
 #include "tessaline/core/plotting.h"
@@ -46,37 +47,6 @@ std::string Trimmed(std::string_view text) {
   return std::string(text.substr(first, last - first + 1));
 }
 
-// Edit distance with case ignored: a mistyped name is closest to the one meant.
-size_t Distance(std::string_view a, std::string_view b) {
-  std::vector<size_t> row(b.size() + 1);
-  for (size_t j = 0; j <= b.size(); ++j) row[j] = j;
-  for (size_t i = 1; i <= a.size(); ++i) {
-    size_t diagonal = row[0];
-    row[0] = i;
-    for (size_t j = 1; j <= b.size(); ++j) {
-      const size_t above = row[j];
-      const bool same = std::tolower(static_cast<unsigned char>(a[i - 1])) ==
-                        std::tolower(static_cast<unsigned char>(b[j - 1]));
-      row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (same ? 0 : 1)});
-      diagonal = above;
-    }
-  }
-  return row[b.size()];
-}
-
-std::string Nearest(std::string_view word, const std::vector<std::string>& candidates) {
-  std::string best;
-  size_t bestDistance = std::string::npos;
-  for (const std::string& candidate : candidates) {
-    const size_t d = Distance(word, candidate);
-    if (d < bestDistance) {
-      best = candidate;
-      bestDistance = d;
-    }
-  }
-  return best;
-}
-
 // Whether a text, read as a value box reads it (a comma standing for the point, blanks
 // skipped), begins with a number. A text without one would silently become a bound.
 bool HasLeadingNumber(std::string text) {
@@ -103,7 +73,8 @@ const Simulation& ChooseSimulation(std::string_view name) {
   std::vector<std::string> names;
   for (const Simulation& s : Simulations()) names.push_back(s.name);
   throw Refusal{"unknown simulation " + Quoted(name) + "; did you mean " +
-                Quoted(Nearest(name, names)) + "? (spreading, velocity or senescence, or 1, 2, 3)"};
+                Quoted(common::NearestWord(name, names)) +
+                "? (spreading, velocity or senescence, or 1, 2, 3)"};
 }
 
 Refusal UnknownRow(const Simulation& simulation, const std::vector<RowDescription>& rows,
@@ -128,7 +99,7 @@ Refusal UnknownRow(const Simulation& simulation, const std::vector<RowDescriptio
     candidates.push_back(row.alias);
   }
   return {"unknown parameter " + Quoted(name) + " for " + simulation.name + "; did you mean " +
-          Quoted(Nearest(name, candidates)) + "?"};
+          Quoted(common::NearestWord(name, candidates)) + "?"};
 }
 
 struct Setting {
