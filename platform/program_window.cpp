@@ -6,6 +6,7 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QLayout>
 #include <QMenu>
@@ -15,8 +16,15 @@
 #include <QTextBrowser>
 
 #include "app_version.h"
+#include "platform/last_folder.h"
+#include "platform/message_box.h"
 
 namespace platform {
+namespace {
+
+constexpr const char* kSetFilter = "Parameter sets (*.toml)";
+
+}  // namespace
 namespace {
 
 // A standard key sequence, or the given one where the platform has none.
@@ -88,6 +96,23 @@ ProgramWindow::ProgramWindow(QWidget* form, const ProgramInfo& info) : form_(for
   connect(aboutQt, &QAction::triggered, qApp, &QApplication::aboutQt);
 
   WaitForRun(openParameters_);
+  connect(openParameters_, &QAction::triggered, this, [this] {
+    const QString path = ChooseFileToOpen(this, "Open parameters", {kSetFilter});
+    if (path.isEmpty()) return;
+    const QString report = OpenParametersFrom(path);
+    if (!report.isEmpty()) ShowMessage(this, report);
+  });
+  connect(saveParameters_, &QAction::triggered, this, [this] {
+    if (const QString nothing = NothingToSave(); !nothing.isEmpty()) {
+      ShowMessage(this, nothing);
+      return;
+    }
+    const QString path = ChooseFileToSave(this, "Save parameters as",
+                                          QString(info_.name).toLower() + ".toml", {kSetFilter});
+    if (path.isEmpty()) return;
+    const QString error = SaveParametersTo(path);
+    if (!error.isEmpty()) ShowMessage(this, error);
+  });
   // The form's fixed size decides the frame's; the bar only adds its height.
   layout()->setSizeConstraint(QLayout::SetFixedSize);
 }
@@ -141,6 +166,31 @@ void ProgramWindow::ShowAbout() {
       QString("<h3>%1 %2</h3><p>%3</p><p>Released %4.</p>")
           .arg(info_.name, app::kVersion,
                QString(info_.description).replace('\n', ' ').toHtmlEscaped(), app::kReleaseDate));
+}
+
+QString ProgramWindow::OpenParametersFrom(const QString&) {
+  return {};
+}
+
+QString ProgramWindow::SaveParametersTo(const QString&) {
+  return {};
+}
+
+std::string ProgramWindow::ReadParameterFile(const QString& path, QString& error) {
+  // A parameter set is a kilobyte or so; anything far larger is no parameter set.
+  constexpr qint64 kLargestSet = 1 << 20;
+  const QString name = QDir::toNativeSeparators(path);
+  QFile file(path);
+  if (!file.open(QIODevice::ReadOnly)) {
+    error = QString("Cannot read %1: %2.").arg(name, file.errorString());
+    return {};
+  }
+  if (file.size() > kLargestSet) {
+    error = QString("%1 is too large to be a parameter set.").arg(name);
+    return {};
+  }
+  error.clear();
+  return file.readAll().toStdString();
 }
 
 bool ProgramWindow::eventFilter(QObject* watched, QEvent* event) {

@@ -10,6 +10,7 @@
 
 #include <QMainWindow>
 #include <QPointer>
+#include <string>
 #include <vector>
 
 #include "platform/command_line.h"
@@ -61,7 +62,18 @@ class ProgramWindow : public QMainWindow {
   void ShowUserGuide();
   void ShowAbout();
 
+  // Parameter sets: Open parameters... and Save parameters as... ask for a file and call
+  // these; a text they return goes to a message box.
+  virtual QString OpenParametersFrom(const QString& path);
+  virtual QString SaveParametersTo(const QString& path);
+
  protected:
+  // Why there is nothing to save yet; empty when Save parameters as may go on.
+  virtual QString NothingToSave() const { return {}; }
+  // The text of a parameter file, or an error text in `error`: a file far larger than any
+  // parameter set is not read.
+  static std::string ReadParameterFile(const QString& path, QString& error);
+
   bool eventFilter(QObject* watched, QEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
 

@@ -17,14 +17,6 @@
 #include "quorvel/run/report_files.h"
 
 namespace quorvel {
-namespace {
-
-constexpr const char* kSetFilter = "Parameter sets (*.toml)";
-// A parameter set is about a kilobyte; anything far larger is no parameter set.
-constexpr qint64 kLargestSet = 1 << 20;
-
-}  // namespace
-
 QuorvelWindow::QuorvelWindow(const platform::ProgramInfo& info)
     : ProgramWindow(new MainWindow, info), name_(info.name) {
   form_ = static_cast<MainWindow*>(ProgramWindow::Form());
@@ -33,20 +25,6 @@ QuorvelWindow::QuorvelWindow(const platform::ProgramInfo& info)
       this, [this] { return Picture(); }, [this] { return SingleRunTable(); });
   AddFigureActions(*picture_);
   picture_->AddContextMenu(form_->PictBox());
-  connect(OpenParameters(), &QAction::triggered, this, [this] {
-    const QString path = platform::ChooseFileToOpen(this, "Open parameters", {kSetFilter});
-    if (path.isEmpty()) return;
-    const QString report = OpenParametersFrom(path);
-    if (!report.isEmpty()) platform::ShowMessage(this, report);
-  });
-  connect(SaveParameters(), &QAction::triggered, this, [this] {
-    const QString path =
-        platform::ChooseFileToSave(this, "Save parameters as", "quorvel.toml", {kSetFilter});
-    if (path.isEmpty()) return;
-    const QString error = SaveParametersTo(path);
-    if (!error.isEmpty()) platform::ShowMessage(this, error);
-  });
-
   start_ = AddRunAction("&Start simulation", Qt::CTRL | Qt::Key_R, true);
   connect(start_, &QAction::triggered, this,
           [this] { platform::ClickAsUser(form_->StartButton()); });
@@ -201,13 +179,12 @@ QString QuorvelWindow::SaveParametersTo(const QString& path) {
 
 QString QuorvelWindow::OpenParametersFrom(const QString& path) {
   const QString name = QDir::toNativeSeparators(path);
-  QFile file(path);
-  if (!file.open(QIODevice::ReadOnly))
-    return QString("Cannot read %1: %2.").arg(name, file.errorString());
-  if (file.size() > kLargestSet) return QString("%1 is too large to be a parameter set.").arg(name);
+  QString error;
+  const std::string text = ReadParameterFile(path, error);
+  if (!error.isEmpty()) return error;
   ParameterFile set;
   std::string message;
-  if (!ParseParameterText(file.readAll().toStdString(), name.toStdString(), set, message))
+  if (!ParseParameterText(text, name.toStdString(), set, message))
     return QString("%1 is not a parameter set of quorvel:\n%2\nNothing was changed.")
         .arg(name, QString::fromStdString(message));
 

@@ -11,13 +11,6 @@
 #include "platform/picture_figure.h"
 
 namespace tessaline {
-namespace {
-
-constexpr const char* kSetFilter = "Parameter sets (*.toml)";
-constexpr qint64 kLargestSet = 1 << 20;
-
-}  // namespace
-
 TessalineWindow::TessalineWindow(const platform::ProgramInfo& info)
     : ProgramWindow(new Form1, info) {
   form_ = static_cast<Form1*>(ProgramWindow::Form());
@@ -29,28 +22,16 @@ TessalineWindow::TessalineWindow(const platform::ProgramInfo& info)
         return form_->PlottedData();
       });
   AddFigureActions(*picture_);
-  connect(OpenParameters(), &QAction::triggered, this, [this] {
-    const QString path = platform::ChooseFileToOpen(this, "Open parameters", {kSetFilter});
-    if (path.isEmpty()) return;
-    const QString report = OpenParametersFrom(path);
-    if (!report.isEmpty()) platform::ShowMessage(this, report);
-  });
-  connect(SaveParameters(), &QAction::triggered, this, [this] {
-    if (form_->ParameterSet().empty()) {
-      platform::ShowMessage(this, "Choose a simulation first: its grid is what is saved.");
-      return;
-    }
-    const QString path =
-        platform::ChooseFileToSave(this, "Save parameters as", "tessaline.toml", {kSetFilter});
-    if (path.isEmpty()) return;
-    const QString error = SaveParametersTo(path);
-    if (!error.isEmpty()) platform::ShowMessage(this, error);
-  });
   picture_->AddContextMenu(form_->PictBox());
 
   // Start repeats the selected simulation with the grid's values, as the button does.
   start_ = AddRunAction("&Start", Qt::CTRL | Qt::Key_R, true);
   connect(start_, &QAction::triggered, this, [this] { platform::ClickAsUser(form_->Execute()); });
+}
+
+QString TessalineWindow::NothingToSave() const {
+  if (form_->ParameterSet().empty()) return "Choose a simulation first: its grid is what is saved.";
+  return {};
 }
 
 QString TessalineWindow::SaveParametersTo(const QString& path) {
@@ -62,12 +43,10 @@ QString TessalineWindow::SaveParametersTo(const QString& path) {
 
 QString TessalineWindow::OpenParametersFrom(const QString& path) {
   const QString name = QDir::toNativeSeparators(path);
-  QFile file(path);
-  if (!file.open(QIODevice::ReadOnly))
-    return QString("Cannot read %1: %2.").arg(name, file.errorString());
-  // A parameter set is a few hundred bytes; anything far larger is no parameter set.
-  if (file.size() > kLargestSet) return QString("%1 is too large to be a parameter set.").arg(name);
-  const OpenedSet opened = form_->OpenParameters(file.readAll().toStdString());
+  QString error;
+  const std::string text = ReadParameterFile(path, error);
+  if (!error.isEmpty()) return error;
+  const OpenedSet opened = form_->OpenParameters(text);
   if (!opened.refusal.empty())
     return QString("%1: %2 Nothing was changed.").arg(name, QString::fromStdString(opened.refusal));
   QString report;
