@@ -16,6 +16,12 @@ set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 
+# The header-only libraries of the batch programs come from the build machine, through
+# package files that expose their headers alone (mingw-w64-packages/header_only.cmake).
+foreach(package CLI11 tomlplusplus nlohmann_json)
+  set(${package}_DIR "${CMAKE_CURRENT_LIST_DIR}/mingw-w64-packages")
+endforeach()
+
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
 
 find_program(WINE_PROGRAM NAMES wine64 wine PATHS /usr/lib/wine NO_CMAKE_FIND_ROOT_PATH)
