@@ -5,8 +5,10 @@
 #include "tessaline/batch/batch.h"
 
 #ifdef _WIN32
-#include <shellapi.h>
+// shellapi.h needs the types windows.h declares.
 #include <windows.h>
+
+#include <shellapi.h>
 #endif
 
 int main(int argc, char** argv) {
