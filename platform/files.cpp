@@ -81,6 +81,11 @@ bool DeleteFile(const std::string& path) {
 bool IsExistingFolder(const std::string& path) {
   if (path.empty()) return false;
   std::error_code ec;
+#ifdef _WIN32
+  // A drive name alone ("C:", the default folder) stands for the drive's root, where files
+  // joined to it go; the C library's status call refuses the bare name.
+  if (path.size() == 2 && path[1] == ':') return fs::is_directory(fs::u8path(path + '\\'), ec);
+#endif
   return fs::is_directory(fs::u8path(path), ec);
 }
 

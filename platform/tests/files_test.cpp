@@ -74,9 +74,31 @@ TEST_F(TempFolder, ChecksAndDeletesFiles) {
   EXPECT_FALSE(platform::IsExistingFolder(Path("a.txt")));
 }
 
+TEST_F(TempFolder, NamesBeyondAsciiReachTheFileSystemUnchanged) {
+  // Names are UTF-8 throughout; Windows takes them through its wide-character calls.
+  const std::string name = "R\xC3\xA9sultat \xCE\xB1.txt";
+  const std::string path = dir_.string() + "/" + name;
+  platform::TextFile file;
+  ASSERT_TRUE(file.OpenForWriting(path));
+  EXPECT_TRUE(file.WriteLine("1"));
+  EXPECT_TRUE(file.Close());
+  ASSERT_TRUE(platform::ReplaceFileContents(path, "2\r\n", nullptr));
+  EXPECT_EQ(platform::CheckFile(path), platform::FileCheck::Exists);
+  // The file system holds the name itself: the whole contents are under it.
+  EXPECT_EQ(fs::file_size(dir_ / fs::u8path(name)), 3u);
+  EXPECT_TRUE(platform::DeleteFile(path));
+  EXPECT_TRUE(fs::is_empty(dir_));
+}
+
 TEST(Folders, JoinsWithOneSeparatorAndDefaultsToHome) {
+#ifdef _WIN32
+  EXPECT_EQ(platform::JoinPath("C:", "ReportFile1.txt"), "C:\\ReportFile1.txt");
+  EXPECT_EQ(platform::JoinPath("C:\\", "ReportFile1.txt"), "C:\\ReportFile1.txt");
+  EXPECT_EQ(platform::JoinPath("C:/", "ReportFile1.txt"), "C:/ReportFile1.txt");
+#else
   EXPECT_EQ(platform::JoinPath("/tmp", "ReportFile1.txt"), "/tmp/ReportFile1.txt");
   EXPECT_EQ(platform::JoinPath("/tmp/", "ReportFile1.txt"), "/tmp/ReportFile1.txt");
+#endif
   EXPECT_TRUE(platform::IsExistingFolder(platform::DefaultFolder()));
   float t = platform::SecondsSinceMidnight();
   EXPECT_GE(t, 0.0f);
