@@ -33,7 +33,7 @@ Outcome Batch(std::vector<std::string> arguments) {
 
 class BatchTest : public ::testing::Test {
  protected:
-  std::string DefaultFile() const { return platform::JoinPath(folder.Home(), "OutputFile.txt"); }
+  std::string DefaultFile() const { return DefaultOutputFileName(); }
   // Nothing but the old file lies in the folder.
   void ExpectUntouched(const std::string& path) {
     EXPECT_EQ(ReadAll(path), "old\r\n");

@@ -19,6 +19,7 @@
 #include "common/drawing_surface.h"
 #include "common/recording_surface.h"
 #include "tessaline/core/controls.h"
+#include "tessaline/core/output_file.h"
 #include "tessaline/core/program.h"
 
 namespace tessaline::testing {
@@ -29,8 +30,17 @@ class RecordingSink : public common::MessageSink {
   std::vector<std::string> messages;
 };
 
+inline void SetHome(const std::string& path) {
+#ifdef _WIN32
+  _putenv_s("HOME", path.c_str());
+#else
+  setenv("HOME", path.c_str(), 1);
+#endif
+}
+
 // A fresh folder, removed afterwards; HOME points into it so that the default output file
-// stays inside.
+// stays inside. On Windows the default file is C:\OutputFile.txt whatever HOME says: it is
+// removed before and after, and the tests that write it do not run side by side.
 class TempFolder {
  public:
   TempFolder() {
@@ -41,10 +51,12 @@ class TempFolder {
     fs::remove_all(path_);
     fs::create_directories(path_ / "home");
     if (const char* home = std::getenv("HOME")) oldHome_ = home;
-    setenv("HOME", Home().c_str(), 1);
+    SetHome(Home());
+    RemoveWindowsDefaultFile();
   }
   ~TempFolder() {
-    setenv("HOME", oldHome_.c_str(), 1);
+    RemoveWindowsDefaultFile();
+    SetHome(oldHome_);
     std::error_code ec;
     std::filesystem::remove_all(path_, ec);
   }
@@ -52,6 +64,13 @@ class TempFolder {
   std::string Home() const { return (path_ / "home").string(); }
 
  private:
+  static void RemoveWindowsDefaultFile() {
+#ifdef _WIN32
+    std::error_code ec;
+    std::filesystem::remove_all(DefaultOutputFileName(), ec);
+#endif
+  }
+
   std::filesystem::path path_;
   std::string oldHome_;
 };
