@@ -148,6 +148,10 @@ TEST(ToInt16, SaturatesOutsideTheRange) {
 }
 
 TEST(Power, IsTheLibraryPowerEvenForSquares) {
+#ifdef __MINGW32__
+  GTEST_SKIP()
+      << "MinGW-w64's pow multiplies out whole powers: no argument tells it from a product";
+#endif
   // Find an argument whose library square differs from the product in the last bit; a
   // Power that the compiler had turned into a product would give the product there.
   volatile double two = 2.0;
