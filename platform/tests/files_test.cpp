@@ -2,9 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <string>
+#include <vector>
+
+#include "platform/arguments.h"
 
 namespace fs = std::filesystem;
 
@@ -103,4 +108,17 @@ TEST(Folders, JoinsWithOneSeparatorAndDefaultsToHome) {
   float t = platform::SecondsSinceMidnight();
   EXPECT_GE(t, 0.0f);
   EXPECT_LT(t, 86401.0f);
+}
+
+TEST(Arguments, AreTheCommandLineWithoutTheProgramsName) {
+#ifdef _WIN32
+  // Read from the process's own wide-character command line; this one's arguments are ASCII.
+  EXPECT_EQ(platform::Utf8Arguments(__argc, __argv),
+            std::vector<std::string>(__argv + 1, __argv + __argc));
+#else
+  char name[] = "program", out[] = "--out", folder[] = "R\xC3\xA9sultats";
+  char* argv[] = {name, out, folder};
+  EXPECT_EQ(platform::Utf8Arguments(3, argv),
+            (std::vector<std::string>{"--out", "R\xC3\xA9sultats"}));
+#endif
 }

@@ -12,6 +12,7 @@
 #include <unistd.h>
 #endif
 
+#include "platform/arguments.h"
 #include "quorvel/batch/batch_command.h"
 
 namespace {
@@ -36,7 +37,8 @@ int main(int argc, char** argv) {
   // Ctrl+C ends the command after the runs in flight, with every file whole.
   std::signal(SIGINT, OnInterrupt);
   std::signal(SIGTERM, OnInterrupt);
-  const std::vector<std::string> args(argv + 1, argv + argc);
+  // File names are UTF-8 throughout, on Windows too.
+  const std::vector<std::string> args = platform::Utf8Arguments(argc, argv);
   return quorvel::batch::RunBatchCommand(args, std::cout, std::cerr, stopRequested,
                                          StderrIsTerminal());
 }
