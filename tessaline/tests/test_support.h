@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -39,8 +40,9 @@ inline void SetHome(const std::string& path) {
 }
 
 // A fresh folder, removed afterwards; HOME points into it so that the default output file
-// stays inside. On Windows the default file is C:\OutputFile.txt whatever HOME says: it is
-// removed before and after, and the tests that write it do not run side by side.
+// stays inside. On Windows the default file is C:\OutputFile.txt whatever HOME says: a file
+// of the user's there is put aside into the folder for the test and back after it, and the
+// tests that write it do not run side by side.
 class TempFolder {
  public:
   TempFolder() {
@@ -52,10 +54,10 @@ class TempFolder {
     fs::create_directories(path_ / "home");
     if (const char* home = std::getenv("HOME")) oldHome_ = home;
     SetHome(Home());
-    RemoveWindowsDefaultFile();
+    PutWindowsDefaultFileAside();
   }
   ~TempFolder() {
-    RemoveWindowsDefaultFile();
+    PutWindowsDefaultFileBack();
     SetHome(oldHome_);
     std::error_code ec;
     std::filesystem::remove_all(path_, ec);
@@ -64,13 +66,33 @@ class TempFolder {
   std::string Home() const { return (path_ / "home").string(); }
 
  private:
-  static void RemoveWindowsDefaultFile() {
+  void PutWindowsDefaultFileAside() {
 #ifdef _WIN32
+    namespace fs = std::filesystem;
     std::error_code ec;
-    std::filesystem::remove_all(DefaultOutputFileName(), ec);
+    if (fs::exists(DefaultOutputFileName(), ec)) {
+      fs::copy(DefaultOutputFileName(), path_ / "users-OutputFile", fs::copy_options::recursive,
+               ec);
+      if (ec) throw std::runtime_error("cannot put C:\\OutputFile.txt aside: " + ec.message());
+      keptUsersFile_ = true;
+    }
+    fs::remove_all(DefaultOutputFileName(), ec);
+#endif
+  }
+  void PutWindowsDefaultFileBack() {
+#ifdef _WIN32
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    fs::remove_all(DefaultOutputFileName(), ec);
+    if (keptUsersFile_)
+      fs::copy(path_ / "users-OutputFile", DefaultOutputFileName(), fs::copy_options::recursive,
+               ec);
 #endif
   }
 
+#ifdef _WIN32
+  bool keptUsersFile_ = false;
+#endif
   std::filesystem::path path_;
   std::string oldHome_;
 };
