@@ -13,7 +13,10 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QStandardPaths>
+#include <QTextBlock>
 #include <QTextBrowser>
+#include <QTextCursor>
+#include <QTextDocument>
 
 #include "app_version.h"
 #include "platform/last_folder.h"
@@ -41,6 +44,30 @@ QAction* AddAction(QMenu* menu, const QString& text, const QList<QKeySequence>& 
 }
 
 }  // namespace
+
+QString HeadingAnchor(const QString& heading) {
+  QString anchor;
+  for (const QChar c : heading.toLower()) {
+    if (c == ' ') {
+      anchor += '-';
+    } else if ((c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' || c == '_') {
+      anchor += c;
+    }
+  }
+  return anchor;
+}
+
+void AddHeadingAnchors(QTextDocument& document) {
+  for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
+    if (block.blockFormat().headingLevel() == 0) continue;
+    QTextCursor cursor(block);
+    cursor.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
+    QTextCharFormat anchor;
+    anchor.setAnchor(true);
+    anchor.setAnchorNames({HeadingAnchor(block.text())});
+    cursor.mergeCharFormat(anchor);
+  }
+}
 
 QString UserGuidePath() {
   // Installed beside the programs (<prefix>/bin and <prefix>/share/doc/<package>), in the
@@ -155,6 +182,7 @@ void ProgramWindow::ShowUserGuide() {
   // Pictures are found beside the guide.
   guide_->setSearchPaths({QFileInfo(path).absolutePath()});
   guide_->setSource(QUrl::fromLocalFile(path), QTextDocument::MarkdownResource);
+  AddHeadingAnchors(*guide_->document());
   guide_->show();
   guide_->raise();
   guide_->activateWindow();

@@ -20,8 +20,15 @@ class QAbstractButton;
 class QAction;
 class QMenu;
 class QTextBrowser;
+class QTextDocument;
 
 namespace platform {
+
+// The anchor a Markdown heading has in other viewers, which the guide's own links use:
+// lower case, spaces as hyphens, other punctuation dropped.
+QString HeadingAnchor(const QString& heading);
+// Qt's Markdown reader gives headings no anchors: each gets the one HeadingAnchor names.
+void AddHeadingAnchors(QTextDocument& document);
 
 // The user guide (docs/guide.md, installed with the programs), or the empty text when
 // there is none.

@@ -6,6 +6,8 @@
 #include <QApplication>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QScrollBar>
+#include <QTextBrowser>
 
 TEST(ProgramWindow, TheFormKeepsItsPlacesUnderTheBarAndClosesTheFrame) {
   auto* form = new QWidget;
@@ -38,4 +40,17 @@ TEST(ProgramWindow, TheFormKeepsItsPlacesUnderTheBarAndClosesTheFrame) {
   platform::ClickAsUser(end);
   QApplication::processEvents();
   EXPECT_FALSE(frame.isVisible());
+}
+
+TEST(ProgramWindow, TheGuidesOwnLinksFindTheirHeadings) {
+  QTextBrowser browser;
+  browser.setMarkdown("[Down](#quorvel-menus-pictures-and-parameter-sets)\n\n" +
+                      QString("text\n\n").repeated(200) +
+                      "## Quorvel: menus, pictures and parameter sets\n\nhere\n");
+  platform::AddHeadingAnchors(*browser.document());
+  browser.resize(300, 200);
+  browser.show();
+  QApplication::processEvents();
+  browser.scrollToAnchor("quorvel-menus-pictures-and-parameter-sets");
+  EXPECT_GT(browser.verticalScrollBar()->value(), 0);
 }
