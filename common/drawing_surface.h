@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace common {
 
@@ -39,6 +40,28 @@ class DrawingSurface {
   virtual void Clear() = 0;
   // A chance to show what was drawn; the surface may ignore it when it showed it lately.
   virtual void Refresh(bool force) { (void)force; }
+  // Draws, in order, what another surface of the same size recorded; a surface that keeps
+  // primitives may take them whole.
+  virtual void Replay(std::vector<Primitive>&& drawn) {
+    for (const Primitive& p : drawn) {
+      SetForeColour(p.colour);
+      switch (p.kind) {
+        case Primitive::Kind::Point:
+          Point(p.x1, p.y1);
+          break;
+        case Primitive::Kind::Line:
+          Line(p.x1, p.y1, p.x2, p.y2);
+          break;
+        case Primitive::Kind::Circle:
+          Circle(p.x1, p.y1, p.x2);
+          break;
+        case Primitive::Kind::Text:
+          SetCurrentPosition(p.x1, p.y1);
+          Print(p.text);
+          break;
+      }
+    }
+  }
 };
 
 // A modal message with one OK button.

@@ -63,8 +63,15 @@ void PictureBox::Record(common::Primitive::Kind kind, float x1, float y1, float 
   strokes_[strokeCount_++] = {kind, foreColour_, x1, y1, x2, y2};
   // A run never returns to the event loop; look at the clock now and then so the picture
   // still moves while it draws.
-  if ((++sinceCheck_ & 1023u) == 0) [[unlikely]]
+  if ((++sinceCheck_ & 1023u) == 0 && !replaying_) [[unlikely]]
     Refresh(false);
+}
+
+void PictureBox::Replay(std::vector<common::Primitive>&& drawn) {
+  replaying_ = true;
+  DrawingSurface::Replay(std::move(drawn));
+  replaying_ = false;
+  update();
 }
 
 void PictureBox::Point(float x, float y) {

@@ -40,6 +40,9 @@ class PictureBox : public QFrame, public common::DrawingSurface {
   // Repaints now when forced, or when the last repaint is older than the interval. A forced
   // repaint of a shown box within one screen frame (kFrameMs) of the last is queued.
   void Refresh(bool force) override;
+  // What a command thread drew comes in one piece: it is recorded whole and painted with
+  // the next repaint, not piece by piece while it is recorded.
+  void Replay(std::vector<common::Primitive>&& drawn) override;
 
  signals:
   // Just before the box repaints itself during a command: the moment for other displays
@@ -104,6 +107,7 @@ class PictureBox : public QFrame, public common::DrawingSurface {
   mutable QSize scaleSizeFor_;                      // ... of a box of this size
   mutable bool scaleSizeValid_ = false;
   unsigned sinceCheck_ = 0;
+  bool replaying_ = false;
   int repaints_ = 0;
 };
 

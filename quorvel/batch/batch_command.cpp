@@ -613,7 +613,7 @@ int RunBatchCommand(const std::vector<std::string>& args, std::ostream& out, std
        "S = 0.01 to 0.2 by 0.01, K = 0.8 to 1.2 by 0.01, N infinite "
        "(ReportFile2.txt)"},
       {RunMode::NSweep,
-       "Log10(N) = from to `to` by 0.5, `iterations` runs each "
+       "Log10(N) from the value of from up to that of to by 0.5, iterations runs at each "
        "(ReportFile2.txt, ReportFile3.txt)"},
   };
   for (const auto& [mode, help] : kModes) {

@@ -208,9 +208,14 @@ void RunDriver::RunSweepInParallel(size_t count, const SweepSteps& steps) {
         return result;
       },
       2 * static_cast<size_t>(threads_) + 2);
-  auto draw = [this](const std::vector<GenerationRow>& rows) {
+  // A long run takes a while to draw: a stop asked for meanwhile leaves the curves drawn so
+  // far, as it does when the run is drawn while it goes on one thread.
+  auto draw = [this](const std::vector<GenerationRow>& rows, bool interruptible) {
     CurvePlot plot(picture_, inputs_.MaxGen);
-    for (const GenerationRow& row : rows) plot.Draw(row);
+    for (size_t i = 0; i < rows.size(); ++i) {
+      if (interruptible && i % 256 == 255 && window_.StopRequested()) break;
+      plot.Draw(rows[i]);
+    }
     // Shown at once: the next run shown clears it.
     picture_.Refresh(true);
   };
@@ -227,7 +232,7 @@ void RunDriver::RunSweepInParallel(size_t count, const SweepSteps& steps) {
       // Asked before every run is shown, as a run on one thread asks at every generation;
       // the picture keeps the last run shown.
       if (window_.StopRequested()) {
-        if (i > 0) draw(ready[i - 1].second.Rows);
+        if (i > 0) draw(ready[i - 1].second.Rows, false);
         stopRequested = true;
         going = false;
         break;
@@ -237,7 +242,7 @@ void RunDriver::RunSweepInParallel(size_t count, const SweepSteps& steps) {
         break;
       }
       // Runs that came in together clear one another at once: only the last could be seen.
-      if (i + 1 == ready.size()) draw(result.Rows);
+      if (i + 1 == ready.size()) draw(result.Rows, true);
       *model_.Random = result.Generator;
       TakeOutcome(result.Outcome, result.ExtinctAt);
       if (state_.ExtinctAt != 0) ++extinctRuns_;

@@ -34,27 +34,6 @@ size_t SweepRunCount(const RunState& state, const Model& model, const RelayWindo
       .Runs();
 }
 
-void Replay(const std::vector<common::Primitive>& drawn, common::DrawingSurface& picture) {
-  for (const common::Primitive& p : drawn) {
-    picture.SetForeColour(p.colour);
-    switch (p.kind) {
-      case common::Primitive::Kind::Point:
-        picture.Point(p.x1, p.y1);
-        break;
-      case common::Primitive::Kind::Line:
-        picture.Line(p.x1, p.y1, p.x2, p.y2);
-        break;
-      case common::Primitive::Kind::Circle:
-        picture.Circle(p.x1, p.y1, p.x2);
-        break;
-      case common::Primitive::Kind::Text:
-        picture.SetCurrentPosition(p.x1, p.y1);
-        picture.Print(p.text);
-        break;
-    }
-  }
-}
-
 QString Runs(size_t count) {
   return count == 1 ? QStringLiteral("1 run") : QString("%1 runs").arg(count);
 }
@@ -141,10 +120,11 @@ void CommandController::ShowUpdate() {
   RelayWindow::Update update = relay_->Take();
   platform::PictureBox& box = *window_.PictBox();
   if (update.Cleared) box.Clear();
-  Replay(update.Drawn, box);
+  const bool drawn = !update.Drawn.empty();
+  box.Replay(std::move(update.Drawn));
   for (const auto& [index, text] : update.Progress) window_.SetEntryText(index, text);
   for (std::string& message : update.Messages) messages_.push_back(std::move(message));
-  if (update.Cleared || !update.Drawn.empty()) box.update();
+  if (update.Cleared || drawn) box.update();
   if (running_ && (!sinceTitle_.isValid() || sinceTitle_.elapsed() >= kTitleEveryMs))
     ShowProgressInTitle();
 }
