@@ -19,6 +19,7 @@
 #include <QTextDocument>
 
 #include "app_version.h"
+#include "platform/files.h"
 #include "platform/last_folder.h"
 #include "platform/message_box.h"
 
@@ -200,7 +201,10 @@ QString ProgramWindow::OpenParametersFrom(const QString&) {
   return {};
 }
 
-QString ProgramWindow::SaveParametersTo(const QString&) {
+QString ProgramWindow::SaveParametersTo(const QString& path) {
+  std::string error;
+  if (!ReplaceFileContents(path.toStdString(), ParameterText(), &error))
+    return QString::fromStdString(error);
   return {};
 }
 

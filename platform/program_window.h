@@ -72,11 +72,14 @@ class ProgramWindow : public QMainWindow {
   // Parameter sets: Open parameters... and Save parameters as... ask for a file and call
   // these; a text they return goes to a message box.
   virtual QString OpenParametersFrom(const QString& path);
-  virtual QString SaveParametersTo(const QString& path);
+  // Writes ParameterText() whole (the old file stays until the new one is complete).
+  QString SaveParametersTo(const QString& path);
 
  protected:
   // Why there is nothing to save yet; empty when Save parameters as may go on.
   virtual QString NothingToSave() const { return {}; }
+  // The parameter set as its file holds it.
+  virtual std::string ParameterText() const { return {}; }
   // The text of a parameter file, or an error text in `error`: a file far larger than any
   // parameter set is not read.
   static std::string ReadParameterFile(const QString& path, QString& error);

@@ -169,12 +169,8 @@ RunMode QuorvelWindow::CurrentMode() const {
   return RunMode::Single;
 }
 
-QString QuorvelWindow::SaveParametersTo(const QString& path) {
-  std::string error;
-  if (!platform::ReplaceFileContents(path.toStdString(),
-                                     ParameterFileText(CurrentValues(), CurrentMode()), &error))
-    return QString::fromStdString(error);
-  return {};
+std::string QuorvelWindow::ParameterText() const {
+  return ParameterFileText(CurrentValues(), CurrentMode());
 }
 
 QString QuorvelWindow::OpenParametersFrom(const QString& path) {

@@ -31,8 +31,10 @@ class QuorvelWindow : public platform::ProgramWindow {
   std::shared_ptr<const platform::Figure> Picture() const;
   // The commands of the File menu without their dialogs: the empty text, or what to tell
   // the user (for an opened set: the values corrected and the names unknown).
-  QString SaveParametersTo(const QString& path) override;
   QString OpenParametersFrom(const QString& path) override;
+
+ protected:
+  std::string ParameterText() const override;
 
  private:
   // After a command: a sweep's results replace those shown and open their window.

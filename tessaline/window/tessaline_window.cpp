@@ -34,11 +34,8 @@ QString TessalineWindow::NothingToSave() const {
   return {};
 }
 
-QString TessalineWindow::SaveParametersTo(const QString& path) {
-  std::string error;
-  if (!platform::ReplaceFileContents(path.toStdString(), form_->ParameterSet(), &error))
-    return QString::fromStdString(error);
-  return {};
+std::string TessalineWindow::ParameterText() const {
+  return form_->ParameterSet();
 }
 
 QString TessalineWindow::OpenParametersFrom(const QString& path) {

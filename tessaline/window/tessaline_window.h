@@ -17,13 +17,13 @@ class TessalineWindow : public platform::ProgramWindow {
   QAction* Start() const { return start_; }
   // The commands of the File menu without their dialogs: the empty text, or what to tell
   // the user (for an opened set: the values corrected and the names unknown).
-  QString SaveParametersTo(const QString& path) override;
   QString OpenParametersFrom(const QString& path) override;
   // The picture with its axis labels and the simulation's title.
   std::shared_ptr<const platform::Figure> Picture() const;
 
  protected:
   QString NothingToSave() const override;
+  std::string ParameterText() const override;
 
  private:
   Form1* form_;
