@@ -94,20 +94,6 @@ std::string RunContext::CheckStartFrequencies() const {
   return StartStateAccepted(inputs_) ? std::string() : kHaplotypeTotalMessage;
 }
 
-namespace {
-
-// Keeps whether any generation of the run left no individual.
-class ExtinctionSink : public RunSink {
- public:
-  void Generation(const GenerationRow& row) override { extinct_ = extinct_ || row.Extinct(); }
-  bool Extinct() const { return extinct_; }
-
- private:
-  bool extinct_ = false;
-};
-
-}  // namespace
-
 RunResult RunContext::Run(const SweepPlan& plan, size_t index, uint64_t seed) const {
   RunInputs inputs = inputs_;
   UniformGenerator generator;
@@ -121,9 +107,9 @@ RunResult RunContext::Run(const SweepPlan& plan, size_t index, uint64_t seed) co
     inputs.Log10N = plan.Population.Log10N[value];
     generator = ReplicateGenerator(seed, value, index % iterations);
   }
-  ExtinctionSink sink;
-  const double outcome = quorvel::Run(inputs, generator, sink).RPlusFreq;
-  return {outcome, sink.Extinct()};
+  NoSink sink;
+  const RunOutcome outcome = quorvel::Run(inputs, generator, sink);
+  return {outcome.RPlusFreq, outcome.ExtinctAt != 0};
 }
 
 SingleResult RunSingle(const ParameterValues& set, RunMode mode, const std::string& folder,

@@ -152,6 +152,7 @@ RunOutcome RunIn(Model& model, const RunInputs& inputs, RunSink& sink) {
     const GenerationRow row = MakeRow(model, static_cast<int16_t>(generation));
     outcome.RPlusFreq = row.RPlusFreq();
     outcome.GenerationsDone = row.Generation;
+    if (outcome.ExtinctAt == 0 && row.Extinct()) outcome.ExtinctAt = row.Generation;
     sink.Generation(row);
     if (generation < maxGen && sink.StopRequested()) {
       outcome.Stopped = true;

@@ -91,6 +91,9 @@ struct RunOutcome {
   double RPlusFreq = 0;  // total frequency of R+ at the last generation done
   int16_t GenerationsDone = 0;
   bool Stopped = false;  // the sink ended the run before MaxGen
+  // The first generation that left no individual in any deme (the outcome 0 then says
+  // nothing of R+); 0 when the population lived on.
+  int16_t ExtinctAt = 0;
   friend bool operator==(const RunOutcome&, const RunOutcome&) = default;
 };
 

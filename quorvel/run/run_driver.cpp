@@ -34,16 +34,13 @@ class RunDriver::Sink : public RunSink {
       driver_.WriteReport(1, ReportFile1Line(row));
       driver_.state_.Last.Rows.push_back(row);
     }
-    if (extinctAt_ == 0 && row.Extinct()) extinctAt_ = row.Generation;
   }
   bool StopRequested() const override { return driver_.failed_ || driver_.window_.StopRequested(); }
-  int16_t ExtinctAt() const { return extinctAt_; }
 
  private:
   RunDriver& driver_;
   CurvePlot plot_;
   bool single_;
-  int16_t extinctAt_ = 0;
 };
 
 // A sweep's run as a worker thread hands it back: its rows, drawn when its turn comes, and
@@ -51,7 +48,6 @@ class RunDriver::Sink : public RunSink {
 struct RunDriver::SweepRun {
   RunOutcome Outcome;
   std::vector<GenerationRow> Rows;
-  int16_t ExtinctAt = 0;
   UniformGenerator Generator;  // as the run left it
 };
 
@@ -59,10 +55,7 @@ struct RunDriver::SweepRun {
 class RunDriver::RowKeeper : public RunSink {
  public:
   RowKeeper(const std::atomic<bool>& stop, SweepRun& run) : stop_(stop), run_(run) {}
-  void Generation(const GenerationRow& row) override {
-    run_.Rows.push_back(row);
-    if (run_.ExtinctAt == 0 && row.Extinct()) run_.ExtinctAt = row.Generation;
-  }
+  void Generation(const GenerationRow& row) override { run_.Rows.push_back(row); }
   bool StopRequested() const override { return stop_.load(std::memory_order_relaxed); }
 
  private:
@@ -150,18 +143,18 @@ void RunDriver::StartCommand() {
 
 void RunDriver::RunOne(const RunInputs& inputs) {
   Sink sink(*this, inputs.MaxGen);
-  const RunOutcome outcome = RunIn(model_, inputs, sink);
-  TakeOutcome(outcome, sink.ExtinctAt());
+  TakeOutcome(RunIn(model_, inputs, sink));
   // A single run's curves are what the user came for; in a sweep the next run clears
   // them, so the throttled repaint is enough there.
   picture_.Refresh(state_.SingleSimulation);
 }
 
-void RunDriver::TakeOutcome(const RunOutcome& outcome, int16_t extinctAt) {
+void RunDriver::TakeOutcome(const RunOutcome& outcome) {
   if (outcome.GenerationsDone > 0) state_.RPlusFreq = outcome.RPlusFreq;
   state_.Generation = outcome.GenerationsDone;
-  state_.ExtinctAt = extinctAt;
+  state_.ExtinctAt = outcome.ExtinctAt;
   if (outcome.Stopped && !failed_) stopped_ = true;
+  if (!outcome.Stopped && outcome.ExtinctAt != 0) ++extinctRuns_;
 }
 
 void RunDriver::SingleRun() {
@@ -184,7 +177,6 @@ void RunDriver::RunSweep(size_t count, const SweepSteps& steps) {
     const RunInputs inputs = steps.setup(run, *model_.Random);
     RunOne(inputs);
     if (failed_ || stopped_) return;
-    if (state_.ExtinctAt != 0) ++extinctRuns_;
     if (!steps.end(run)) return;
     window_.RunsEnded(run + 1);
   }
@@ -244,8 +236,7 @@ void RunDriver::RunSweepInParallel(size_t count, const SweepSteps& steps) {
       // Runs that came in together clear one another at once: only the last could be seen.
       if (i + 1 == ready.size()) draw(result.Rows, true);
       *model_.Random = result.Generator;
-      TakeOutcome(result.Outcome, result.ExtinctAt);
-      if (state_.ExtinctAt != 0) ++extinctRuns_;
+      TakeOutcome(result.Outcome);
       going = steps.end(run) && !failed_;
       if (going) window_.RunsEnded(run + 1);
     }

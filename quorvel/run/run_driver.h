@@ -49,7 +49,7 @@ class RunDriver {
   bool Failed() const { return failed_; }
   // True when the command ended early at the user's request.
   bool Stopped() const { return stopped_; }
-  // Runs of the last sweep whose population died out.
+  // Runs of the command, ended, whose population died out.
   int ExtinctRuns() const { return extinctRuns_; }
 
  private:
@@ -76,7 +76,7 @@ class RunDriver {
   void RunSweep(size_t count, const SweepSteps& steps);
   void RunSweepInParallel(size_t count, const SweepSteps& steps);
   // Takes what a run came to into the run state; a stopped run stops the command.
-  void TakeOutcome(const RunOutcome& outcome, int16_t extinctAt);
+  void TakeOutcome(const RunOutcome& outcome);
   void ClearPicture(bool force);
   bool OpenReportFile(int n);
   bool WriteReport(int n, std::string_view line);
