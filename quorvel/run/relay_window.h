@@ -37,12 +37,15 @@ class RelayWindow : public RunWindow, public common::MessageSink {
   common::MessageSink& Messages() override { return *this; }
   void ShowMessage(const std::string& text) override;
   bool StopRequested() const override { return stop_.load(std::memory_order_relaxed); }
+  void SweepStarted(size_t runs) override { runsPlanned_.store(runs, std::memory_order_relaxed); }
   void RunsEnded(size_t runs) override { runsEnded_.store(runs, std::memory_order_relaxed); }
   // Hands over everything drawn so far (the command calls it when it ends).
   void Flush();
 
   // --- Any thread ---------------------------------------------------------------------------
   void RequestStop() { stop_.store(true, std::memory_order_relaxed); }
+  // The runs of the sweep under way; 0 for a single run or before the sweep begins.
+  size_t RunsPlanned() const { return runsPlanned_.load(std::memory_order_relaxed); }
   // Runs of a sweep that have ended with their outcome written.
   size_t RunsEnded() const { return runsEnded_.load(std::memory_order_relaxed); }
 
@@ -104,6 +107,7 @@ class RelayWindow : public RunWindow, public common::MessageSink {
   const std::map<int, std::string> entries_;
   Surface surface_;
   std::atomic<bool> stop_{false};
+  std::atomic<size_t> runsPlanned_{0};
   std::atomic<size_t> runsEnded_{0};
 
   std::mutex mutex_;

@@ -168,6 +168,7 @@ void RunDriver::SingleRun() {
 }
 
 void RunDriver::RunSweep(size_t count, const SweepSteps& steps) {
+  window_.SweepStarted(count);
   if (threads_ > 1 && count > 1) {
     RunSweepInParallel(count, steps);
     return;

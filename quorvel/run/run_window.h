@@ -29,6 +29,8 @@ class RunWindow {
   // True once the user has asked the command to stop: the run in progress ends after its
   // current generation and no other starts.
   virtual bool StopRequested() const { return false; }
+  // A sweep of `runs` runs begins.
+  virtual void SweepStarted(size_t runs) { (void)runs; }
   // A sweep's run has ended and its outcome is written: `runs` of the sweep so far.
   virtual void RunsEnded(size_t runs) { (void)runs; }
 };

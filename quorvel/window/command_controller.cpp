@@ -4,7 +4,6 @@
 #include <QPushButton>
 #include <QShortcut>
 
-#include "common/number_text.h"
 #include "quorvel/run/ordered_executor.h"
 #include "quorvel/run/progress_estimate.h"
 #include "quorvel/run/run_driver.h"
@@ -19,20 +18,6 @@ namespace {
 constexpr int kShowEveryMs = 30;
 // How often the title's count and estimate change: readable, yet alive.
 constexpr int kTitleEveryMs = 250;
-
-// The runs the chosen sweep makes, as the run driver's loops count them; 0 for one run.
-size_t SweepRunCount(const RunState& state, const Model& model, const RelayWindow& entries) {
-  if (state.SingleSimulation) return 0;
-  if (model.NInfinite) return state.LoopSandK ? MakeSelectionSweepPlan().Runs() : 0;
-  if (!state.LoopLog10N) return 0;
-  auto value = [&entries](int entry) {
-    return common::ParseLeadingNumber(entries.EntryText(entry));
-  };
-  return MakePopulationSweepPlan(static_cast<float>(value(kEntryLoopFrom)),
-                                 static_cast<float>(value(kEntryLoopTo)),
-                                 common::ToInt16(value(kEntryIterations)))
-      .Runs();
-}
 
 QString Runs(size_t count) {
   return count == 1 ? QStringLiteral("1 run") : QString("%1 runs").arg(count);
@@ -72,7 +57,6 @@ void CommandController::Start() {
   const common::DrawingSurface& picture = window_.Picture();
   relay_ = std::make_unique<RelayWindow>(std::move(entries), picture.ScaleWidth(),
                                          picture.ScaleHeight());
-  runCount_ = SweepRunCount(window_.runState(), window_.model(), *relay_);
   single_ = window_.runState().SingleSimulation;
   stopped_ = false;
   extinctRuns_ = 0;
@@ -129,17 +113,22 @@ void CommandController::ShowUpdate() {
     ShowProgressInTitle();
 }
 
+size_t CommandController::RunCount() const {
+  return relay_ ? relay_->RunsPlanned() : 0;
+}
+
 size_t CommandController::RunsDone() const {
-  return relay_ ? std::min(relay_->RunsEnded(), runCount_) : 0;
+  return relay_ ? std::min(relay_->RunsEnded(), RunCount()) : 0;
 }
 
 void CommandController::ShowProgressInTitle() {
   sinceTitle_.start();
-  if (runCount_ == 0) {
+  const size_t runCount = RunCount();
+  if (runCount == 0) {
     SetStatus("Running, Esc stops");
     return;
   }
-  ProgressEstimate progress(runCount_);
+  ProgressEstimate progress(runCount);
   progress.Update(RunsDone(), static_cast<double>(sinceStart_.elapsed()) / 1000.0);
   SetStatus(QString::fromStdString(ProgressText(progress)) + ", Esc stops");
 }
@@ -154,11 +143,12 @@ void CommandController::Finish() {
   LockInputs(false);
 
   QString status;
-  const size_t done = stopped_ ? RunsDone() : runCount_;
+  const size_t runCount = RunCount();
+  const size_t done = stopped_ ? RunsDone() : runCount;
   if (!messages_.empty()) {
     status.clear();  // the message says what happened
-  } else if (runCount_ > 0) {
-    status = stopped_ ? "Stopped after " + QString::number(done) + " of " + Runs(runCount_)
+  } else if (runCount > 0) {
+    status = stopped_ ? "Stopped after " + QString::number(done) + " of " + Runs(runCount)
                       : Runs(done) + " done";
     if (extinctRuns_ > 0)
       status += QString("; the population died out in %1 of them").arg(extinctRuns_);

@@ -66,6 +66,8 @@ class CommandController : public QObject {
   void LockInputs(bool locked);
   void SetStatus(const QString& status);
   void ShowProgressInTitle();
+  // The runs of the sweep under way, as the command reports them; 0 for one run.
+  size_t RunCount() const;
   size_t RunsDone() const;
 
   MainWindow& window_;
@@ -80,7 +82,6 @@ class CommandController : public QObject {
   QString baseTitle_;
   QString status_;
   unsigned threads_;
-  size_t runCount_ = 0;  // of a sweep; 0 for one run
   std::vector<std::string> messages_;
   // What the command thread found out, read after the thread has ended.
   bool stopped_ = false;
