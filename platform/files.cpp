@@ -156,17 +156,29 @@ float SecondsSinceMidnight() {
   return static_cast<float>(local.tm_hour * 3600 + local.tm_min * 60 + local.tm_sec + fraction);
 }
 
-std::string LocalDateTimeText() {
-  std::time_t t = std::time(nullptr);
-  std::tm local{};
+namespace {
+
+std::string NowText(bool utc, const char* format) {
+  const std::time_t t = std::time(nullptr);
+  std::tm tm{};
 #ifdef _WIN32
-  localtime_s(&local, &t);
+  utc ? gmtime_s(&tm, &t) : localtime_s(&tm, &t);
 #else
-  localtime_r(&t, &local);
+  utc ? gmtime_r(&t, &tm) : localtime_r(&t, &tm);
 #endif
   char text[32];
-  std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &local);
+  std::strftime(text, sizeof text, format, &tm);
   return text;
+}
+
+}  // namespace
+
+std::string LocalDateTimeText() {
+  return NowText(false, "%Y-%m-%d %H:%M:%S");
+}
+
+std::string UtcDateTimeText() {
+  return NowText(true, "%Y-%m-%dT%H:%M:%SZ");
 }
 
 }  // namespace platform

@@ -58,5 +58,7 @@ char PathSeparator();
 float SecondsSinceMidnight();
 // The local date and time as "YYYY-MM-DD HH:MM:SS".
 std::string LocalDateTimeText();
+// The time now in UTC, as ISO 8601 has it ("2026-12-07T12:00:00Z").
+std::string UtcDateTimeText();
 
 }  // namespace platform

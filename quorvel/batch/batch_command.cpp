@@ -5,7 +5,6 @@
 #include <charconv>
 #include <chrono>
 #include <cstdio>
-#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -16,6 +15,7 @@
 
 #include "app_version.h"
 #include "common/number_text.h"
+#include "platform/files.h"
 #include "quorvel/batch/batch_parameters.h"
 #include "quorvel/batch/batch_plot.h"
 #include "quorvel/batch/batch_runs.h"
@@ -54,19 +54,6 @@ struct Options {
   std::string Plot;                     // the chart of a sweep's results
   std::vector<std::string> ShardFiles;  // merge
 };
-
-std::string UtcNow() {
-  const std::time_t now = std::time(nullptr);
-  std::tm tm{};
-#ifdef _WIN32
-  gmtime_s(&tm, &now);
-#else
-  gmtime_r(&now, &tm);
-#endif
-  char text[32];
-  std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", &tm);
-  return text;
-}
 
 std::string HexText(double value) {
   char buffer[64];
@@ -344,7 +331,7 @@ std::string ShardFileName(const ShardSpec& shard) {
 
 int RunMode_(RunMode mode, const Options& options, std::ostream& err, const std::atomic<bool>& stop,
              bool terminal) {
-  const std::string start = UtcNow();
+  const std::string start = platform::UtcDateTimeText();
   const Prepared prepared = ReadParameters(options, mode, err);
   const ParameterValues& set = prepared.Set;
   {
@@ -416,7 +403,7 @@ int RunMode_(RunMode mode, const Options& options, std::ostream& err, const std:
       doc["extinct_runs"] = done.Extinct;
       TellExtinctRuns(err, done.Extinct, planned);
       doc["start"] = start;
-      doc["end"] = UtcNow();
+      doc["end"] = platform::UtcDateTimeText();
       doc["outcomes"] = std::move(outcomes);
       WriteFileOrFail(InFolder(options.Out, ShardFileName(*shard)), doc.dump(1) + "\n");
       return kExitOk;
@@ -451,7 +438,7 @@ int RunMode_(RunMode mode, const Options& options, std::ostream& err, const std:
   doc["status"] = interrupted ? "interrupted" : "complete";
   doc["files"] = files;
   doc["start"] = start;
-  doc["end"] = UtcNow();
+  doc["end"] = platform::UtcDateTimeText();
   WriteFileOrFail(InFolder(options.Out, "run.json"), doc.dump(1) + "\n");
   return stop ? kExitInterrupted : kExitOk;
 }
@@ -467,7 +454,7 @@ Json ReadJson(const std::string& path) {
 }
 
 int Merge(const Options& options, std::ostream& err) {
-  const std::string start = UtcNow();
+  const std::string start = platform::UtcDateTimeText();
   if (options.ShardFiles.empty()) throw CommandError{kExitRefused, "merge needs the shard files"};
   CheckPlot(options);
   struct Shard {
@@ -577,7 +564,7 @@ int Merge(const Options& options, std::ostream& err) {
                                          : Json{"ReportFile2.txt"};
   WritePlotOrFail(options, plan, outcomes, doc);
   doc["start"] = start;
-  doc["end"] = UtcNow();
+  doc["end"] = platform::UtcDateTimeText();
   WriteFileOrFail(InFolder(options.Out, "run.json"), doc.dump(1) + "\n");
   TellExtinctRuns(err, extinct, total);
   return kExitOk;
