@@ -57,11 +57,8 @@ void CommandController::Start() {
   const common::DrawingSurface& picture = window_.Picture();
   relay_ = std::make_unique<RelayWindow>(std::move(entries), picture.ScaleWidth(),
                                          picture.ScaleHeight());
-  single_ = window_.runState().SingleSimulation;
   stopped_ = false;
   extinctRuns_ = 0;
-  extinctAt_ = 0;
-  generation_ = 0;
   messages_.clear();
 
   running_ = true;
@@ -81,8 +78,6 @@ void CommandController::Start() {
     relay->Flush();
     stopped_ = driver.Stopped();
     extinctRuns_ = driver.ExtinctRuns();
-    extinctAt_ = state.ExtinctAt;
-    generation_ = state.Generation;
     threadDone_ = true;
     QMetaObject::invokeMethod(this, &CommandController::Finish, Qt::QueuedConnection);
   });
@@ -143,6 +138,8 @@ void CommandController::Finish() {
   LockInputs(false);
 
   QString status;
+  // The command thread has ended: the run state is the window's again.
+  const RunState& state = window_.runState();
   const size_t runCount = RunCount();
   const size_t done = stopped_ ? RunsDone() : runCount;
   if (!messages_.empty()) {
@@ -152,11 +149,11 @@ void CommandController::Finish() {
                       : Runs(done) + " done";
     if (extinctRuns_ > 0)
       status += QString("; the population died out in %1 of them").arg(extinctRuns_);
-  } else if (single_ && extinctAt_ > 0) {
-    status = QString("Population extinct at generation %1").arg(extinctAt_);
-    if (stopped_) status += QString("; stopped at generation %1").arg(generation_);
+  } else if (state.SingleSimulation && state.ExtinctAt > 0) {
+    status = QString("Population extinct at generation %1").arg(state.ExtinctAt);
+    if (stopped_) status += QString("; stopped at generation %1").arg(state.Generation);
   } else if (stopped_) {
-    status = QString("Stopped at generation %1").arg(generation_);
+    status = QString("Stopped at generation %1").arg(state.Generation);
   }
   SetStatus(status);
   const std::vector<std::string> messages = std::move(messages_);

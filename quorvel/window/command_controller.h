@@ -85,10 +85,7 @@ class CommandController : public QObject {
   std::vector<std::string> messages_;
   // What the command thread found out, read after the thread has ended.
   bool stopped_ = false;
-  bool single_ = false;
   int extinctRuns_ = 0;
-  int extinctAt_ = 0;
-  int generation_ = 0;
   // Inputs locked during the command, with the enabled state to give back.
   std::vector<std::pair<QPointer<QWidget>, bool>> locked_;
 };
