@@ -6,9 +6,10 @@
 namespace platform {
 
 struct ProgramInfo {
-  const char* name;         // shown in titles, messages and --version
-  const char* desktop_id;   // the installed desktop entry, without ".desktop"
-  const char* description;  // the first line of --help
+  const char* name;           // shown in titles, messages and --version
+  const char* desktop_id;     // the installed desktop entry, without ".desktop"
+  const char* description;    // the first line of --help
+  const char* guide_chapter;  // the anchor of the program's chapter in the user guide
 };
 
 // Before the QApplication exists: names the application and answers --version and --help.

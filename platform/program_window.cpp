@@ -1,22 +1,31 @@
 #include "platform/program_window.h"
 
 #include <QAbstractButton>
+#include <QAbstractTextDocumentLayout>
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QDesktopServices>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
+#include <QIcon>
+#include <QImage>
 #include <QLayout>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QScrollBar>
 #include <QStandardPaths>
 #include <QTextBlock>
 #include <QTextBrowser>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QTextDocumentFragment>
+#include <QTimer>
+#include <algorithm>
 
 #include "app_version.h"
 #include "platform/files.h"
@@ -70,6 +79,90 @@ void AddHeadingAnchors(QTextDocument& document) {
   }
 }
 
+namespace {
+
+// The guide in a window of its own. Its links to headings scroll there at once, whatever
+// the window manager; pictures shrink to the window's width and never grow past their size.
+class GuideBrowser : public QTextBrowser {
+ public:
+  explicit GuideBrowser(QWidget* parent) : QTextBrowser(parent) {
+    // Qt would reload the page for an anchor, dropping the headings' anchors.
+    setOpenLinks(false);
+    connect(this, &QTextBrowser::anchorClicked, this, &GuideBrowser::Follow);
+  }
+
+  void Load(const QString& path) {
+    folder_ = QFileInfo(path).absolutePath();
+    setSearchPaths({folder_});
+    setSource(QUrl::fromLocalFile(path), QTextDocument::MarkdownResource);
+    AddHeadingAnchors(*document());
+    FitPictures();
+  }
+
+ protected:
+  void resizeEvent(QResizeEvent* event) override {
+    QTextBrowser::resizeEvent(event);
+    FitPictures();
+  }
+
+ private:
+  void Follow(const QUrl& url) {
+    if (url.isRelative() && url.path().isEmpty() && url.hasFragment()) {
+      ScrollToHeading(this, url.fragment());
+    } else {
+      // The web, or a file the guide names: the desktop's own viewer opens it.
+      QDesktopServices::openUrl(url.isRelative() ? QUrl::fromLocalFile(folder_ + "/" + url.path())
+                                                 : url);
+    }
+  }
+
+  QSize NaturalSize(const QString& name) {
+    auto found = sizes_.find(name);
+    if (found == sizes_.end()) found = sizes_.insert(name, QImage(folder_ + "/" + name).size());
+    return *found;
+  }
+
+  void FitPictures() {
+    const qreal room = viewport()->width() - 2 * document()->documentMargin() - 4;
+    if (room <= 0) return;
+    for (QTextBlock block = document()->begin(); block.isValid(); block = block.next()) {
+      for (auto it = block.begin(); !it.atEnd(); ++it) {
+        const QTextFragment fragment = it.fragment();
+        if (!fragment.charFormat().isImageFormat()) continue;
+        QTextImageFormat picture = fragment.charFormat().toImageFormat();
+        const QSize natural = NaturalSize(picture.name());
+        if (natural.isEmpty()) continue;
+        const qreal width = std::min<qreal>(natural.width(), room);
+        if (picture.width() == width) continue;
+        picture.setWidth(width);
+        picture.setHeight(width * natural.height() / natural.width());
+        QTextCursor cursor(document());
+        cursor.setPosition(fragment.position());
+        cursor.setPosition(fragment.position() + fragment.length(), QTextCursor::KeepAnchor);
+        cursor.setCharFormat(picture);
+      }
+    }
+  }
+
+  QString folder_;
+  QHash<QString, QSize> sizes_;
+};
+
+}  // namespace
+
+void ScrollToHeading(QTextBrowser* browser, const QString& anchor) {
+  QTextDocument& document = *browser->document();
+  // The document is laid out in steps while the window is idle; the heading's place is
+  // known only once the layout is complete.
+  document.documentLayout()->documentSize();
+  for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
+    if (block.blockFormat().headingLevel() == 0 || HeadingAnchor(block.text()) != anchor) continue;
+    const QRectF place = document.documentLayout()->blockBoundingRect(block);
+    browser->verticalScrollBar()->setValue(static_cast<int>(place.top()));
+    return;
+  }
+}
+
 QString UserGuidePath() {
   // Installed beside the programs (<prefix>/bin and <prefix>/share/doc/<package>), in the
   // system's data folders, or, for a program run from its build folder, in the sources.
@@ -93,7 +186,14 @@ void ClickAsUser(QAbstractButton* button) {
 
 ProgramWindow::ProgramWindow(QWidget* form, const ProgramInfo& info) : form_(form), info_(info) {
   setWindowTitle(form->windowTitle());
-  setWindowIcon(form->windowIcon());
+  // The icon the package installs, built into the program.
+  const QString icon = QString(":/icons/%1.svg").arg(info.desktop_id);
+  if (QFileInfo::exists(icon)) {
+    QApplication::setWindowIcon(QIcon(icon));
+    setWindowIcon(QIcon(icon));
+  } else {
+    setWindowIcon(form->windowIcon());
+  }
   setCentralWidget(form);
   form->installEventFilter(this);
 
@@ -174,19 +274,24 @@ void ProgramWindow::ShowUserGuide() {
   const QString path = UserGuidePath();
   if (path.isEmpty()) return;
   if (!guide_) {
-    guide_ = new QTextBrowser(this);
-    guide_->setWindowFlag(Qt::Window);
-    guide_->setWindowTitle(QString("%1 - User guide").arg(info_.name));
-    guide_->setOpenExternalLinks(true);
-    guide_->resize(760, 680);
+    auto* guide = new GuideBrowser(this);
+    guide->setWindowFlag(Qt::Window);
+    guide->setWindowTitle(QString("%1 - User guide").arg(info_.name));
+    guide->resize(760, 680);
+    guide->Load(path);
+    guide_ = guide;
   }
-  // Pictures are found beside the guide.
-  guide_->setSearchPaths({QFileInfo(path).absolutePath()});
-  guide_->setSource(QUrl::fromLocalFile(path), QTextDocument::MarkdownResource);
-  AddHeadingAnchors(*guide_->document());
   guide_->show();
   guide_->raise();
   guide_->activateWindow();
+  // Once shown, at the program's own chapter.
+  QTimer::singleShot(0, guide_, [guide = guide_, chapter = QString(info_.guide_chapter)] {
+    if (guide) ScrollToHeading(guide, chapter);
+  });
+}
+
+QTextBrowser* ProgramWindow::Guide() const {
+  return guide_;
 }
 
 void ProgramWindow::ShowAbout() {

@@ -379,7 +379,7 @@ int RunMode_(RunMode mode, const Options& options, std::ostream& err, const std:
     if (result.ExtinctAt > 0)
       err << kProgram << ": Population extinct at generation " << result.ExtinctAt << '\n';
     doc["extinct_at_generation"] = result.ExtinctAt > 0 ? Json(result.ExtinctAt) : Json(nullptr);
-    files.push_back("ReportFile1.txt");
+    files.insert(files.end(), {"ReportFile1.txt", kGenerationsFile});
   } else {
     const SweepPlan plan = MakePlan(set, mode);
     if (shard) {

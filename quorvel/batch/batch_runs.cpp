@@ -123,7 +123,12 @@ SingleResult RunSingle(const ParameterValues& set, RunMode mode, const std::stri
   state.Checks = set.Checks;
   HeadlessWindow window(set, folder);
   RunCommand(model, state, window);
-  return {window.Message(), state.ExtinctAt};
+  if (!window.Message().empty()) return {window.Message(), state.ExtinctAt};
+  const std::string path = platform::JoinPath(folder, kGenerationsFile);
+  if (!platform::ReplaceFileContents(
+          path, platform::TidyCsvText(GenerationsTable(state.Last.Rows, set.Loci)), nullptr))
+    return {"cannot write " + path, state.ExtinctAt};
+  return {std::string(), state.ExtinctAt};
 }
 
 SweepReport::SweepReport(const SweepPlan& plan, const ParameterValues& set)

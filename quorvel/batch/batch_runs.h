@@ -71,8 +71,12 @@ struct SingleResult {
   std::string Message;
   int ExtinctAt = 0;
 };
-// A single run as the window's Start command does it, writing ReportFile1 to `folder`; the
-// finite run draws from a generator seeded with `seed`.
+// The tidy table of a single run, beside ReportFile1.
+inline constexpr const char* kGenerationsFile = "generations.csv";
+
+// A single run as the window's Start command does it, writing ReportFile1 and the tidy
+// table of its generations to `folder`; the finite run draws from a generator seeded with
+// `seed`.
 SingleResult RunSingle(const ParameterValues& set, RunMode mode, const std::string& folder,
                        uint64_t seed);
 

@@ -7,7 +7,8 @@ int main(int argc, char** argv) {
   const platform::ProgramInfo info{
       "Quorvel", "org.marbeck.quorvel",
       "Follows a haploid population with two or three loci and a modifier of recombination\n"
-      "under mutation, selection, genetic drift and migration between demes."};
+      "under mutation, selection, genetic drift and migration between demes.",
+      "quorvel-the-window"};
   platform::PrepareProgram(argc, argv, info);
   QApplication app(argc, argv);
   platform::RefuseUnknownArguments(info);

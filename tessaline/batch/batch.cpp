@@ -10,7 +10,9 @@
 #include "app_version.h"
 #include "common/nearest_word.h"
 #include "common/recording_surface.h"
+#include "platform/files.h"
 #include "tessaline/core/catalogue.h"
+#include "tessaline/core/plotted_table.h"
 #include "tessaline/core/plotting.h"
 #include "tessaline/core/program.h"
 #include "tessaline/core/simulations.h"
@@ -203,13 +205,17 @@ int Main(int argc, const char* const* argv, std::ostream& out, std::ostream& err
       ->type_name("NAME=VALUE");
   app.add_option("--out", outPath, "the output file; an empty name writes none")
       ->capture_default_str();
+  std::string csvPath;
+  app.add_option("--csv", csvPath,
+                 "also write the plotted points as a CSV table: simulation, curve, x, y")
+      ->type_name("FILE");
   app.add_flag("--list", list,
                "list the rows of the simulation (or of all three): name, short name, preset, "
                "bounds, meaning");
   app.footer(
       "Example:\n"
       "  tessaline-batch --sim velocity --set ml1=0.5 --set \"Number of time units=800\" "
-      "--out velocity.txt\n"
+      "--out velocity.txt --csv velocity.csv\n"
       "Exit status: 0 done; 1 the output file could not be written (nothing half-written is "
       "left) or the run stopped; 2 the command line was refused (nothing was touched).");
   try {
@@ -245,7 +251,15 @@ int Main(int argc, const char* const* argv, std::ostream& out, std::ostream& err
     common::NullSurface surface(kPictureWidth, kPictureHeight);
     Program program(controls, surface, messages, OutputMode::Replace);
     const RunOutcome outcome = program.Execute_Click();
-    return program.OutputFailed() || outcome == RunOutcome::Stopped ? kFailed : kDone;
+    if (program.OutputFailed() || outcome == RunOutcome::Stopped) return kFailed;
+    if (!csvPath.empty() &&
+        !platform::ReplaceFileContents(
+            csvPath, platform::TidyCsvText(TidyPlottedTable(controls, program.Points())),
+            nullptr)) {
+      err << kProgram << ": cannot write " << csvPath << '\n';
+      return kFailed;
+    }
+    return kDone;
   } catch (const Refusal& refusal) {
     err << kProgram << ": " << refusal.message << '\n';
     return kRefused;
