@@ -13,6 +13,7 @@
 #include <QHash>
 #include <QIcon>
 #include <QImage>
+#include <QKeyEvent>
 #include <QLayout>
 #include <QMenu>
 #include <QMenuBar>
@@ -24,7 +25,7 @@
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextDocumentFragment>
-#include <QTimer>
+#include <QWheelEvent>
 #include <algorithm>
 
 #include "app_version.h"
@@ -89,6 +90,22 @@ class GuideBrowser : public QTextBrowser {
     // Qt would reload the page for an anchor, dropping the headings' anchors.
     setOpenLinks(false);
     connect(this, &QTextBrowser::anchorClicked, this, &GuideBrowser::Follow);
+    // The guide is always longer than its window: a scroll bar that came and went would
+    // change the room for the pictures and move every chapter under the reader.
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    // Until the reader scrolls, the chapter shown stays at the top while the layout settles
+    // (fonts and pictures take their sizes once the window is shown).
+    connect(document()->documentLayout(), &QAbstractTextDocumentLayout::documentSizeChanged, this,
+            [this] {
+              if (!heading_.isEmpty()) ScrollToHeading(this, heading_);
+            });
+    connect(verticalScrollBar(), &QScrollBar::sliderPressed, this, [this] { heading_.clear(); });
+  }
+
+  // Shows the heading with that anchor at the top.
+  void ShowHeading(const QString& anchor) {
+    heading_ = anchor;
+    ScrollToHeading(this, anchor);
   }
 
   void Load(const QString& path) {
@@ -104,11 +121,20 @@ class GuideBrowser : public QTextBrowser {
     QTextBrowser::resizeEvent(event);
     FitPictures();
   }
+  // The reader scrolls: the guide stays where the reader takes it.
+  void wheelEvent(QWheelEvent* event) override {
+    heading_.clear();
+    QTextBrowser::wheelEvent(event);
+  }
+  void keyPressEvent(QKeyEvent* event) override {
+    heading_.clear();
+    QTextBrowser::keyPressEvent(event);
+  }
 
  private:
   void Follow(const QUrl& url) {
     if (url.isRelative() && url.path().isEmpty() && url.hasFragment()) {
-      ScrollToHeading(this, url.fragment());
+      ShowHeading(url.fragment());
     } else {
       // The web, or a file the guide names: the desktop's own viewer opens it.
       QDesktopServices::openUrl(url.isRelative() ? QUrl::fromLocalFile(folder_ + "/" + url.path())
@@ -125,6 +151,7 @@ class GuideBrowser : public QTextBrowser {
   void FitPictures() {
     const qreal room = viewport()->width() - 2 * document()->documentMargin() - 4;
     if (room <= 0) return;
+    bool changed = false;
     for (QTextBlock block = document()->begin(); block.isValid(); block = block.next()) {
       for (auto it = block.begin(); !it.atEnd(); ++it) {
         const QTextFragment fragment = it.fragment();
@@ -140,27 +167,27 @@ class GuideBrowser : public QTextBrowser {
         cursor.setPosition(fragment.position());
         cursor.setPosition(fragment.position() + fragment.length(), QTextCursor::KeepAnchor);
         cursor.setCharFormat(picture);
+        changed = true;
       }
     }
+    if (!changed) return;
+    // The pictures' new sizes move everything below them: lay the guide out afresh.
+    document()->markContentsDirty(0, document()->characterCount());
+    if (!heading_.isEmpty()) ScrollToHeading(this, heading_);
   }
 
   QString folder_;
   QHash<QString, QSize> sizes_;
+  QString heading_;  // the heading kept at the top until the reader scrolls
 };
 
 }  // namespace
 
 void ScrollToHeading(QTextBrowser* browser, const QString& anchor) {
-  QTextDocument& document = *browser->document();
   // The document is laid out in steps while the window is idle; the heading's place is
   // known only once the layout is complete.
-  document.documentLayout()->documentSize();
-  for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
-    if (block.blockFormat().headingLevel() == 0 || HeadingAnchor(block.text()) != anchor) continue;
-    const QRectF place = document.documentLayout()->blockBoundingRect(block);
-    browser->verticalScrollBar()->setValue(static_cast<int>(place.top()));
-    return;
-  }
+  browser->document()->documentLayout()->documentSize();
+  browser->scrollToAnchor(anchor);
 }
 
 QString UserGuidePath() {
@@ -284,10 +311,8 @@ void ProgramWindow::ShowUserGuide() {
   guide_->show();
   guide_->raise();
   guide_->activateWindow();
-  // Once shown, at the program's own chapter.
-  QTimer::singleShot(0, guide_, [guide = guide_, chapter = QString(info_.guide_chapter)] {
-    if (guide) ScrollToHeading(guide, chapter);
-  });
+  // At the program's own chapter.
+  static_cast<GuideBrowser*>(guide_.data())->ShowHeading(info_.guide_chapter);
 }
 
 QTextBrowser* ProgramWindow::Guide() const {
