@@ -8,8 +8,8 @@
 #include <optional>
 #include <vector>
 
-#include "platform/csv.h"
-#include "platform/figure.h"
+#include "platform/figures/figure.h"
+#include "platform/system/csv.h"
 #include "quorvel/run/run_state.h"
 
 namespace quorvel::charts {
