@@ -80,8 +80,7 @@ if [ "$mode" = test ]; then need_packages "${TEST_PACKAGES[@]}"; fi
 case "$mode" in
   run)
     program=${2:-tessaline}
-    exe="$BUILD_DIR/$program/$program"
-    [ "$program" = quorvel ] && exe="$BUILD_DIR/quorvel/window/quorvel"
+    exe="$BUILD_DIR/$program/window/$program"
     exec "$exe"
     ;;
   test)

@@ -10,8 +10,8 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/csv.h"
-#include "platform/files.h"
+#include "platform/system/csv.h"
+#include "platform/system/files.h"
 #include "quorvel/run/run_core.h"
 
 namespace quorvel {
