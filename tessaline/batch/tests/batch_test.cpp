@@ -59,7 +59,7 @@ TEST_F(BatchTest, WritesTheDefaultOutputFileWithThePresets) {
   const auto rows = ReadLines(csv);
   ASSERT_EQ(rows.size(), 1 + lines.size());
   EXPECT_EQ(rows[0], "simulation,curve,x,y");
-  EXPECT_EQ(rows[2], "spreading,S for curve 1 = 0.025,10,0.063120276515942");
+  EXPECT_EQ(rows[2], "spreading,S for curve 1 = 0.025,10,0.06312027651594204");
   const Outcome failed = Batch({"--sim", "1", "--csv", folder.File("missing/points.csv")});
   EXPECT_EQ(failed.status, batch::kFailed);
   EXPECT_NE(failed.err.find("missing/points.csv"), std::string::npos) << failed.err;
