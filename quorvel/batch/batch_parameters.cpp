@@ -111,7 +111,10 @@ Prepared PrepareParameters(const ParameterTable& table, RunMode mode,
   ValidateEntries(table, core, folder);
   auto note = [&](int entry, const std::string& before, const std::string& after,
                   const std::string& why) {
-    if (common::ParseLeadingNumber(before) == common::ParseLeadingNumber(after)) return;
+    // A comma stands for the point in a typed value: "1,5" is 1.5.
+    std::string typed = common::TrimBlanks(before);
+    if (common::ParseLeadingNumber(NormalizeNumberText(typed)) == common::ParseLeadingNumber(after))
+      return;
     out.Corrections.push_back(
         {ParameterNames()[static_cast<size_t>(entry)].Name, before, after, why});
   };

@@ -53,6 +53,11 @@ TEST_F(BatchTest, WritesTheDefaultOutputFileWithThePresets) {
   const auto lines = ReadLines(DefaultFile());
   ASSERT_EQ(lines.size(), 255u);
   EXPECT_EQ(lines[1], "10 0.063120276515942");
+  // "-" gives the same lines on standard output.
+  const Outcome piped = Batch({"--sim", "spreading", "--out", "-"});
+  EXPECT_EQ(piped.status, batch::kDone);
+  EXPECT_EQ(piped.out, ReadAll(DefaultFile()));
+  EXPECT_FALSE(std::filesystem::exists("-"));
   // An empty name writes no file, as in the window.
   ASSERT_TRUE(platform::DeleteFile(DefaultFile()));
   EXPECT_EQ(Batch({"--sim", "1", "--out", ""}).status, batch::kDone);
@@ -85,11 +90,12 @@ TEST_F(BatchTest, RefusalsNameTheParameterAndTouchNothing) {
        "did you mean \"Number of time units\"?"},
       {{"--sim", "spreading", "--set", "U=0.1"}, "U is fixed at 0"},
       {{"--sim", "velocity", "--set", "S=abc"}, "S: \"abc\" is not a number"},
+      {{"--sim", "velocity", "--set", "y0=0.5abc"}, "Y(0): \"0.5abc\" is not a number"},
       {{"--sim", "velocity", "--set", "y0="}, "Y(0): no value given"},
       {{"--sim", "velocity", "--set", "y0"}, "--set expects NAME=VALUE"},
       {{"--sim", "spreding"}, "did you mean \"spreading\"?"},
       {{"--set", "y0=0.1"}, "choose a simulation"},
-      {{"--sim", "1", "--bogus"}, "--bogus"},
+      {{"--sim", "1", "--bogus"}, "usage: tessaline-batch --sim"},
   };
   for (const auto& [arguments, message] : cases) {
     std::vector<std::string> all = arguments;
@@ -105,12 +111,16 @@ TEST_F(BatchTest, RefusalsNameTheParameterAndTouchNothing) {
 TEST_F(BatchTest, AFileThatCannotBeWrittenIsNamedAndNothingIsLeft) {
   const std::string old = folder.File("old.txt");
   WriteFile(old, "old\r\n");
-  for (const std::string& out : {folder.File("missing/out.txt"), folder.File("")}) {
-    const Outcome r = Batch({"--sim", "velocity", "--out", out});
-    EXPECT_EQ(r.status, batch::kFailed);
-    EXPECT_NE(r.err.find(out), std::string::npos) << r.err;
-    ExpectUntouched(old);
-  }
+  const std::string missing = folder.File("missing/out.txt");
+  Outcome failed = Batch({"--sim", "velocity", "--out", missing});
+  EXPECT_EQ(failed.status, batch::kFailed);
+  EXPECT_NE(failed.err.find(missing), std::string::npos) << failed.err;
+  ExpectUntouched(old);
+  // A folder takes no output file: refused before the run.
+  failed = Batch({"--sim", "velocity", "--out", folder.File("")});
+  EXPECT_EQ(failed.status, batch::kRefused);
+  EXPECT_NE(failed.err.find("is a folder"), std::string::npos) << failed.err;
+  ExpectUntouched(old);
 #ifndef _WIN32
   // A disk that fills during the run: the old file stays whole, nothing else is left.
   testing::FileSizeLimit full(1000);
