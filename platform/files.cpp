@@ -303,9 +303,10 @@ bool FileGroup::Commit(const std::string& last) {
   }
   std::sort(names.begin(), names.end());
   if (fs::exists(fs::u8path(JoinPath(temporary_, last)), ec)) {
-    // The old description goes first: it must not stand beside the new files.
-    if (CheckFile(JoinPath(folder_, last)) == FileCheck::Exists)
-      DeleteFile(JoinPath(folder_, last));
+    // The old description goes first: it must not stand beside the new files. (A link
+    // stays: the file it leads to goes.)
+    const std::string old = FollowedLinks(JoinPath(folder_, last));
+    if (CheckFile(old) == FileCheck::Exists) DeleteFile(old);
     names.push_back(last);
   }
   for (const std::string& name : names)

@@ -187,6 +187,11 @@ ln -s real.toml "$work/links/link.toml"
   fail "--write-params through a link failed"
 [ -L "$work/links/link.toml" ] || fail "the link was replaced"
 grep -q 'mode = "single"' "$work/links/real.toml" || fail "the link's target was not written"
+echo old >"$work/links/real.json"
+ln -s "$work/links/real.json" "$work/links/run.json"
+"$qb" single --set maxgen=10 --out "$work/links" 2>/dev/null || fail "run.json through a link failed"
+[ -L "$work/links/run.json" ] || fail "the link run.json was replaced"
+grep -q '"complete"' "$work/links/real.json" || fail "the target of run.json was not written"
 if [ "$(id -u)" = 0 ]; then
   mknod "$work/null" c 1 3
   status=0

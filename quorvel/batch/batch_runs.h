@@ -86,14 +86,13 @@ SingleResult RunSingle(const ParameterValues& set, RunMode mode, const std::stri
 class SweepReport {
  public:
   SweepReport(const SweepPlan& plan, const ParameterValues& set);
-  // Recreates the files in the folder; false when one cannot be created.
+  // Recreates the files in the folder (the command's temporary folder, whose files take
+  // their names only when complete); false when one cannot be created.
   bool Open(const std::string& folder);
   // The outcome of the next run of the plan.
   bool Add(double outcome);
   // Closes the files; false when a write or the close failed.
   bool Close();
-  // Closes and deletes the files, so that nothing half-written stays behind.
-  void Discard() { files_.Discard(); }
   const std::string& FailedPath() const { return files_.FailedPath(); }
 
  private:
