@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/stop_signals.h"
+#include "platform/system/stop_signals.h"
 
 namespace quorvel::batch {
 

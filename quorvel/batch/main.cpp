@@ -11,8 +11,8 @@
 #include <unistd.h>
 #endif
 
-#include "platform/arguments.h"
-#include "platform/stop_signals.h"
+#include "platform/system/arguments.h"
+#include "platform/system/stop_signals.h"
 #include "quorvel/batch/batch_command.h"
 
 namespace {

@@ -13,7 +13,7 @@
 #include "app_version.h"
 #include "common/nearest_word.h"
 #include "common/recording_surface.h"
-#include "platform/files.h"
+#include "platform/system/files.h"
 #include "tessaline/core/catalogue.h"
 #include "tessaline/core/plotting.h"
 #include "tessaline/core/program.h"

@@ -3,8 +3,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/arguments.h"
-#include "platform/stop_signals.h"
+#include "platform/system/arguments.h"
+#include "platform/system/stop_signals.h"
 #include "tessaline/batch/batch.h"
 
 int main(int argc, char** argv) {
