@@ -23,7 +23,7 @@ if [ -z "${FAULTS_BUILD:-}" ]; then
     tessaline-batch
 fi
 qb=$root/quorvel/batch/quorvel-batch
-tb=$root/tessaline/tessaline-batch
+tb=$root/tessaline/batch/tessaline-batch
 kills=${KILLS:-50}
 
 work=$(mktemp -d /tmp/faults.XXXXXX)
