@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cstdio>
 #include <filesystem>
 #include <set>
 #include <sstream>
@@ -109,6 +110,8 @@ TEST_F(BatchCommandTest, FilesAreTheSameForEveryThreadCountAndRepeatWithTheSeed)
     std::vector<std::string> args = SmallNSweep(out, "7");
     args.insert(args.end(), {"--threads", threads});
     ASSERT_EQ(Batch(args).Status, kExitOk);
+    EXPECT_NE(ReadBytes(out + "/run.json").find(std::string("\"threads\": ") + threads + ","),
+              std::string::npos);
     if (first2.empty()) {
       first2 = Report(out, 2);
       first3 = Report(out, 3);
@@ -181,9 +184,11 @@ TEST_F(BatchCommandTest, RefusalsNameTheParameterAndTouchNoFile) {
       {{"single", "--set", "Kk=1"}, "did you mean 'K'"},
       {{"single", "--set", "K=abc"}, "K: 'abc' is not a number"},
       {{"single", "--set", "u= "}, "u: One or more value are needed!"},
+      {{"n-sweep", "--set", "iterations="}, "iterations: One or more value are needed!"},
       {{"single", "--set", "ld=on", "--set", "ab=0.5"}, "ab+Ab+aB+Ab frequencies <> 1!"},
       {{"single", "--set", "drift=yes"}, "drift: 'yes' is not on or off"},
       {{"single", "--shard", "1/2"}, "--shard"},
+      {{"single", "--plot", "chart.svg"}, "--plot draws a sweep's results"},
       {{"n-sweep", "--shard", "3/2", "--seed", "1"}, "--shard"},
       {{"n-sweep", "--shard", "1/2"}, "--shard needs --seed"},
       {{"single", "--bogus"}, "bogus"},
@@ -192,7 +197,7 @@ TEST_F(BatchCommandTest, RefusalsNameTheParameterAndTouchNoFile) {
     std::vector<std::string> args = given;
     args.insert(args.end(), {"--out", Folder("refused"), "--write-params", Folder("p.toml")});
     const Outcome result = Batch(args);
-    EXPECT_EQ(result.Status, kExitRefused) << given[2];
+    EXPECT_EQ(result.Status, kExitRefused) << given.back();
     EXPECT_NE(result.Err.find(message), std::string::npos) << result.Err;
   }
   EXPECT_FALSE(std::filesystem::exists(Folder("refused")));
@@ -253,11 +258,31 @@ TEST_F(BatchCommandTest, APopulationThatDiesOutIsToldOnStderrAndInTheProvenance)
   EXPECT_NE(ReadBytes(Folder("merged") + "/run.json").find("\"extinct_runs\": 12"),
             std::string::npos);
 
+  ASSERT_EQ(Batch({"single", "--set", "maxgen=10", "--out", Folder("lives")}).Status, kExitOk);
+  EXPECT_NE(ReadBytes(Folder("lives") + "/run.json").find("\"extinct_at_generation\": null"),
+            std::string::npos);
   const Outcome living = Batch(SmallNSweep(Folder("living"), "5"));
   ASSERT_EQ(living.Status, kExitOk);
   EXPECT_EQ(living.Err, "");
   EXPECT_NE(ReadBytes(Folder("living") + "/run.json").find("\"extinct_runs\": 0"),
             std::string::npos);
+}
+
+TEST_F(BatchCommandTest, TheListGivesEveryNameWithItsBoundsLowerFirst) {
+  const Outcome list = Batch({"--list"});
+  ASSERT_EQ(list.Status, kExitOk);
+  std::istringstream lines(list.Out);
+  size_t bounded = 0;
+  for (std::string line; std::getline(lines, line);) {
+    const size_t open = line.find('[');
+    if (open == std::string::npos) continue;
+    double lower = 0;
+    double upper = 0;
+    ASSERT_EQ(std::sscanf(line.c_str() + open, "[%lf, %lf]", &lower, &upper), 2) << line;
+    EXPECT_LT(lower, upper) << line;
+    ++bounded;
+  }
+  EXPECT_GT(bounded, 0u);
 }
 
 TEST_F(BatchCommandTest, AStopEndsAfterTheRunsInFlightWithWholeLines) {

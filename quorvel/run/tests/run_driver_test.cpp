@@ -473,6 +473,13 @@ TEST_F(RunCommandTest, APopulationThatDiesOutIsToldApart) {
   RunDriver driver(session.Model, session.State, session.Window);
   driver.StartCommand();
   EXPECT_EQ(driver.ExtinctRuns(), 4);
+  // A run stopped after its first generation did not end: its emptied demes are not counted.
+  session.Window.Stop = [] { return true; };
+  RunDriver stopped(session.Model, session.State, session.Window);
+  stopped.StartCommand();
+  EXPECT_TRUE(stopped.Stopped());
+  EXPECT_EQ(stopped.ExtinctRuns(), 0);
+  session.Window.Stop = nullptr;
 
   Entries()[2] = "0.1";
   RunDriver living(session.Model, session.State, session.Window);
