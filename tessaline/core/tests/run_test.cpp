@@ -193,7 +193,8 @@ TEST_F(Run, SenescenceHoldsMBeyondSixteenBits) {
 // that is not a number; the points drawn so far stay, and the file is closed.
 TEST_F(Run, RunsLeavingTheComputableRangeStop) {
   const struct {
-    int simulation, row;
+    int16_t simulation;
+    int row;
     const char* value;
     size_t lines;
   } cases[] = {
