@@ -109,12 +109,13 @@ Prepared PrepareParameters(const ParameterTable& table, RunMode mode,
   const std::string folder = platform::DefaultFolder();
   core.Text(kEntryFolder) = folder;
   ValidateEntries(table, core, folder);
+  // A text that holds the same number another way (1,1 for 1.1) is no correction.
+  auto number = [](std::string text) {
+    return common::ParseLeadingNumber(NormalizeNumberText(text));
+  };
   auto note = [&](int entry, const std::string& before, const std::string& after,
                   const std::string& why) {
-    // A comma stands for the point in a typed value: "1,5" is 1.5.
-    std::string typed = common::TrimBlanks(before);
-    if (common::ParseLeadingNumber(NormalizeNumberText(typed)) == common::ParseLeadingNumber(after))
-      return;
+    if (number(before) == number(after)) return;
     out.Corrections.push_back(
         {ParameterNames()[static_cast<size_t>(entry)].Name, before, after, why});
   };

@@ -12,6 +12,7 @@
 
 #include "app_version.h"
 #include "common/nearest_word.h"
+#include "common/number_text.h"
 #include "common/recording_surface.h"
 #include "platform/system/files.h"
 #include "tessaline/core/catalogue.h"
@@ -54,11 +55,17 @@ std::string Trimmed(std::string_view text) {
   return std::string(text.substr(first, last - first + 1));
 }
 
-// Whether a text, read as a value box reads it (a comma standing for the point, blanks
-// skipped), is a number and nothing more: a text without one would silently become a
-// bound, and trailing text would silently be dropped.
-bool IsNumber(std::string text) {
+// A text as a value box reads it: a comma stands for the point.
+std::string BoxText(std::string text) {
   if (const size_t comma = text.find(','); comma != std::string::npos) text[comma] = '.';
+  return text;
+}
+
+// Whether a text, read as a value box reads it (blanks skipped), is a number and nothing
+// more: a text without one would silently become a bound, and trailing text would silently
+// be dropped.
+bool IsNumber(const std::string& typed) {
+  const std::string text = BoxText(typed);
   std::string packed;
   for (char c : text)
     if (c != ' ' && c != '\t' && c != '\n') packed += c;
@@ -203,7 +210,9 @@ void Enter(const Simulation& simulation, const std::vector<Setting>& settings,
   for (const Setting& setting : settings) {
     controls.SetValue(setting.row.row, setting.value);
     const Validation v = ValidateValue(controls, setting.row.row);
-    if (v.correction != Correction::None)
+    // Only a changed number is a correction, not the same number written anew (5.0, .5).
+    if (v.correction != Correction::None &&
+        common::ParseLeadingNumber(BoxText(v.typed)) != common::ParseLeadingNumber(v.result))
       err << setting.row.name << ": " << v.typed << " -> " << v.result << " ("
           << Describe(v.correction) << ")\n";
     const RowDescription* rewritten = simulation.rewrittenEachRun;

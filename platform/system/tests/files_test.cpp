@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -203,6 +204,22 @@ TEST(Folders, JoinsWithOneSeparatorAndDefaultsToHome) {
   EXPECT_GE(t, 0.0f);
   EXPECT_LT(t, 86401.0f);
 }
+
+#ifndef _WIN32
+TEST(Folders, UtcTimeIsUtcInAnyLocalZone) {
+  const char* zone = std::getenv("TZ");
+  const std::string saved = zone ? zone : "";
+  setenv("TZ", "XST-14", 1);  // fourteen hours ahead of UTC
+  tzset();
+  const std::time_t before = std::time(nullptr);
+  const std::string text = platform::UtcDateTimeText();
+  zone ? setenv("TZ", saved.c_str(), 1) : unsetenv("TZ");
+  tzset();
+  std::tm read{};
+  ASSERT_NE(strptime(text.c_str(), "%Y-%m-%dT%H:%M:%SZ", &read), nullptr) << text;
+  EXPECT_NEAR(static_cast<double>(timegm(&read) - before), 0, 2) << text;
+}
+#endif
 
 TEST(Arguments, AreTheCommandLineWithoutTheProgramsName) {
 #ifdef _WIN32

@@ -109,6 +109,8 @@ TEST_F(BatchCommandTest, FilesAreTheSameForEveryThreadCountAndRepeatWithTheSeed)
     std::vector<std::string> args = SmallNSweep(out, "7");
     args.insert(args.end(), {"--threads", threads});
     ASSERT_EQ(Batch(args).Status, kExitOk);
+    EXPECT_NE(ReadBytes(out + "/run.json").find(std::string("\"threads\": ") + threads + ","),
+              std::string::npos);
     if (first2.empty()) {
       first2 = Report(out, 2);
       first3 = Report(out, 3);
@@ -198,9 +200,11 @@ TEST_F(BatchCommandTest, RefusalsNameTheParameterAndTouchNoFile) {
       {{"single", "--set", "Kk=1"}, "did you mean 'K'"},
       {{"single", "--set", "K=abc"}, "K: 'abc' is not a number"},
       {{"single", "--set", "u= "}, "u: One or more value are needed!"},
+      {{"n-sweep", "--set", "iterations="}, "iterations: One or more value are needed!"},
       {{"single", "--set", "ld=on", "--set", "ab=0.5"}, "ab+Ab+aB+Ab frequencies <> 1!"},
       {{"single", "--set", "drift=yes"}, "drift: 'yes' is not on or off"},
       {{"single", "--shard", "1/2"}, "--shard"},
+      {{"single", "--plot", "chart.svg"}, "--plot draws a sweep's results"},
       {{"n-sweep", "--shard", "3/2", "--seed", "1"}, "--shard"},
       {{"n-sweep", "--shard", "0/2", "--seed", "1"}, "--shard 0/2"},
       {{"n-sweep", "--shard", "", "--seed", "1"}, "--shard"},
@@ -217,7 +221,7 @@ TEST_F(BatchCommandTest, RefusalsNameTheParameterAndTouchNoFile) {
     std::vector<std::string> args = given;
     args.insert(args.end(), {"--out", Folder("refused"), "--write-params", Folder("p.toml")});
     const Outcome result = Batch(args);
-    EXPECT_EQ(result.Status, kExitRefused) << given[2];
+    EXPECT_EQ(result.Status, kExitRefused) << given.back();
     EXPECT_NE(result.Err.find(message), std::string::npos) << result.Err;
   }
   EXPECT_FALSE(std::filesystem::exists(Folder("refused")));
@@ -238,15 +242,18 @@ TEST_F(BatchCommandTest, RefusalsNameTheParameterAndTouchNoFile) {
 
 TEST_F(BatchCommandTest, CorrectionsAreReportedAndTheParameterFileReadsBack) {
   const Outcome corrected =
-      Batch({"single", "--set", "K=1.5", "--set", "maxgen=10.7", "--set", "sinusoidal=on",
-             "--write-params", Folder("used.toml"), "--out", Folder("a"), "--seed", "1"});
+      Batch({"single", "--set", "K=1.5", "--set", "maxgen=10.7", "--set", "sinusoidal=on", "--set",
+             "S=0,05", "--write-params", Folder("used.toml"), "--out", Folder("a"), "--seed", "1"});
   ASSERT_EQ(corrected.Status, kExitOk);
-  EXPECT_NE(corrected.Err.find("K: 1.5 -> 1.4 (upper bound)"), std::string::npos);
-  EXPECT_NE(corrected.Err.find("maxgen: 10.7 -> 10 (rounded down)"), std::string::npos);
-  EXPECT_NE(corrected.Err.find("sinusoidal: on -> off"), std::string::npos);
-  // A comma stands for the point; a negative overflow lies below the lower bound.
-  const Outcome typed = Batch({"single", "--set", "S=1,5", "--set", "z=0,7", "--set", "w=-1e309",
-                               "--write-params", "-", "--out", Folder("c"), "--seed", "1"});
+  // S written with a comma keeps its value: no correction.
+  EXPECT_EQ(corrected.Err,
+            "sinusoidal: on -> off (needs inversion)\nK: 1.5 -> 1.4 (upper bound)\n"
+            "maxgen: 10.7 -> 10 (rounded down)\n");
+  EXPECT_NE(Batch({"--list"}).Out.find("[0.6, 1.4]"), std::string::npos);  // K's, lower first
+  // A comma stands for the point also beyond a bound; a negative overflow lies below the
+  // lower bound.
+  const Outcome typed = Batch({"single", "--set", "S=1,5", "--set", "w=-1e309", "--write-params",
+                               "-", "--out", Folder("c"), "--seed", "1"});
   ASSERT_EQ(typed.Status, kExitOk);
   EXPECT_EQ(typed.Err, "w: -1e309 -> 1E-10 (lower bound)\nS: 1,5 -> 1 (upper bound)\n");
   EXPECT_NE(typed.Out.find("mode = \"single\""), std::string::npos) << typed.Out;
@@ -290,6 +297,9 @@ TEST_F(BatchCommandTest, APopulationThatDiesOutIsToldOnStderrAndInTheProvenance)
   EXPECT_NE(ReadBytes(Folder("merged") + "/run.json").find("\"extinct_runs\": 12"),
             std::string::npos);
 
+  ASSERT_EQ(Batch({"single", "--set", "maxgen=10", "--out", Folder("lives")}).Status, kExitOk);
+  EXPECT_NE(ReadBytes(Folder("lives") + "/run.json").find("\"extinct_at_generation\": null"),
+            std::string::npos);
   const Outcome living = Batch(SmallNSweep(Folder("living"), "5"));
   ASSERT_EQ(living.Status, kExitOk);
   EXPECT_EQ(living.Err, "");

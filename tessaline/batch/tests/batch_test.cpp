@@ -66,8 +66,9 @@ TEST_F(BatchTest, WritesTheDefaultOutputFileWithThePresets) {
 
 TEST_F(BatchTest, CorrectionsAreReportedOnStderr) {
   const std::string out = folder.File("out.txt");
-  Outcome r = Batch({"--sim", "spreading", "--set", "Number of generations=1e9", "--set",
-                     "step=1000", "--set", "curves=2,4", "--set", "y0=0.5", "--out", out});
+  Outcome r =
+      Batch({"--sim", "spreading", "--set", "Number of generations=1e9", "--set", "step=1000",
+             "--set", "curves=2,4", "--set", "y0=0,5", "--set", "s1=.5", "--out", out});
   EXPECT_EQ(r.status, batch::kDone);
   EXPECT_EQ(r.err,
             "Number of generations: 1e9 -> 99999 (upper bound)\n"
@@ -78,6 +79,8 @@ TEST_F(BatchTest, CorrectionsAreReportedOnStderr) {
   EXPECT_EQ(r.status, batch::kDone);
   EXPECT_EQ(r.err, "Number of generations: 400 -> 250 (senescence always draws 250)\n");
   EXPECT_EQ(ReadLines(out).size(), 104u);
+  r = Batch({"--sim", "senescence", "--set", "generations=250", "--out", out});
+  EXPECT_EQ(r.err, "");
 }
 
 TEST_F(BatchTest, RefusalsNameTheParameterAndTouchNothing) {
@@ -85,9 +88,11 @@ TEST_F(BatchTest, RefusalsNameTheParameterAndTouchNothing) {
   WriteFile(out, "old\r\n");
   const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
       {{"--sim", "spreading", "--set", "Y0=0.1"}, "did you mean \"y0\"?"},
-      {{"--sim", "spreading", "--set", "ml1=1"}, "\"ml1\" is a parameter of velocity"},
-      {{"--sim", "velocity", "--set", "Number of generations=100"},
-       "did you mean \"Number of time units\"?"},
+      {{"--sim", "spreading", "--set", "ml1=1"},
+       "\"ml1\" is a parameter of velocity, not of spreading (see --list"},
+      {{"--sim", "velocity", "--set", "generations=100"},
+       "\"generations\" is a parameter of spreading, not of velocity; did you mean \"Number of "
+       "time units\"?"},
       {{"--sim", "spreading", "--set", "U=0.1"}, "U is fixed at 0"},
       {{"--sim", "velocity", "--set", "S=abc"}, "S: \"abc\" is not a number"},
       {{"--sim", "velocity", "--set", "y0=0.5abc"}, "Y(0): \"0.5abc\" is not a number"},
@@ -129,6 +134,15 @@ TEST_F(BatchTest, AFileThatCannotBeWrittenIsNamedAndNothingIsLeft) {
   EXPECT_NE(r.err.find(old), std::string::npos) << r.err;
   ExpectUntouched(old);
 #endif
+}
+
+TEST_F(BatchTest, ARunThatLeavesTheComputableRangeEndsWithStatusOne) {
+  // With these rows 1 + Y(0) d is exactly 0 in the first generation.
+  const Outcome overflow = Batch({"--sim", "senescence", "--set", "y0=0.9523809523809523", "--set",
+                                  "s-prime=0.4", "--set", "vc=0.35", "--set", "r1=0", "--set",
+                                  "curves=1", "--out", folder.File("out.txt")});
+  EXPECT_EQ(overflow.status, batch::kFailed);
+  EXPECT_NE(overflow.err.find(kRunStoppedMessage), std::string::npos) << overflow.err;
 }
 
 TEST_F(BatchTest, ListHelpAndVersion) {
