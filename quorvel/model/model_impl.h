@@ -10,6 +10,7 @@
 #include "quorvel/model/genotype_tables.h"
 #include "quorvel/model/lane_kernels.h"
 #include "quorvel/model/model.h"
+#include "quorvel/model/one_deme.h"
 
 namespace quorvel {
 
@@ -244,6 +245,11 @@ void SampleInOrder(BasicModel<Generator>& model, lanes::StepArrays& s, int n) {
 
 template <class Generator>
 void BasicModel<Generator>::RecombinationStep() {
+  if (Demes == 1) {
+    AllelesNum == 2 ? model_detail::RecombineOneDeme<2>(*this)
+                    : model_detail::RecombineOneDeme<3>(*this);
+    return;
+  }
   lanes::StepArrays s = model_detail::Arrays(*this);
   s.z = Z;
   const lanes::Kernels& k = lanes::Active();
@@ -265,6 +271,10 @@ void BasicModel<Generator>::RecombinationStep() {
 
 template <class Generator>
 void BasicModel<Generator>::DriftStep() {
+  if (Demes == 1) {
+    GenotypesNum == 4 ? model_detail::DriftOneDeme<4>(*this) : model_detail::DriftOneDeme<8>(*this);
+    return;
+  }
   lanes::StepArrays s = model_detail::Arrays(*this);
   if (NInfinite) {
     s.sampled = nullptr;
@@ -284,6 +294,11 @@ void BasicModel<Generator>::DriftStep() {
 
 template <class Generator>
 void BasicModel<Generator>::SelectionStep() {
+  if (Demes == 1) {
+    GenotypesNum == 4 ? model_detail::SelectOneDeme<4>(*this, UppercaseCount.data())
+                      : model_detail::SelectOneDeme<8>(*this, UppercaseCount.data());
+    return;
+  }
   lanes::StepArrays s = model_detail::Arrays(*this);
   // Coefficient by genotype, through its number of uppercase alleles.
   const double byClass[4] = {0, S, S2, S3};
@@ -298,6 +313,10 @@ void BasicModel<Generator>::SelectionStep() {
 
 template <class Generator>
 void BasicModel<Generator>::MutationStep() {
+  if (Demes == 1) {
+    AllelesNum == 2 ? model_detail::MutateOneDeme<2>(*this) : model_detail::MutateOneDeme<3>(*this);
+    return;
+  }
   lanes::StepArrays s = model_detail::Arrays(*this);
   double rate[kMaxMutationPaths + 1] = {};
   for (int t = 1; t <= MutationPathsNum; ++t) rate[t] = MutationTable[MutationPaths[t][3]];

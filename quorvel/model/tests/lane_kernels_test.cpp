@@ -110,7 +110,7 @@ bool SameState(const Model& a, const Model& b) {
 std::vector<Configuration> Configurations() {
   std::vector<Configuration> all;
   for (int16_t loci : {int16_t{2}, int16_t{3}}) {
-    for (int16_t demes : {int16_t{1}, int16_t{100}}) {
+    for (int16_t demes : {int16_t{1}, int16_t{7}, int16_t{100}}) {
       for (bool infinite : {true, false}) {
         for (float z : {0.0f, 0.5f}) {
           for (int16_t total : {int16_t{0}, int16_t{1}}) {
