@@ -24,7 +24,7 @@ bool Supported(Path path) {
 #endif
 }
 
-const Kernels& KernelsOf(Path path) {
+const Kernels& KernelsOf([[maybe_unused]] Path path) {
 #if QUORVEL_VECTOR_KERNELS
   if (path == Path::Avx512) return Avx512Kernels();
   if (path == Path::Avx2) return Avx2Kernels();
