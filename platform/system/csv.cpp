@@ -141,7 +141,7 @@ std::string TidyCsvText(const TidyTable& table) {
 }
 
 bool WriteCsvFile(const std::string& path, const CsvTable& table, std::string* error) {
-  return ReplaceFileContents(path, CsvText(table), error);
+  return WriteWholeFile(path, CsvText(table), error);
 }
 
 }  // namespace platform

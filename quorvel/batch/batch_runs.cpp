@@ -61,13 +61,15 @@ namespace {
 // The entries of the parameter set, no picture, and the first message kept for the caller.
 class HeadlessWindow : public RunWindow, public common::MessageSink {
  public:
-  HeadlessWindow(const ParameterValues& set, const std::string& folder)
-      : set_(set), folder_(folder) {}
+  HeadlessWindow(const ParameterValues& set, const std::string& folder,
+                 const std::atomic<bool>& stop)
+      : set_(set), folder_(folder), stop_(stop) {}
   std::string EntryText(int index) const override {
     if (index >= 0 && index < kEntryCount) return set_.Entries[static_cast<size_t>(index)];
     return index == kEntryFolder ? folder_ : std::string();
   }
   void ShowProgress(int, const std::string&) override {}
+  bool StopRequested() const override { return stop_; }
   // The set has been through the validation pass already.
   void ValidateEntries() override {}
   common::DrawingSurface& Picture() override { return picture_; }
@@ -80,6 +82,7 @@ class HeadlessWindow : public RunWindow, public common::MessageSink {
  private:
   const ParameterValues& set_;
   std::string folder_;
+  const std::atomic<bool>& stop_;
   common::NullSurface picture_{1000, 1000};
   std::string message_;
 };
@@ -113,7 +116,7 @@ RunResult RunContext::Run(const SweepPlan& plan, size_t index, uint64_t seed) co
 }
 
 SingleResult RunSingle(const ParameterValues& set, RunMode mode, const std::string& folder,
-                       uint64_t seed) {
+                       uint64_t seed, const std::atomic<bool>& stop) {
   UniformGenerator generator = UniformGenerator::FromSeed(seed);
   Model model(generator);
   model.AllelesNum = static_cast<int16_t>(set.Loci);
@@ -121,14 +124,15 @@ SingleResult RunSingle(const ParameterValues& set, RunMode mode, const std::stri
   RunState state;
   ChooseRunMode(RunModeOption(mode), state, model);
   state.Checks = set.Checks;
-  HeadlessWindow window(set, folder);
+  HeadlessWindow window(set, folder, stop);
   RunCommand(model, state, window);
-  if (!window.Message().empty()) return {window.Message(), state.ExtinctAt};
+  if (!window.Message().empty())
+    return {window.Message(), state.ExtinctAt, state.Generation, state.Last.Complete};
   const std::string path = platform::JoinPath(folder, kGenerationsFile);
-  if (!platform::ReplaceFileContents(
+  if (!platform::WriteWholeFile(
           path, platform::TidyCsvText(GenerationsTable(state.Last.Rows, set.Loci)), nullptr))
-    return {"cannot write " + path, state.ExtinctAt};
-  return {std::string(), state.ExtinctAt};
+    return {"cannot write " + path, state.ExtinctAt, state.Generation, state.Last.Complete};
+  return {std::string(), state.ExtinctAt, state.Generation, state.Last.Complete};
 }
 
 SweepReport::SweepReport(const SweepPlan& plan, const ParameterValues& set)
