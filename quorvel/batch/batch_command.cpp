@@ -160,14 +160,14 @@ class Progress {
 
 Json ParametersJson(const ParameterValues& set) {
   Json parameters = Json::object();
-  for (const ParameterName& p : ParameterNames()) {
-    if (p.Entry >= 0) {
+  for (const ParameterRow& p : kParameterRows) {
+    if (p.IsEntry()) {
       const double value = common::ParseLeadingNumber(set.Entries[static_cast<size_t>(p.Entry)]);
-      if (KindOf(p.Entry) == EntryKind::Whole)
+      if (p.Kind == ParameterKind::Whole)
         parameters[p.Name] = static_cast<long long>(value);
       else
         parameters[p.Name] = value;
-    } else if (p.Which == Switch::Loci)
+    } else if (p.Kind == ParameterKind::Loci)
       parameters[p.Name] = set.Loci;
     else
       parameters[p.Name] = ValueText(set, p);
@@ -379,7 +379,7 @@ int RunMode_(RunMode mode, const Options& options, std::ostream& err, const std:
     if (result.ExtinctAt > 0)
       err << kProgram << ": Population extinct at generation " << result.ExtinctAt << '\n';
     doc["extinct_at_generation"] = result.ExtinctAt > 0 ? Json(result.ExtinctAt) : Json(nullptr);
-    files.push_back("ReportFile1.txt");
+    for (int n : ReportFilesOf(mode)) files.push_back(ReportFileName(n));
   } else {
     const SweepPlan plan = MakePlan(set, mode);
     if (shard) {
@@ -428,8 +428,7 @@ int RunMode_(RunMode mode, const Options& options, std::ostream& err, const std:
       report.Discard();
       throw CommandError{kExitFailed, "cannot write " + report.FailedPath()};
     }
-    files.push_back("ReportFile2.txt");
-    if (mode == RunMode::NSweep) files.push_back("ReportFile3.txt");
+    for (int n : ReportFilesOf(mode)) files.push_back(ReportFileName(n));
     WritePlotOrFail(options, plan, outcomes, doc);
   }
   const bool interrupted = stop && completed < planned;
@@ -560,8 +559,8 @@ int Merge(const Options& options, std::ostream& err) {
   doc["runs"] = {{"total", total}, {"completed", total}};
   doc["extinct_runs"] = extinct;
   doc["status"] = "complete";
-  doc["files"] = mode == RunMode::NSweep ? Json{"ReportFile2.txt", "ReportFile3.txt"}
-                                         : Json{"ReportFile2.txt"};
+  doc["files"] = Json::array();
+  for (int n : ReportFilesOf(*mode)) doc["files"].push_back(ReportFileName(n));
   WritePlotOrFail(options, plan, outcomes, doc);
   doc["start"] = start;
   doc["end"] = platform::UtcDateTimeText();
