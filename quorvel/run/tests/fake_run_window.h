@@ -39,7 +39,7 @@ class FakeRunWindow : public RunWindow, public common::MessageSink {
   // Draws nothing, for long commands.
   void UseNullSurface() { Surface = &Null; }
 
-  std::array<std::string, 41> Entries;
+  std::array<std::string, kBoxNumbers> Entries;
   std::vector<std::pair<int, std::string>> Progress;
   std::vector<std::string> Shown;
   int Validations = 0;

@@ -30,7 +30,7 @@ class RunCommandTest : public ::testing::Test {
     return lines;
   }
   std::vector<std::string>& Shown() { return session.Window.Shown; }
-  std::array<std::string, 41>& Entries() { return session.Window.Entries; }
+  std::array<std::string, kBoxNumbers>& Entries() { return session.Window.Entries; }
 
   TempFolder folder;
   Session session{folder.Path()};
