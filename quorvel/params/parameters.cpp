@@ -4,7 +4,7 @@
 #include <cstdlib>
 
 #include "common/number_text.h"
-#include "platform/files.h"
+#include "platform/system/files.h"
 
 namespace quorvel {
 
