@@ -9,6 +9,12 @@
 #include <string>
 #include <vector>
 
+#ifndef _WIN32
+#include <sys/resource.h>
+
+#include <csignal>
+#endif
+
 namespace common::testing {
 
 // A folder of its own under the system's temporary folder, removed afterwards.
@@ -83,5 +89,31 @@ inline std::vector<std::string> SplitTabs(const std::string& line) {
   }
   return fields;
 }
+
+#ifndef _WIN32
+// A disk that fills up: while it lives, a file cannot grow beyond the given size, and a
+// write past it fails part-way as on a full disk.
+class FileSizeLimit {
+ public:
+  explicit FileSizeLimit(rlim_t bytes) {
+    getrlimit(RLIMIT_FSIZE, &old_);
+    rlimit limit = old_;
+    limit.rlim_cur = bytes;
+    // Without this the process would be killed by the signal a write past the limit raises.
+    oldHandler_ = std::signal(SIGXFSZ, SIG_IGN);
+    setrlimit(RLIMIT_FSIZE, &limit);
+  }
+  ~FileSizeLimit() {
+    setrlimit(RLIMIT_FSIZE, &old_);
+    std::signal(SIGXFSZ, oldHandler_);
+  }
+  FileSizeLimit(const FileSizeLimit&) = delete;
+  FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+ private:
+  rlimit old_{};
+  void (*oldHandler_)(int) = nullptr;
+};
+#endif
 
 }  // namespace common::testing

@@ -126,7 +126,7 @@ std::optional<CsvTable> ReadCsvText(std::string_view text) {
 }
 
 bool WriteCsvFile(const std::string& path, const CsvTable& table, std::string* error) {
-  return ReplaceFileContents(path, CsvText(table), error);
+  return WriteWholeFile(path, CsvText(table), error);
 }
 
 }  // namespace platform

@@ -203,7 +203,7 @@ QString ProgramWindow::OpenParametersFrom(const QString&) {
 
 QString ProgramWindow::SaveParametersTo(const QString& path) {
   std::string error;
-  if (!ReplaceFileContents(path.toStdString(), ParameterText(), &error))
+  if (!WriteWholeFile(path.toStdString(), ParameterText(), &error))
     return QString::fromStdString(error);
   return {};
 }

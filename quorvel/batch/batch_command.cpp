@@ -42,16 +42,25 @@ struct CommandError {
   std::string Message;
 };
 
+constexpr const char* kUsage =
+    "usage: quorvel-batch single|single-finite|sk-sweep|n-sweep [--set NAME=VALUE]... "
+    "[OPTIONS]\n"
+    "       quorvel-batch merge SHARD-FILE... [--out DIR] [--plot FILE]\n"
+    "       quorvel-batch --list | --help | --version\n";
+
+// A parameter file is a kilobyte or so; anything far larger is no parameter file.
+constexpr std::uintmax_t kLargestParameterFile = 1 << 20;
+
 struct Options {
   std::vector<std::string> Sets;
   std::string ParamsFile;
   std::string WriteParams;
   std::string Out = ".";
-  std::optional<uint64_t> Seed;
+  std::optional<std::string> Seed;
   unsigned Threads = 0;
-  std::string Shard;
+  std::optional<std::string> Shard;
   bool Quiet = false;
-  std::string Plot;                     // the chart of a sweep's results
+  std::optional<std::string> Plot;      // the chart of a sweep's results
   std::vector<std::string> ShardFiles;  // merge
 };
 
@@ -77,34 +86,6 @@ bool ParseHex(const std::string& text, double& value) {
       std::from_chars(digits.data(), digits.data() + digits.size(), value, std::chars_format::hex);
   if (result.ec != std::errc() || result.ptr != digits.data() + digits.size()) return false;
   if (negative) value = -value;
-  return true;
-}
-
-// Writes a whole file or nothing: the text goes to a file beside it, which then takes its
-// name.
-bool WriteWholeFile(const std::string& path, const std::string& text) {
-  namespace fs = std::filesystem;
-  const fs::path target = fs::u8path(path);
-  fs::path part = target;
-  part += ".part";
-  {
-    std::ofstream file(part, std::ios::binary | std::ios::trunc);
-    if (!file) return false;
-    file << text;
-    file.close();
-    if (!file) {
-      std::error_code ec;
-      fs::remove(part, ec);
-      return false;
-    }
-  }
-  std::error_code ec;
-  fs::remove(target, ec);
-  fs::rename(part, target, ec);
-  if (ec) {
-    fs::remove(part, ec);
-    return false;
-  }
   return true;
 }
 
@@ -194,6 +175,18 @@ std::vector<std::pair<std::string, std::string>> AssignmentsOf(const Json& param
   return out;
 }
 
+// A parameter file is read only when it is a regular file of a parameter file's size: a
+// FIFO would block the command and a device would feed it without end.
+void CheckParameterFile(const std::string& path) {
+  namespace fs = std::filesystem;
+  std::error_code ec;
+  const fs::path name = fs::u8path(path);
+  if (fs::exists(name, ec) && !fs::is_regular_file(name, ec))
+    throw CommandError{kExitRefused, "--params " + path + ": not a regular file"};
+  if (fs::exists(name, ec) && fs::file_size(name, ec) > kLargestParameterFile)
+    throw CommandError{kExitRefused, "--params " + path + ": larger than 1 MB, no parameter file"};
+}
+
 // The parameters of a command: the parameter file, then every --set, then the window's
 // rules; corrections reported, refusals thrown.
 Prepared ReadParameters(const Options& options, RunMode mode, std::ostream& err) {
@@ -201,6 +194,7 @@ Prepared ReadParameters(const Options& options, RunMode mode, std::ostream& err)
   if (!options.ParamsFile.empty()) {
     // The command names the run mode; a mode in the file (one the window saved) is not
     // needed.
+    CheckParameterFile(options.ParamsFile);
     ParameterFile file;
     std::string message;
     if (!ReadParameterFile(options.ParamsFile, file, message))
@@ -226,23 +220,58 @@ void MakeFolder(const std::string& folder) {
     throw CommandError{kExitFailed, "cannot create the folder " + folder};
 }
 
-void WriteFileOrFail(const std::string& path, const std::string& text) {
-  if (!WriteWholeFile(path, text)) throw CommandError{kExitFailed, "cannot write " + path};
+// Refuses, before anything runs, a name where no whole file can go: something that is not
+// a regular file (also through a link), or, when `needFolder`, a folder that does not exist.
+void CheckTarget(const std::string& what, const std::string& path, bool needFolder) {
+  namespace fs = std::filesystem;
+  std::error_code ec;
+  if (!needFolder && !fs::exists(fs::u8path(path), ec)) return;
+  const std::string refusal = platform::TargetRefusal(path);
+  if (!refusal.empty()) throw CommandError{kExitRefused, what + refusal};
+}
+
+void CheckOutFolder(const std::string& out) {
+  namespace fs = std::filesystem;
+  std::error_code ec;
+  if (out.empty()) throw CommandError{kExitRefused, "--out: an empty name names no folder"};
+  if (platform::IsStandardOutput(out))
+    throw CommandError{kExitRefused, "--out -: the output is a folder of files, not one file"};
+  if (fs::exists(fs::u8path(out), ec) && !fs::is_directory(fs::u8path(out), ec))
+    throw CommandError{kExitRefused, "--out " + out + ": not a folder"};
 }
 
 // Refuses a chart that cannot be written before any file is touched.
 void CheckPlot(const Options& options) {
-  if (options.Plot.empty()) return;
-  const std::string refusal = PlotRefusal(options.Plot);
+  if (!options.Plot) return;
+  if (options.Plot->empty())
+    throw CommandError{kExitRefused, "--plot: an empty name names no file"};
+  const std::string refusal = PlotRefusal(*options.Plot);
   if (!refusal.empty()) throw CommandError{kExitRefused, refusal};
+  CheckTarget("--plot: ", *options.Plot, true);
+}
+
+void WriteFileOrFail(const std::string& path, const std::string& text) {
+  std::string error;
+  if (!platform::WriteWholeFile(path, text, &error)) throw CommandError{kExitFailed, error};
 }
 
 void WritePlotOrFail(const Options& options, const SweepPlan& plan,
                      const std::vector<double>& outcomes, Json& doc) {
-  if (options.Plot.empty()) return;
-  const std::string failure = WritePlot(SweepRecord(plan, outcomes), options.Plot);
+  if (!options.Plot) return;
+  const std::string failure = WritePlot(SweepRecord(plan, outcomes), *options.Plot);
   if (!failure.empty()) throw CommandError{kExitFailed, failure};
-  doc["plot"] = options.Plot;
+  doc["plot"] = *options.Plot;
+}
+
+// The seed as typed: a whole number from 0 to 2^64-1, nothing else.
+uint64_t ParseSeed(const std::string& text) {
+  uint64_t seed = 0;
+  const auto result = std::from_chars(text.data(), text.data() + text.size(), seed);
+  if (text.empty() || result.ec != std::errc() || result.ptr != text.data() + text.size())
+    throw CommandError{kExitRefused, "--seed " + text +
+                                         ": a whole number from 0 to 18446744073709551615 is "
+                                         "needed"};
+  return seed;
 }
 
 // The runs of a sweep whose outcomes were taken, and how many of them died out.
@@ -329,9 +358,35 @@ std::string ShardFileName(const ShardSpec& shard) {
   return "shard-" + std::to_string(shard.Index) + "-of-" + std::to_string(shard.Count) + ".json";
 }
 
-int RunMode_(RunMode mode, const Options& options, std::ostream& err, const std::atomic<bool>& stop,
-             bool terminal) {
+// The names a run mode writes in its output folder, run.json last.
+std::vector<std::string> ModeFiles(RunMode mode) {
+  if (!IsSweep(mode)) return {ReportFileName(1), "run.json"};
+  if (mode == RunMode::SkSweep) return {ReportFileName(2), "run.json"};
+  return {ReportFileName(2), ReportFileName(3), "run.json"};
+}
+
+// Puts the files of a command in place together: the chart and the parameter file first
+// (each whole), then the group of the output folder, run.json last.
+void WriteParams(const Options& options, const std::string& params, std::ostream& out) {
+  if (options.WriteParams.empty()) return;
+  if (platform::IsStandardOutput(options.WriteParams))
+    out << params << std::flush;
+  else
+    WriteFileOrFail(options.WriteParams, params);
+}
+
+void CommitFiles(platform::FileGroup& group, const Options& options, const std::string& params,
+                 std::ostream& out) {
+  WriteParams(options, params, out);
+  if (!group.Commit("run.json")) throw CommandError{kExitFailed, group.Error()};
+}
+
+int RunMode_(RunMode mode, const Options& options, std::ostream& out, std::ostream& err,
+             const std::atomic<bool>& stop, bool terminal) {
   const std::string start = platform::UtcDateTimeText();
+  CheckOutFolder(options.Out);
+  if (!options.WriteParams.empty() && !platform::IsStandardOutput(options.WriteParams))
+    CheckTarget("--write-params: ", options.WriteParams, true);
   const Prepared prepared = ReadParameters(options, mode, err);
   const ParameterValues& set = prepared.Set;
   {
@@ -339,24 +394,27 @@ int RunMode_(RunMode mode, const Options& options, std::ostream& err, const std:
     if (!refusal.empty())
       throw CommandError{kExitRefused, refusal + " (ab + Ab + aB + AB must total 1)"};
   }
-  if (!options.Plot.empty() && !IsSweep(mode))
+  if (options.Plot && !IsSweep(mode))
     throw CommandError{kExitRefused,
                        "--plot draws a sweep's results: use it with sk-sweep, n-sweep or merge"};
   std::optional<ShardSpec> shard;
-  if (!options.Shard.empty()) {
+  if (options.Shard) {
     if (!IsSweep(mode))
       throw CommandError{kExitRefused, "--shard splits a sweep: use it with sk-sweep or n-sweep"};
-    shard = ParseShard(options.Shard);
-    if (!options.Plot.empty())
+    shard = ParseShard(*options.Shard);
+    if (options.Plot)
       throw CommandError{kExitRefused, "--plot draws a whole sweep: use it with merge"};
     // Shards drawing their own seeds would not make one sweep.
     if (mode == RunMode::NSweep && !options.Seed)
       throw CommandError{kExitRefused, "--shard needs --seed, the same for every shard"};
   }
   CheckPlot(options);
+  const std::vector<std::string> names =
+      shard ? std::vector<std::string>{ShardFileName(*shard)} : ModeFiles(mode);
+  for (const std::string& name : names) CheckTarget("--out: ", InFolder(options.Out, name), false);
   uint64_t seed;
   if (options.Seed) {
-    seed = *options.Seed;
+    seed = ParseSeed(*options.Seed);
   } else {
     seed = SeedFromEntropy();
     err << "seed: " << seed << '\n';
@@ -364,57 +422,60 @@ int RunMode_(RunMode mode, const Options& options, std::ostream& err, const std:
   const unsigned threads = options.Threads > 0 ? options.Threads : DefaultThreadCount();
 
   MakeFolder(options.Out);
-  if (!options.WriteParams.empty())
-    WriteFileOrFail(options.WriteParams, ParameterFileText(set, mode));
-
+  const std::string params = ParameterFileText(set, mode);
   Json doc = CommandJson(mode, set, seed, threads);
-  std::vector<std::string> files;
   size_t planned = 1;
   size_t completed = 0;
 
+  if (shard) {
+    const SweepPlan plan = MakePlan(set, mode);
+    const RunRange range = ShardRange(plan.RunCount(), shard->Index, shard->Count);
+    planned = range.End - range.First;
+    Progress shardProgress(err, terminal && !options.Quiet, planned);
+    Json outcomes = Json::array();
+    const SweepCount done =
+        RunSweep(set, plan, range, seed, threads, stop, shardProgress, [&](double x) {
+          outcomes.push_back(HexText(x));
+          return true;
+        });
+    if (done.Taken < planned) {
+      err << kProgram << ": stopped; no shard file written\n";
+      return kExitInterrupted;
+    }
+    doc["kind"] = kShardKind;
+    doc["shard"] = {{"index", shard->Index}, {"count", shard->Count}};
+    doc["runs"] = {{"total", plan.RunCount()}, {"first", range.First}, {"count", planned}};
+    doc["extinct_runs"] = done.Extinct;
+    TellExtinctRuns(err, done.Extinct, planned);
+    doc["start"] = start;
+    doc["end"] = platform::UtcDateTimeText();
+    doc["outcomes"] = std::move(outcomes);
+    WriteParams(options, params, out);
+    WriteFileOrFail(InFolder(options.Out, ShardFileName(*shard)), doc.dump(1) + "\n");
+    return kExitOk;
+  }
+
+  // Every file goes to a temporary folder first; they take their names together at the end.
+  platform::FileGroup group(options.Out, kProgram);
+  if (!group.Open()) throw CommandError{kExitFailed, group.Error()};
+  auto failed = [&](const std::string& path) {
+    return CommandError{kExitFailed, "cannot write " + InFolder(options.Out, path) +
+                                         " completely (is the disk full?)"};
+  };
   if (!IsSweep(mode)) {
-    const SingleResult result = RunSingle(set, mode, options.Out, seed);
+    const SingleResult result = RunSingle(set, mode, group.Folder(), seed, stop);
     if (!result.Message.empty()) throw CommandError{kExitFailed, result.Message};
-    completed = 1;
+    completed = result.Complete ? 1 : 0;
     if (result.ExtinctAt > 0)
       err << kProgram << ": Population extinct at generation " << result.ExtinctAt << '\n';
     doc["extinct_at_generation"] = result.ExtinctAt > 0 ? Json(result.ExtinctAt) : Json(nullptr);
-    for (int n : ReportFilesOf(mode)) files.push_back(ReportFileName(n));
+    doc["generations"] = result.Generations;
   } else {
     const SweepPlan plan = MakePlan(set, mode);
-    if (shard) {
-      const RunRange range = ShardRange(plan.RunCount(), shard->Index, shard->Count);
-      planned = range.End - range.First;
-      Progress shardProgress(err, terminal && !options.Quiet, planned);
-      Json outcomes = Json::array();
-      const SweepCount done =
-          RunSweep(set, plan, range, seed, threads, stop, shardProgress, [&](double x) {
-            outcomes.push_back(HexText(x));
-            return true;
-          });
-      completed = done.Taken;
-      if (completed < planned) {
-        err << kProgram << ": stopped; no shard file written\n";
-        return kExitInterrupted;
-      }
-      doc["kind"] = kShardKind;
-      doc["shard"] = {{"index", shard->Index}, {"count", shard->Count}};
-      doc["runs"] = {{"total", plan.RunCount()}, {"first", range.First}, {"count", planned}};
-      doc["extinct_runs"] = done.Extinct;
-      TellExtinctRuns(err, done.Extinct, planned);
-      doc["start"] = start;
-      doc["end"] = platform::UtcDateTimeText();
-      doc["outcomes"] = std::move(outcomes);
-      WriteFileOrFail(InFolder(options.Out, ShardFileName(*shard)), doc.dump(1) + "\n");
-      return kExitOk;
-    }
     planned = plan.RunCount();
     Progress sweepProgress(err, terminal && !options.Quiet, planned);
     SweepReport report(plan, set);
-    if (!report.Open(options.Out)) {
-      report.Discard();
-      throw CommandError{kExitFailed, "cannot write " + report.FailedPath()};
-    }
+    if (!report.Open(group.Folder())) throw failed(ReportFileName(2));
     std::vector<double> outcomes;
     const SweepCount done =
         RunSweep(set, plan, {0, planned}, seed, threads, stop, sweepProgress, [&](double x) {
@@ -424,138 +485,186 @@ int RunMode_(RunMode mode, const Options& options, std::ostream& err, const std:
     completed = done.Taken;
     doc["extinct_runs"] = done.Extinct;
     TellExtinctRuns(err, done.Extinct, completed);
-    if (!report.Close()) {
-      report.Discard();
-      throw CommandError{kExitFailed, "cannot write " + report.FailedPath()};
-    }
-    for (int n : ReportFilesOf(mode)) files.push_back(ReportFileName(n));
+    if (!report.Close())
+      throw failed(std::filesystem::u8path(report.FailedPath()).filename().string());
     WritePlotOrFail(options, plan, outcomes, doc);
   }
-  const bool interrupted = stop && completed < planned;
+  const bool interrupted = completed < planned;
   doc["shard"] = nullptr;
   doc["runs"] = {{"total", planned}, {"completed", completed}};
   doc["status"] = interrupted ? "interrupted" : "complete";
-  doc["files"] = files;
+  doc["files"] = Json(std::vector<std::string>(names.begin(), names.end() - 1));
   doc["start"] = start;
   doc["end"] = platform::UtcDateTimeText();
-  WriteFileOrFail(InFolder(options.Out, "run.json"), doc.dump(1) + "\n");
-  return stop ? kExitInterrupted : kExitOk;
+  if (!group.Add("run.json", doc.dump(1) + "\n")) throw CommandError{kExitFailed, group.Error()};
+  CommitFiles(group, options, params, out);
+  return interrupted ? kExitInterrupted : kExitOk;
 }
 
 Json ReadJson(const std::string& path) {
-  std::ifstream file(std::filesystem::u8path(path), std::ios::binary);
+  namespace fs = std::filesystem;
+  std::error_code ec;
+  if (!fs::is_regular_file(fs::u8path(path), ec))
+    throw CommandError{kExitRefused, path + " is not a shard file: not a regular file"};
+  std::ifstream file(fs::u8path(path), std::ios::binary);
   if (!file) throw CommandError{kExitRefused, "cannot read the shard file " + path};
   try {
     return Json::parse(file);
-  } catch (const Json::exception& e) {
-    throw CommandError{kExitRefused, path + " is not a shard file: " + e.what()};
+  } catch (const Json::exception&) {
+    throw CommandError{kExitRefused, path + " is not a shard file: not JSON"};
   }
+}
+
+// One shard file, read whole and checked field by field before anything is written.
+struct Shard {
+  std::string Path;
+  Json Doc;
+  size_t Index = 0;
+  size_t Count = 0;
+  size_t Total = 0;
+  size_t First = 0;
+  size_t Extinct = 0;
+  std::vector<double> Outcomes;
+};
+
+Shard ReadShard(const std::string& path) {
+  Shard shard;
+  shard.Path = path;
+  shard.Doc = ReadJson(path);
+  const Json& doc = shard.Doc;
+  if (!doc.is_object() || !doc.contains("kind") || doc["kind"] != kShardKind)
+    throw CommandError{kExitRefused, path + " is not a shard file of " + kProgram};
+  auto refused = [&](const std::string& what) {
+    return CommandError{kExitRefused, path + ": " + what};
+  };
+  auto field = [&](const Json& object, const char* key) -> const Json& {
+    if (!object.is_object() || !object.contains(key)) throw refused(std::string("no ") + key);
+    return object[key];
+  };
+  auto whole = [&](const Json& object, const char* key) {
+    const Json& value = field(object, key);
+    if (!value.is_number_unsigned() || value.get<uint64_t>() > SIZE_MAX / 2)
+      throw refused(std::string(key) + " is not a whole number of the range");
+    return value.get<size_t>();
+  };
+  for (const char* key : {"version", "mode", "start", "end"})
+    if (!field(doc, key).is_string()) throw refused(std::string(key) + " is not a text");
+  if (!field(doc, "parameters").is_object()) throw refused("parameters is not a table");
+  whole(doc, "seed");
+  whole(doc, "threads");
+  shard.Index = whole(field(doc, "shard"), "index");
+  shard.Count = whole(field(doc, "shard"), "count");
+  shard.Total = whole(field(doc, "runs"), "total");
+  shard.First = whole(field(doc, "runs"), "first");
+  const size_t count = whole(field(doc, "runs"), "count");
+  shard.Extinct = whole(doc, "extinct_runs");
+  if (shard.Count < 1 || shard.Index < 1 || shard.Index > shard.Count)
+    throw refused("shard index out of range");
+  if (shard.Extinct > count) throw refused("more extinct runs than runs");
+  const RunRange range =
+      ShardRange(shard.Total, static_cast<int>(shard.Index), static_cast<int>(shard.Count));
+  if (shard.First != range.First || count != range.End - range.First)
+    throw refused("its runs are not those of shard " + std::to_string(shard.Index) + "/" +
+                  std::to_string(shard.Count));
+  const Json& outcomes = field(doc, "outcomes");
+  if (!outcomes.is_array() || outcomes.size() != count)
+    throw refused("it holds " + std::to_string(outcomes.is_array() ? outcomes.size() : 0) +
+                  " outcomes for " + std::to_string(count) + " runs");
+  for (const Json& item : outcomes) {
+    double value = 0;
+    // Outcomes are frequencies, written exactly as the program writes them.
+    if (!item.is_string() || !ParseHex(item.get<std::string>(), value) ||
+        HexText(value) != item.get<std::string>() || !(value >= 0 && value <= 1))
+      throw refused("an outcome is not a frequency written as " + std::string(kProgram) +
+                    " writes it");
+    shard.Outcomes.push_back(value);
+  }
+  return shard;
 }
 
 int Merge(const Options& options, std::ostream& err) {
   const std::string start = platform::UtcDateTimeText();
   if (options.ShardFiles.empty()) throw CommandError{kExitRefused, "merge needs the shard files"};
+  CheckOutFolder(options.Out);
   CheckPlot(options);
-  struct Shard {
-    std::string Path;
-    Json Doc;
-  };
+  for (const char* name : {"ReportFile2.txt", "ReportFile3.txt", "run.json"})
+    CheckTarget("--out: ", InFolder(options.Out, name), false);
   std::vector<Shard> shards;
-  for (const std::string& path : options.ShardFiles) {
-    Json doc = ReadJson(path);
-    if (!doc.is_object() || doc.value("kind", "") != kShardKind)
-      throw CommandError{kExitRefused, path + " is not a shard file of " + kProgram};
-    shards.push_back({path, std::move(doc)});
-  }
-  const Json& first = shards.front().Doc;
-  int count = 0;
+  for (const std::string& path : options.ShardFiles) shards.push_back(ReadShard(path));
+  const Shard& first = shards.front();
+  std::vector<const Shard*> byIndex(first.Count, nullptr);
   size_t extinct = 0;
-  std::vector<const Shard*> byIndex;
-  try {
-    count = first.at("shard").at("count").get<int>();
-    if (count < 1) throw CommandError{kExitRefused, shards.front().Path + ": no shard count"};
-    byIndex.assign(static_cast<size_t>(count), nullptr);
-    for (const Shard& shard : shards) {
-      const Json& doc = shard.Doc;
-      for (const char* key : {"version", "mode", "seed", "parameters"}) {
-        // The S-K sweep draws no random numbers: its shards need no common seed.
-        if (std::string_view(key) == "seed" && first.at("mode") == "sk-sweep") continue;
-        if (doc.at(key) != first.at(key))
-          throw CommandError{kExitRefused, shard.Path + " does not belong with " +
-                                               shards.front().Path + ": its " + key + " differs"};
-      }
-      if (doc.at("shard").at("count") != first.at("shard").at("count") ||
-          doc.at("runs").at("total") != first.at("runs").at("total"))
-        throw CommandError{kExitRefused, shard.Path + " does not belong with " +
-                                             shards.front().Path + ": another split of the sweep"};
-      const int index = doc.at("shard").at("index").get<int>();
-      if (index < 1 || index > count)
-        throw CommandError{kExitRefused, shard.Path + ": shard index out of range"};
-      const Shard*& slot = byIndex[static_cast<size_t>(index - 1)];
-      if (slot)
-        throw CommandError{kExitRefused, "shard " + std::to_string(index) + "/" +
-                                             std::to_string(count) + " given twice: " + slot->Path +
-                                             " and " + shard.Path};
-      slot = &shard;
-      extinct += doc.at("extinct_runs").get<size_t>();
+  for (const Shard& shard : shards) {
+    const Json& doc = shard.Doc;
+    for (const char* key : {"version", "mode", "seed", "parameters"}) {
+      // The S-K sweep draws no random numbers: its shards need no common seed.
+      if (std::string_view(key) == "seed" && first.Doc["mode"] == "sk-sweep") continue;
+      if (doc[key] != first.Doc[key])
+        throw CommandError{kExitRefused,
+                           shard.Path + " does not belong with " + first.Path + ": its " + key +
+                               (std::string_view(key) == "parameters" ? " differ" : " differs")};
     }
-  } catch (const Json::exception& e) {
-    throw CommandError{kExitRefused, std::string("a shard file is incomplete: ") + e.what()};
+    if (shard.Count != first.Count || shard.Total != first.Total)
+      throw CommandError{kExitRefused, shard.Path + " does not belong with " + first.Path +
+                                           ": another split of the sweep"};
+    const Shard*& slot = byIndex[shard.Index - 1];
+    if (slot)
+      throw CommandError{kExitRefused, "shard " + std::to_string(shard.Index) + "/" +
+                                           std::to_string(first.Count) +
+                                           " given twice: " + slot->Path + " and " + shard.Path};
+    slot = &shard;
+    extinct += shard.Extinct;
   }
   std::string missing;
-  for (int i = 0; i < count; ++i)
-    if (!byIndex[static_cast<size_t>(i)])
+  for (size_t i = 0; i < first.Count; ++i)
+    if (!byIndex[i])
       missing +=
-          (missing.empty() ? "" : ", ") + std::to_string(i + 1) + "/" + std::to_string(count);
+          (missing.empty() ? "" : ", ") + std::to_string(i + 1) + "/" + std::to_string(first.Count);
   if (!missing.empty()) throw CommandError{kExitRefused, "missing shards: " + missing};
 
-  const std::optional<RunMode> mode = ParseRunMode(first.value("mode", ""));
-  if (!mode || !IsSweep(*mode)) throw CommandError{kExitRefused, "the shards hold no sweep"};
-  const Prepared prepared =
-      PrepareParameters(MakeParameterTable(), *mode, AssignmentsOf(first.at("parameters")));
-  if (!prepared.Refusal.empty()) throw CommandError{kExitRefused, prepared.Refusal};
+  const std::optional<RunMode> mode = ParseRunMode(first.Doc["mode"].get<std::string>());
+  if (!mode || !IsSweep(*mode))
+    throw CommandError{kExitRefused, first.Path + ": the shards hold no sweep"};
+  std::vector<std::pair<std::string, std::string>> assignments;
+  try {
+    assignments = AssignmentsOf(first.Doc["parameters"]);
+  } catch (const CommandError& e) {
+    throw CommandError{kExitRefused, first.Path + ": " + e.Message};
+  }
+  const Prepared prepared = PrepareParameters(MakeParameterTable(), *mode, assignments);
+  if (!prepared.Refusal.empty())
+    throw CommandError{kExitRefused, first.Path + ": " + prepared.Refusal};
+  // Parameters written by a shard read back as written; others were edited.
+  if (!prepared.Corrections.empty() || ParametersJson(prepared.Set) != first.Doc["parameters"])
+    throw CommandError{kExitRefused, first.Path + ": its parameters are not those a run of " +
+                                         kProgram + " writes"};
   const SweepPlan plan = MakePlan(prepared.Set, *mode);
   const size_t total = plan.RunCount();
-  if (first.at("runs").at("total").get<size_t>() != total)
-    throw CommandError{kExitRefused, "the shards do not match their parameters"};
-
+  if (first.Total != total)
+    throw CommandError{kExitRefused, first.Path + ": its runs do not match its parameters"};
   std::vector<double> outcomes;
   outcomes.reserve(total);
-  for (int i = 1; i <= count; ++i) {
-    const Shard& shard = *byIndex[static_cast<size_t>(i - 1)];
-    const RunRange range = ShardRange(total, i, count);
-    const Json& list = shard.Doc.at("outcomes");
-    if (!list.is_array() || list.size() != range.End - range.First ||
-        shard.Doc.at("runs").value("first", SIZE_MAX) != range.First)
-      throw CommandError{kExitRefused, shard.Path + ": its runs are not those of shard " +
-                                           std::to_string(i) + "/" + std::to_string(count)};
-    for (const Json& item : list) {
-      double value = 0;
-      if (!item.is_string() || !ParseHex(item.get<std::string>(), value))
-        throw CommandError{kExitRefused, shard.Path + ": an outcome is not a hexadecimal number"};
-      outcomes.push_back(value);
-    }
-  }
+  for (const Shard* shard : byIndex)
+    outcomes.insert(outcomes.end(), shard->Outcomes.begin(), shard->Outcomes.end());
 
   MakeFolder(options.Out);
+  platform::FileGroup group(options.Out, kProgram);
+  if (!group.Open()) throw CommandError{kExitFailed, group.Error()};
   SweepReport report(plan, prepared.Set);
-  bool ok = report.Open(options.Out);
+  bool ok = report.Open(group.Folder());
   for (size_t i = 0; ok && i < outcomes.size(); ++i) ok = report.Add(outcomes[i]);
-  if (!report.Close() || !ok) {
-    report.Discard();
-    throw CommandError{kExitFailed, "cannot write " + report.FailedPath()};
-  }
-  Json doc = CommandJson(*mode, prepared.Set, first.at("seed").get<uint64_t>(), 0);
+  if (!report.Close() || !ok)
+    throw CommandError{kExitFailed, "cannot write the reports in " + options.Out +
+                                        " completely (is the disk full?)"};
+  Json doc = CommandJson(*mode, prepared.Set, first.Doc["seed"].get<uint64_t>(), 0);
   doc.erase("threads");
   doc["shard"] = nullptr;
   doc["merged"] = Json::array();
-  for (int i = 0; i < count; ++i) {
-    const Json& s = byIndex[static_cast<size_t>(i)]->Doc;
-    doc["merged"].push_back({{"file", byIndex[static_cast<size_t>(i)]->Path},
-                             {"threads", s.value("threads", 0)},
-                             {"start", s.value("start", "")},
-                             {"end", s.value("end", "")}});
-  }
+  for (const Shard* shard : byIndex)
+    doc["merged"].push_back({{"file", shard->Path},
+                             {"threads", shard->Doc["threads"]},
+                             {"start", shard->Doc["start"]},
+                             {"end", shard->Doc["end"]}});
   doc["runs"] = {{"total", total}, {"completed", total}};
   doc["extinct_runs"] = extinct;
   doc["status"] = "complete";
@@ -564,7 +673,8 @@ int Merge(const Options& options, std::ostream& err) {
   WritePlotOrFail(options, plan, outcomes, doc);
   doc["start"] = start;
   doc["end"] = platform::UtcDateTimeText();
-  WriteFileOrFail(InFolder(options.Out, "run.json"), doc.dump(1) + "\n");
+  if (!group.Add("run.json", doc.dump(1) + "\n")) throw CommandError{kExitFailed, group.Error()};
+  if (!group.Commit("run.json")) throw CommandError{kExitFailed, group.Error()};
   TellExtinctRuns(err, extinct, total);
   return kExitOk;
 }
@@ -626,15 +736,21 @@ int RunBatchCommand(const std::vector<std::string>& args, std::ostream& out, std
   merge->add_option("shards", options.ShardFiles, "The shard files")->required();
   merge->add_option("--out", options.Out, "Folder of the reports (created if missing)")
       ->capture_default_str();
+  merge->add_flag("--quiet", options.Quiet, "No progress display (a merge shows none)");
   AddPlotOption(*merge, options);
 
   std::vector<std::string> reversed(args.rbegin(), args.rend());
   try {
     app.parse(reversed);
+  } catch (const CLI::CallForHelp& e) {
+    return app.exit(e, out, err);
+  } catch (const CLI::CallForAllHelp& e) {
+    return app.exit(e, out, err);
+  } catch (const CLI::CallForVersion& e) {
+    return app.exit(e, out, err);
   } catch (const CLI::ParseError& e) {
-    // Help and version end well; anything else is a refusal.
-    const int status = app.exit(e, out, err);
-    return status == 0 ? kExitOk : kExitRefused;
+    err << kUsage << kProgram << ": " << e.what() << '\n';
+    return kExitRefused;
   }
 
   try {
@@ -644,8 +760,8 @@ int RunBatchCommand(const std::vector<std::string>& args, std::ostream& out, std
     }
     if (merge->parsed()) return Merge(options, err);
     for (const auto& [mode, sub] : modes)
-      if (sub->parsed()) return RunMode_(mode, options, err, stop, terminal);
-    out << app.help();
+      if (sub->parsed()) return RunMode_(mode, options, out, err, stop, terminal);
+    err << kUsage << kProgram << ": a run mode, merge or --list is needed (see --help)\n";
     return kExitRefused;
   } catch (const CommandError& e) {
     err << kProgram << ": " << e.Message << '\n';

@@ -8,13 +8,14 @@
 #include <string>
 #include <vector>
 
+#include "platform/system/stop_signals.h"
+
 namespace quorvel::batch {
 
-// Exit statuses.
-inline constexpr int kExitOk = 0;
-inline constexpr int kExitFailed = 1;         // a file could not be written
-inline constexpr int kExitRefused = 2;        // bad arguments or parameters; nothing written
-inline constexpr int kExitInterrupted = 130;  // stopped by Ctrl+C after the runs in flight
+using platform::kExitFailed;
+using platform::kExitInterrupted;
+using platform::kExitOk;
+using platform::kExitRefused;
 
 // Runs the command line args (without the program name). `stop` is raised by a signal
 // handler (or a test) to end the command after the runs in flight. `terminal` enables the

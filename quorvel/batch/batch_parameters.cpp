@@ -96,9 +96,13 @@ Prepared PrepareParameters(const ParameterTable& table, RunMode mode,
   const std::string folder = platform::DefaultFolder();
   core.Text(kEntryFolder) = folder;
   ValidateEntries(table, core, folder);
+  // A text that holds the same number another way (1,1 for 1.1) is no correction.
+  auto number = [](std::string text) {
+    return common::ParseLeadingNumber(NormalizeNumberText(text));
+  };
   auto note = [&](int entry, const std::string& before, const std::string& after,
                   const std::string& why) {
-    if (common::ParseLeadingNumber(before) == common::ParseLeadingNumber(after)) return;
+    if (number(before) == number(after)) return;
     out.Corrections.push_back({ParameterOfEntry(entry)->Name, before, after, why});
   };
   for (int i : kParameterEntries) {

@@ -60,13 +60,15 @@ namespace {
 // The entries of the parameter set, no picture, and the first message kept for the caller.
 class HeadlessWindow : public RunWindow, public common::MessageSink {
  public:
-  HeadlessWindow(const ParameterValues& set, const std::string& folder)
-      : set_(set), folder_(folder) {}
+  HeadlessWindow(const ParameterValues& set, const std::string& folder,
+                 const std::atomic<bool>& stop)
+      : set_(set), folder_(folder), stop_(stop) {}
   std::string EntryText(int index) const override {
     if (index == kEntryFolder) return folder_;
     return ParameterOfEntry(index) ? set_.Entries[static_cast<size_t>(index)] : std::string();
   }
   void ShowProgress(int, const std::string&) override {}
+  bool StopRequested() const override { return stop_; }
   // The set has been through the validation pass already.
   void ValidateEntries() override {}
   common::DrawingSurface& Picture() override { return picture_; }
@@ -79,6 +81,7 @@ class HeadlessWindow : public RunWindow, public common::MessageSink {
  private:
   const ParameterValues& set_;
   std::string folder_;
+  const std::atomic<bool>& stop_;
   common::NullSurface picture_{1000, 1000};
   std::string message_;
 };
@@ -111,7 +114,7 @@ RunResult RunContext::Run(const SweepPlan& plan, size_t index, uint64_t seed) co
 }
 
 SingleResult RunSingle(const ParameterValues& set, RunMode mode, const std::string& folder,
-                       uint64_t seed) {
+                       uint64_t seed, const std::atomic<bool>& stop) {
   UniformGenerator generator = UniformGenerator::FromSeed(seed);
   Model model(generator);
   model.AllelesNum = static_cast<int16_t>(set.Loci);
@@ -119,9 +122,9 @@ SingleResult RunSingle(const ParameterValues& set, RunMode mode, const std::stri
   RunState state;
   ChooseRunMode(mode, state, model);
   state.Checks = set.Checks;
-  HeadlessWindow window(set, folder);
+  HeadlessWindow window(set, folder, stop);
   RunCommand(model, state, window);
-  return {window.Message(), state.ExtinctAt};
+  return {window.Message(), state.ExtinctAt, state.Generation, state.Last.Complete};
 }
 
 SweepReport::SweepReport(const SweepPlan& plan, const ParameterValues& set)

@@ -5,6 +5,7 @@
 // the window's run driver as a whole Start command.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -66,29 +67,32 @@ class RunContext {
 };
 
 // A single run: the message the command showed (a report file that could not be
-// written), empty when none, and the first generation with no individual left (0: none).
+// written), empty when none, the first generation with no individual left (0: none), the
+// generations it went through and whether it ran to its end.
 struct SingleResult {
   std::string Message;
   int ExtinctAt = 0;
+  int Generations = 0;
+  bool Complete = false;
 };
 // A single run as the window's Start command does it, writing ReportFile1 to `folder`; the
-// finite run draws from a generator seeded with `seed`.
+// finite run draws from a generator seeded with `seed`. Raising `stop` ends it after the
+// generation in progress, as the window's Esc does.
 SingleResult RunSingle(const ParameterValues& set, RunMode mode, const std::string& folder,
-                       uint64_t seed);
+                       uint64_t seed, const std::atomic<bool>& stop);
 
 // ReportFile2 (and ReportFile3 for the N sweep) written from the outcomes in plan order,
 // line for line as the window writes them.
 class SweepReport {
  public:
   SweepReport(const SweepPlan& plan, const ParameterValues& set);
-  // Recreates the files in the folder; false when one cannot be created.
+  // Recreates the files in the folder (the command's temporary folder, whose files take
+  // their names only when complete); false when one cannot be created.
   bool Open(const std::string& folder);
   // The outcome of the next run of the plan.
   bool Add(double outcome);
   // Closes the files; false when a write or the close failed.
   bool Close();
-  // Closes and deletes the files, so that nothing half-written stays behind.
-  void Discard() { files_.Discard(); }
   const std::string& FailedPath() const { return files_.FailedPath(); }
 
  private:

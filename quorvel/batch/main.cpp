@@ -1,6 +1,5 @@
 // quorvel-batch: quorvel's run modes from the command line.
 #include <atomic>
-#include <csignal>
 #include <cstdio>
 #include <iostream>
 #include <string>
@@ -13,15 +12,10 @@
 #endif
 
 #include "platform/system/arguments.h"
+#include "platform/system/stop_signals.h"
 #include "quorvel/batch/batch_command.h"
 
 namespace {
-
-std::atomic<bool> stopRequested{false};
-
-extern "C" void OnInterrupt(int) {
-  stopRequested = true;
-}
 
 bool StderrIsTerminal() {
 #ifdef _WIN32
@@ -34,11 +28,9 @@ bool StderrIsTerminal() {
 }  // namespace
 
 int main(int argc, char** argv) {
-  // Ctrl+C ends the command after the runs in flight, with every file whole.
-  std::signal(SIGINT, OnInterrupt);
-  std::signal(SIGTERM, OnInterrupt);
+  // Ctrl+C, SIGTERM and SIGHUP end the command after the runs in flight, every file whole.
+  const std::atomic<bool>& stop = platform::InstallStopSignals();
   // File names are UTF-8 throughout, on Windows too.
   const std::vector<std::string> args = platform::Utf8Arguments(argc, argv);
-  return quorvel::batch::RunBatchCommand(args, std::cout, std::cerr, stopRequested,
-                                         StderrIsTerminal());
+  return quorvel::batch::RunBatchCommand(args, std::cout, std::cerr, stop, StderrIsTerminal());
 }

@@ -11,12 +11,16 @@
 //
 // The model is a template over its random generator only so that tests can script the
 // random numbers; the program uses `Model`, which draws from a UniformGenerator owned by
-// the window, without any indirect call on the sampling path.
+// the window. The operators draw in the fixed order and leave their arithmetic to the
+// kernels of lane_kernels.h for the processor at hand (one deme stays in one_deme.h).
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
+#include <vector>
 
+#include "quorvel/model/lane_kernels.h"
 #include "quorvel/model/uniform_generator.h"
 
 namespace quorvel {
@@ -54,16 +58,38 @@ struct GenerationSteps {
   double K = 0;                 // epistasis, for the selection values after a change of S
 };
 
-// Freq(slot 0..4, deme 0..100, genotype 0..8), float64, fixed size. Stored deme by deme
-// so that the two carrier slots of one deme lie together.
+// Freq(slot 0..4, deme 0..100, genotype 0..8), float64, fixed size. Stored by slot and
+// genotype, the demes side by side, so that the operators work on many demes at once.
 class FrequencyTable {
  public:
-  double& operator()(int slot, int deme, int genotype) { return cells_[deme][slot][genotype]; }
-  double operator()(int slot, int deme, int genotype) const { return cells_[deme][slot][genotype]; }
+  double& operator()(int slot, int deme, int genotype) {
+    return cells_[Index(slot, deme, genotype)];
+  }
+  double operator()(int slot, int deme, int genotype) const {
+    return cells_[Index(slot, deme, genotype)];
+  }
   void Clear() { cells_ = {}; }
+  // The cells in the layout of lane_kernels.h.
+  double* Lanes() { return cells_.data(); }
 
  private:
-  std::array<std::array<std::array<double, kMaxGenotypes + 1>, kSlots>, kMaxDemes + 1> cells_{};
+  static_assert(lanes::kGenotypeRows == kMaxGenotypes + 1 && lanes::kDemeStride > kMaxDemes);
+  static constexpr size_t Index(int slot, int deme, int genotype) {
+    return static_cast<size_t>((slot * lanes::kGenotypeRows + genotype) * lanes::kDemeStride +
+                               deme);
+  }
+  std::array<double, kSlots * lanes::kGenotypeRows * lanes::kDemeStride> cells_{};
+};
+
+// Working arrays of the operators: the amounts of one step for every deme, their random
+// pairs and their samples. Sized once for the largest step (76 amounts in each of 100 demes).
+struct StepBuffers {
+  static constexpr size_t kSize = 2 * kMaxMutationPaths * kMaxDemes;
+  std::vector<double> Amount = std::vector<double>(kSize);
+  std::vector<double> Sampled = std::vector<double>(kSize);
+  std::vector<float> Sign = std::vector<float>(kSize);
+  std::vector<float> Round = std::vector<float>(kSize);
+  std::vector<double> Active = std::vector<double>(kMaxDemes);
 };
 
 template <class Generator>
@@ -123,6 +149,8 @@ class BasicModel {
   bool ReuseRandom = false;
 
   Generator* Random;  // the program's generator, owned elsewhere
+
+  StepBuffers Buffers;
 
   // --- Shared operations -------------------------------------------------------------------
   // Sets the counts and writes the index tables for AllelesNum loci (2, else 3).

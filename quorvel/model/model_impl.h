@@ -7,45 +7,12 @@
 #include <cstddef>
 
 #include "common/power.h"
+#include "quorvel/model/genotype_tables.h"
+#include "quorvel/model/lane_kernels.h"
 #include "quorvel/model/model.h"
-
-// SampleAmount runs for every change of a frequency; the operators must get it inlined
-// even where the compiler's size heuristics would rather call it.
-#if defined(_MSC_VER)
-#define QUORVEL_HOT_INLINE __forceinline
-#else
-#define QUORVEL_HOT_INLINE [[gnu::always_inline]] inline
-#endif
+#include "quorvel/model/one_deme.h"
 
 namespace quorvel {
-
-namespace model_tables {
-
-// Alleles at loci 1..3 per genotype (row 0 unused).
-inline constexpr int16_t kTwoLociAlleles[5][3] = {
-    {0, 0, 0}, {1, 2, 0}, {3, 2, 0}, {1, 4, 0}, {3, 4, 0}};
-inline constexpr int16_t kThreeLociAlleles[9][3] = {{0, 0, 0}, {1, 2, 3}, {4, 2, 3},
-                                                    {1, 5, 3}, {1, 2, 6}, {4, 5, 3},
-                                                    {1, 5, 6}, {4, 2, 6}, {4, 5, 6}};
-
-// Carriers of each allele, ascending (row 0 unused).
-inline constexpr int16_t kTwoLociCarriers[5][2] = {{0, 0}, {1, 3}, {1, 2}, {2, 4}, {3, 4}};
-inline constexpr int16_t kThreeLociCarriers[7][4] = {{0, 0, 0, 0}, {1, 3, 4, 6}, {1, 2, 4, 7},
-                                                     {1, 2, 3, 5}, {2, 5, 7, 8}, {3, 5, 6, 8},
-                                                     {4, 6, 7, 8}};
-
-// Mutation paths: from, to, class (row 0 unused).
-inline constexpr int16_t kTwoLociPaths[11][3] = {{0, 0, 0}, {2, 4, 1}, {3, 4, 1}, {1, 2, 2},
-                                                 {1, 3, 2}, {1, 4, 3}, {2, 1, 4}, {3, 1, 4},
-                                                 {4, 2, 5}, {4, 3, 5}, {4, 1, 6}};
-inline constexpr int16_t kThreeLociPaths[39][3] = {
-    {0, 0, 0},  {5, 8, 1},  {6, 8, 1},  {7, 8, 1},  {2, 5, 2},  {2, 7, 2},  {3, 5, 2}, {3, 6, 2},
-    {4, 6, 2},  {4, 7, 2},  {2, 8, 3},  {3, 8, 3},  {4, 8, 3},  {1, 2, 4},  {1, 3, 4}, {1, 4, 4},
-    {1, 5, 5},  {1, 6, 5},  {1, 7, 5},  {1, 8, 6},  {2, 1, 7},  {3, 1, 7},  {4, 1, 7}, {5, 2, 8},
-    {5, 3, 8},  {6, 3, 8},  {6, 4, 8},  {7, 2, 8},  {7, 4, 8},  {5, 1, 9},  {6, 1, 9}, {7, 1, 9},
-    {8, 5, 10}, {8, 6, 10}, {8, 7, 10}, {8, 2, 11}, {8, 3, 11}, {8, 4, 11}, {8, 1, 12}};
-
-}  // namespace model_tables
 
 template <class Generator>
 void BasicModel<Generator>::BuildGenotypeTables() {
@@ -157,363 +124,223 @@ double BasicModel<Generator>::EquilibriumFrequency(int16_t genotype, double tota
   return v;
 }
 
-namespace model_detail {
-
-// NormaliseDeme on the genotype rows (index 0 unused) of two slots, for G genotypes known
-// to the compiler: the loops unroll and the frequencies stay in registers between the
-// clamping, the sum (in the order of the rule) and the division, without a branch on
-// each frequency. Each frequency is loaded and stored on its own: the operators have just
-// stored them one by one, and a wider load of two fresh stores stalls.
-template <int G>
-QUORVEL_HOT_INLINE void Normalise(double* first, double* second) {
-  double v[2 * G];
-  double sum = 0;
-#pragma GCC unroll 16
-  for (int i = 0; i < 2 * G; ++i) {
-    const double f = i < G ? first[i + 1] : second[i - G + 1];
-    v[i] = f >= 0 ? f : 0.0;  // negatives, and NaN should one ever arrive
-    sum += v[i];
-  }
-  if (sum == 1.0) {
-#pragma GCC unroll 16
-    for (int i = 0; i < 2 * G; ++i) (i < G ? first[i + 1] : second[i - G + 1]) = v[i];
-    return;
-  }
-  if (!(sum > 0) || !std::isfinite(sum)) {
-    // Nothing left to rescale (or nothing a rescale could make sense of): the deme is
-    // empty from now on.
-    for (int h = 1; h <= G; ++h) first[h] = second[h] = 0;
-    return;
-  }
-#pragma GCC unroll 16
-  for (int i = 0; i < 2 * G; ++i) (i < G ? first[i + 1] : second[i - G + 1]) = v[i] / sum;
-}
-
-}  // namespace model_detail
-
 template <class Generator>
 void BasicModel<Generator>::NormaliseDeme(int16_t deme, int16_t firstSlot) {
-  double* first = &Freq(firstSlot, deme, 0);
-  double* second = &Freq(firstSlot + 1, deme, 0);
-  if (GenotypesNum == 4) {
-    model_detail::Normalise<4>(first, second);
-  } else {
-    model_detail::Normalise<8>(first, second);
+  double sum = 0;
+  for (int slot = firstSlot; slot <= firstSlot + 1; ++slot) {
+    for (int h = 1; h <= GenotypesNum; ++h) {
+      double& f = Freq(slot, deme, h);
+      f = f >= 0 ? f : 0.0;  // negatives, and NaN should one ever arrive
+      sum += f;
+    }
+  }
+  if (sum == 1.0) return;
+  // Nothing left to rescale (or nothing a rescale could make sense of): the deme is empty
+  // from now on.
+  const bool empty = !(sum > 0) || !std::isfinite(sum);
+  for (int slot = firstSlot; slot <= firstSlot + 1; ++slot) {
+    for (int h = 1; h <= GenotypesNum; ++h) {
+      double& f = Freq(slot, deme, h);
+      f = empty ? 0.0 : f / sum;
+    }
   }
 }
-
-namespace model_detail {
-
-// SampleAmount for the length of one operator. It works on copies of the generator and
-// of the last random pair, which the compiler can keep in registers (through the model
-// every draw would go to memory and back), and hands them back when the operator ends.
-template <class Generator>
-class Sampler {
- public:
-  explicit Sampler(BasicModel<Generator>& model)
-      : model_(model),
-        generator_(*model.Random),
-        sign_(model.RndSign),
-        round_(model.RndRound),
-        n_(model.PopulationN),
-        one_over_n_(1.0 / model.PopulationN),
-        infinite_(model.NInfinite) {}
-  ~Sampler() {
-    if (infinite_) return;  // nothing was drawn
-    *model_.Random = generator_;
-    model_.RndSign = sign_;
-    model_.RndRound = round_;
-  }
-  Sampler(const Sampler&) = delete;
-  Sampler& operator=(const Sampler&) = delete;
-
-  // The branches that remain follow the amounts (their sign, whether they are worth
-  // more than one individual), which stay alike from call to call; the two coin flips
-  // are turned into arithmetic, since a mispredicted branch costs more than a sample.
-  QUORVEL_HOT_INLINE double operator()(double x, bool reuse = false) {
-    if (infinite_) return x;
-    if (!reuse) {
-      sign_ = generator_.Next();
-      round_ = generator_.Next();
-    }
-    // The magnitude is sampled and the sign restored; multiplying by -1 or 1 is exact and
-    // keeps the sign of a zero result as negating it would.
-    const double sign = x < 0 ? -1.0 : 1.0;
-    x = x * sign;
-    const double m = x * n_;
-    double count = 0;
-    if (x > 1) {
-      count = m;  // more than the whole population: no deviation, no rounding
-    } else if (m > 1) {
-      const double sd = std::sqrt((x * n_) * (1 - x));
-      // m - sd below 0.5, else m + sd; sign_ - 0.5 is exact and m + (-sd) is m - sd.
-      const double moved = m + std::copysign(sd, sign_ - 0.5);
-      count = std::floor(moved);
-      count += round_ < moved - count ? 1.0 : 0.0;
-      CountSquareRoot();
-    } else {
-      // At most one individual: 1/N with probability m. The quotient 1/N is the one the
-      // division would give, computed once.
-      return (round_ < m ? one_over_n_ : 0.0) * sign;
-    }
-    return (count / n_) * sign;
-  }
-
- private:
-  // Lets a counting generator in the benchmark count the square roots and floors.
-  void CountSquareRoot() {
-    if constexpr (requires(Generator & g) { g.CountSquareRoot(); }) generator_.CountSquareRoot();
-  }
-
-  BasicModel<Generator>& model_;
-  Generator generator_;
-  double sign_;
-  double round_;
-  const double n_;
-  const double one_over_n_;
-  const bool infinite_;
-};
-
-// The sizes and index tables for two or three loci, known to the compiler so that the
-// loops over genotypes and alleles unroll and address their cells directly.
-template <int Loci>
-struct Layout {
-  static constexpr int kGenotypes = Loci == 2 ? 4 : 8;
-  static constexpr int kAlleles = Loci == 2 ? 4 : 6;
-  static constexpr int Allele(int genotype, int locus) {
-    return Loci == 2 ? model_tables::kTwoLociAlleles[genotype][locus - 1]
-                     : model_tables::kThreeLociAlleles[genotype][locus - 1];
-  }
-  static constexpr int Carrier(int allele, int column) {
-    return Loci == 2 ? model_tables::kTwoLociCarriers[allele][column - 1]
-                     : model_tables::kThreeLociCarriers[allele][column - 1];
-  }
-  // Mutation path: from, to, mutation class by column 1..3.
-  static constexpr int Path(int path, int column) {
-    return Loci == 2 ? model_tables::kTwoLociPaths[path][column - 1]
-                     : model_tables::kThreeLociPaths[path][column - 1];
-  }
-  // AlleleFrequency on the genotype row of one slot of a deme.
-  static double AlleleFrequency(const double* f, int allele) {
-    if constexpr (Loci == 2) {
-      return f[Carrier(allele, 1)] + f[Carrier(allele, 2)];
-    } else {
-      return ((f[Carrier(allele, 1)] + f[Carrier(allele, 2)]) + f[Carrier(allele, 3)]) +
-             f[Carrier(allele, 4)];
-    }
-  }
-};
-
-// RecombinationStep for two or three loci.
-template <int Loci, class Generator>
-void Recombine(BasicModel<Generator>& model) {
-  using L = Layout<Loci>;
-  constexpr int G = L::kGenotypes;
-  Sampler<Generator> sample(model);
-  auto& p = model.StartAlleleFreq;
-  const float zf = model.Z;
-  const int demes = model.Demes;
-  for (int g = 1; g <= demes; ++g) {
-    double* f0 = &model.Freq(0, g, 0);
-    double* f1 = &model.Freq(1, g, 0);
-    double* f2 = &model.Freq(2, g, 0);
-    if (zf == 0.0f) {
-      // Only R+ carriers recombine.
-#pragma GCC unroll 8
-      for (int a = 1; a <= L::kAlleles; ++a) p[a] = L::AlleleFrequency(f0, a);
-      double total = 0;
-#pragma GCC unroll 8
-      for (int h = 1; h <= G; ++h) total += f0[h];
-      if (total > 0) {
-#pragma GCC unroll 8
-        for (int h = 1; h <= G; ++h) {
-          // EquilibriumFrequency(h, total, false).
-          double e = p[L::Allele(h, 2)] * p[L::Allele(h, 1)];
-          if constexpr (Loci == 3) e = (e * p[L::Allele(h, 3)]) / total;
-          const double change = (e / total) / 2 - f0[h] / 2;
-          f0[h] = sample(change) + f0[h];
-        }
-      }
-    } else if (zf > 0.0f) {
-      const double z = zf;
-      double t0 = 0;
-      double t2 = 0;
-#pragma GCC unroll 8
-      for (int h = 1; h <= G; ++h) {
-        t0 = t0 + f0[h];
-        f2[h] = z * f1[h];
-        t2 = t2 + f2[h];
-      }
-      const double total = t2 + t0;
-#pragma GCC unroll 8
-      for (int a = 1; a <= L::kAlleles; ++a) {
-        p[a] = L::AlleleFrequency(f2, a) + L::AlleleFrequency(f0, a);
-      }
-      // A pool too small to square in float64 (below about 1e-162) counts as empty, like
-      // a pool of 0: the scaled equilibrium would be 0/0 there.
-      const double squared = common::Power(total, 2);
-      if (total > 0 && squared > 0) {
-#pragma GCC unroll 8
-        for (int h = 1; h <= G; ++h) {
-          // EquilibriumFrequency(h, total, true).
-          double e = (p[L::Allele(h, 2)] * p[L::Allele(h, 1)]) / squared;
-          if constexpr (Loci == 3) e = (e * p[L::Allele(h, 3)]) / total;
-          const double change0 = (e * t0) / 2 - f0[h] / 2;
-          f0[h] = sample(change0) + f0[h];
-          const double change1 = (e * t2) / 2 - f2[h] / 2;
-          f1[h] = sample(change1) + f1[h];
-        }
-      }
-    }
-    Normalise<G>(f0, f1);
-  }
-}
-
-// MutationStep for two or three loci, its paths known to the compiler.
-template <int Loci, class Generator>
-void Mutate(BasicModel<Generator>& model) {
-  constexpr int P = Loci == 2 ? 10 : 38;
-  using L = Layout<Loci>;
-  Sampler<Generator> sample(model);
-  double rate[P + 1];
-  for (int t = 1; t <= P; ++t) rate[t] = model.MutationTable[L::Path(t, 3)];
-  // R+ draws; R- reuses that pair unless "Total stochasticity" is ticked. The reuse is
-  // passed to the sampler directly; ReuseRandom stays False outside this step.
-  const bool reuseForRMinus = (model.TotalStochasticity == 0);
-  const int demes = model.Demes;
-  for (int g = 1; g <= demes; ++g) {
-    double* f0 = &model.Freq(0, g, 0);
-    double* f1 = &model.Freq(1, g, 0);
-    // Every amount comes from the deme as it stands before any path is applied.
-    double amount0[P + 1];
-    double amount1[P + 1];
-#pragma GCC unroll 40
-    for (int t = 1; t <= P; ++t) {
-      amount0[t] = sample(f0[L::Path(t, 1)] * rate[t]);
-      amount1[t] = sample(f1[L::Path(t, 1)] * rate[t], reuseForRMinus);
-    }
-#pragma GCC unroll 40
-    for (int t = 1; t <= P; ++t) {
-      const int from = L::Path(t, 1);
-      const int to = L::Path(t, 2);
-      f0[to] = std::min(f0[to] + amount0[t], 1.0);
-      f0[from] = std::max(f0[from] - amount0[t], 0.0);
-      f1[to] = std::min(f1[to] + amount1[t], 1.0);
-      f1[from] = std::max(f1[from] - amount1[t], 0.0);
-    }
-    Normalise<L::kGenotypes>(f0, f1);
-  }
-}
-
-// DriftStep, SelectionStep and DiffusionStep for 4 or 8 genotypes.
-template <int G, class Generator>
-void Drift(BasicModel<Generator>& model) {
-  Sampler<Generator> sample(model);
-  const int demes = model.Demes;
-  for (int g = 1; g <= demes; ++g) {
-    double* f0 = &model.Freq(0, g, 0);
-    double* f1 = &model.Freq(1, g, 0);
-#pragma GCC unroll 8
-    for (int h = 1; h <= G; ++h) f0[h] = sample(f0[h]);
-#pragma GCC unroll 8
-    for (int h = 1; h <= G; ++h) f1[h] = sample(f1[h]);
-    Normalise<G>(f0, f1);
-  }
-}
-
-template <int G, class Generator>
-void Select(BasicModel<Generator>& model, const int16_t* uppercaseCount) {
-  Sampler<Generator> sample(model);
-  // Coefficient by genotype, through its number of uppercase alleles; genotype 1 has none
-  // and is never visited.
-  const double byClass[4] = {0, model.S, model.S2, model.S3};
-  double coefficient[G + 1];
-  for (int h = 1; h <= G; ++h) coefficient[h] = byClass[uppercaseCount[h]];
-  const int demes = model.Demes;
-  for (int g = 1; g <= demes; ++g) {
-    double* f0 = &model.Freq(0, g, 0);
-    double* f1 = &model.Freq(1, g, 0);
-#pragma GCC unroll 8
-    for (int h = 2; h <= G; ++h) f0[h] = f0[h] + sample(f0[h] * coefficient[h]);
-#pragma GCC unroll 8
-    for (int h = 2; h <= G; ++h) f1[h] = f1[h] + sample(f1[h] * coefficient[h]);
-    Normalise<G>(f0, f1);
-  }
-}
-
-template <int G, class Generator>
-void Diffuse(BasicModel<Generator>& model) {
-  const int demes = model.Demes;
-  Sampler<Generator> sample(model);
-  const double diffusion = model.Diffusion;
-  for (int d = 0; d <= 1; ++d) {
-    for (int h = 1; h <= G; ++h) {
-      double sum = 0;
-      for (int g = 1; g <= demes; ++g) sum = sum + model.Freq(d, g, h);
-      model.Freq(d + 3, 1, h) = sum / demes;
-      const double immigrants = (diffusion * sum) / demes;
-      for (int g = 1; g <= demes; ++g) {
-        double& f = model.Freq(d, g, h);
-        f = sample(immigrants) + f;
-      }
-    }
-  }
-  for (int g = 1; g <= demes; ++g) Normalise<G>(&model.Freq(0, g, 0), &model.Freq(1, g, 0));
-  Normalise<G>(&model.Freq(3, 1, 0), &model.Freq(4, 1, 0));
-}
-
-}  // namespace model_detail
 
 template <class Generator>
 double BasicModel<Generator>::SampleAmount(double x) {
-  model_detail::Sampler<Generator> sample(*this);
-  return sample(x, ReuseRandom);
+  if (NInfinite) return x;
+  if (!ReuseRandom) {
+    RndSign = Random->Next();
+    RndRound = Random->Next();
+  }
+  const float sign = static_cast<float>(RndSign);
+  const float round = static_cast<float>(RndRound);
+  double result = 0;
+  lanes::PortableKernels().Sample(&x, &sign, &round, &result, 1, PopulationN);
+  return result;
 }
+
+namespace model_detail {
+
+// The arrays of one operator over the model's demes and working buffers.
+template <class Generator>
+lanes::StepArrays Arrays(BasicModel<Generator>& model) {
+  lanes::StepArrays s;
+  s.freq = model.Freq.Lanes();
+  s.demes = model.Demes;
+  s.loci = model.AllelesNum == 2 ? 2 : 3;
+  s.amount = model.Buffers.Amount.data();
+  s.sampled = s.amount;
+  s.active = model.Buffers.Active.data();
+  return s;
+}
+
+// Lets a counting generator in the benchmark count the square roots and floors: one for
+// each amount worth more than one individual and not more than the whole population.
+template <class Generator>
+void CountSquareRoots(BasicModel<Generator>& model, Generator& generator, int first, int n) {
+  if constexpr (requires(Generator & g) { g.CountSquareRoot(); }) {
+    for (int i = first; i < first + n; ++i) {
+      const double x = std::fabs(model.Buffers.Amount[static_cast<size_t>(i)]);
+      if (!(x > 1) && x * model.PopulationN > 1) generator.CountSquareRoot();
+    }
+  }
+}
+
+// Draws the random pairs of `items` amounts per deme, deme after deme and within a deme in
+// item order (amount k of deme g at k * Demes + g - 1), skipping the demes whose `active`
+// entry is 0 when one is given. With `reuseOdd` every odd item takes the pair of the item
+// before it instead of drawing. Then samples every amount.
+template <class Generator>
+void SampleByDeme(BasicModel<Generator>& model, lanes::StepArrays& s, int items, bool reuseOdd,
+                  bool useActive) {
+  auto& b = model.Buffers;
+  Generator generator = *model.Random;
+  const int demes = model.Demes;
+  int last = -1;
+  for (int g = 0; g < demes; ++g) {
+    if (useActive && b.Active[static_cast<size_t>(g)] == 0) continue;
+    for (int k = 0; k < items; ++k) {
+      const auto i = static_cast<size_t>(k * demes + g);
+      if (reuseOdd && (k & 1) != 0) {
+        b.Sign[i] = b.Sign[i - static_cast<size_t>(demes)];
+        b.Round[i] = b.Round[i - static_cast<size_t>(demes)];
+        continue;
+      }
+      b.Sign[i] = generator.Next();
+      b.Round[i] = generator.Next();
+      last = static_cast<int>(i);
+    }
+    for (int k = 0; k < items; ++k) CountSquareRoots(model, generator, k * demes + g, 1);
+  }
+  *model.Random = generator;
+  if (last >= 0) {
+    model.RndSign = b.Sign[static_cast<size_t>(last)];
+    model.RndRound = b.Round[static_cast<size_t>(last)];
+  }
+  lanes::Active().Sample(b.Amount.data(), b.Sign.data(), b.Round.data(), b.Sampled.data(),
+                         items * demes, model.PopulationN);
+  s.sampled = b.Sampled.data();
+}
+
+// Draws the random pairs of n amounts in their order in the buffer, then samples them.
+template <class Generator>
+void SampleInOrder(BasicModel<Generator>& model, lanes::StepArrays& s, int n) {
+  auto& b = model.Buffers;
+  Generator generator = *model.Random;
+  for (size_t i = 0; i < static_cast<size_t>(n); ++i) {
+    b.Sign[i] = generator.Next();
+    b.Round[i] = generator.Next();
+  }
+  CountSquareRoots(model, generator, 0, n);
+  *model.Random = generator;
+  model.RndSign = b.Sign[static_cast<size_t>(n - 1)];
+  model.RndRound = b.Round[static_cast<size_t>(n - 1)];
+  lanes::Active().Sample(b.Amount.data(), b.Sign.data(), b.Round.data(), b.Sampled.data(), n,
+                         model.PopulationN);
+  s.sampled = b.Sampled.data();
+}
+
+}  // namespace model_detail
 
 template <class Generator>
 void BasicModel<Generator>::RecombinationStep() {
-  if (AllelesNum == 2) {
-    model_detail::Recombine<2>(*this);
-  } else {
-    model_detail::Recombine<3>(*this);
+  if (Demes == 1) {
+    AllelesNum == 2 ? model_detail::RecombineOneDeme<2>(*this)
+                    : model_detail::RecombineOneDeme<3>(*this);
+    return;
   }
+  lanes::StepArrays s = model_detail::Arrays(*this);
+  s.z = Z;
+  const lanes::Kernels& k = lanes::Active();
+  k.RecombinePrepare(s);
+  const bool rPlusOnly = Z == 0.0f;
+  const bool pool = Z > 0.0f;
+  if (rPlusOnly || pool) {
+    // The pool's allele frequencies of the last deme stay behind, as the deme loop leaves
+    // them.
+    for (int16_t a = 1; a <= AllelesTotal; ++a) {
+      const double rPlus = AlleleFrequency(kSlotRPlus, Demes, a);
+      StartAlleleFreq[a] = pool ? AlleleFrequency(kSlotPool, Demes, a) + rPlus : rPlus;
+    }
+    if (!NInfinite)
+      model_detail::SampleByDeme(*this, s, pool ? 2 * GenotypesNum : GenotypesNum, false, true);
+  }
+  k.RecombineApply(s);
 }
 
 template <class Generator>
 void BasicModel<Generator>::DriftStep() {
-  if (GenotypesNum == 4) {
-    model_detail::Drift<4>(*this);
-  } else {
-    model_detail::Drift<8>(*this);
+  if (Demes == 1) {
+    GenotypesNum == 4 ? model_detail::DriftOneDeme<4>(*this) : model_detail::DriftOneDeme<8>(*this);
+    return;
   }
+  lanes::StepArrays s = model_detail::Arrays(*this);
+  if (NInfinite) {
+    s.sampled = nullptr;
+  } else {
+    // Every frequency is its own amount, slot 0 before slot 1, genotypes ascending.
+    double* amount = Buffers.Amount.data();
+    for (int slot = 0; slot <= 1; ++slot) {
+      for (int h = 1; h <= GenotypesNum; ++h) {
+        const double* row = &Freq(slot, 1, h);
+        amount = std::copy(row, row + Demes, amount);
+      }
+    }
+    model_detail::SampleByDeme(*this, s, 2 * GenotypesNum, false, false);
+  }
+  lanes::Active().DriftApply(s);
 }
 
 template <class Generator>
 void BasicModel<Generator>::SelectionStep() {
-  if (GenotypesNum == 4) {
-    model_detail::Select<4>(*this, UppercaseCount.data());
-  } else {
-    model_detail::Select<8>(*this, UppercaseCount.data());
+  if (Demes == 1) {
+    GenotypesNum == 4 ? model_detail::SelectOneDeme<4>(*this, UppercaseCount.data())
+                      : model_detail::SelectOneDeme<8>(*this, UppercaseCount.data());
+    return;
   }
+  lanes::StepArrays s = model_detail::Arrays(*this);
+  // Coefficient by genotype, through its number of uppercase alleles.
+  const double byClass[4] = {0, S, S2, S3};
+  double coefficient[kMaxGenotypes + 1] = {};
+  for (int h = 1; h <= GenotypesNum; ++h) coefficient[h] = byClass[UppercaseCount[h]];
+  s.coefficient = coefficient;
+  const lanes::Kernels& k = lanes::Active();
+  k.SelectPrepare(s);
+  if (!NInfinite) model_detail::SampleByDeme(*this, s, 2 * (GenotypesNum - 1), false, false);
+  k.SelectApply(s);
 }
 
 template <class Generator>
 void BasicModel<Generator>::MutationStep() {
-  if (AllelesNum == 2) {
-    model_detail::Mutate<2>(*this);
-  } else {
-    model_detail::Mutate<3>(*this);
+  if (Demes == 1) {
+    AllelesNum == 2 ? model_detail::MutateOneDeme<2>(*this) : model_detail::MutateOneDeme<3>(*this);
+    return;
   }
+  lanes::StepArrays s = model_detail::Arrays(*this);
+  double rate[kMaxMutationPaths + 1] = {};
+  for (int t = 1; t <= MutationPathsNum; ++t) rate[t] = MutationTable[MutationPaths[t][3]];
+  s.rate = rate;
+  const lanes::Kernels& k = lanes::Active();
+  k.MutatePrepare(s);
+  // R+ draws; R- reuses that pair unless "Total stochasticity" is ticked. ReuseRandom
+  // stays False outside this step.
+  if (!NInfinite) {
+    model_detail::SampleByDeme(*this, s, 2 * MutationPathsNum, TotalStochasticity == 0, false);
+  }
+  k.MutateApply(s);
 }
 
 template <class Generator>
 void BasicModel<Generator>::DiffusionStep() {
   if (Demes <= 1) return;
-  if (GenotypesNum == 4) {
-    model_detail::Diffuse<4>(*this);
-  } else {
-    model_detail::Diffuse<8>(*this);
-  }
+  lanes::StepArrays s = model_detail::Arrays(*this);
+  s.diffusion = Diffusion;
+  const lanes::Kernels& k = lanes::Active();
+  k.DiffusePrepare(s);
+  // Drawn slot by slot, genotype by genotype, deme by deme: the order of the amounts.
+  if (!NInfinite) model_detail::SampleInOrder(*this, s, 2 * GenotypesNum * Demes);
+  k.DiffuseApply(s);
 }
 
 }  // namespace quorvel

@@ -136,7 +136,8 @@ std::string ValidateEntryText(const ParameterTable& table, int entry, std::strin
   std::string out = NormalizeNumberText(s);
   double x = common::ParseLeadingNumber(out);
   const std::string upper = BoundText(table.MaxValue[entry]);
-  if (!std::isfinite(x)) return upper;
+  // A number too large for float64 lies beyond the bound on its own side.
+  if (!std::isfinite(x)) return x < 0 ? BoundText(table.MinValue[entry]) : upper;
 
   switch (KindOf(entry)) {
     case ParameterKind::Whole:
@@ -146,7 +147,7 @@ std::string ValidateEntryText(const ParameterTable& table, int entry, std::strin
     case ParameterKind::Half: {
       // Cut to one decimal; a decimal of 0 or 5 stays, any other goes to the nearest whole.
       const double y = std::floor(x * 10.0);
-      if (!std::isfinite(y)) return upper;
+      if (!std::isfinite(y)) return y < 0 ? BoundText(table.MinValue[entry]) : upper;
       const std::string yText = common::FormatNumber(y);
       const char last = yText.back();
       x = (last == '0' || last == '5') ? y / 10.0 : std::floor(y / 10.0 + 0.5);

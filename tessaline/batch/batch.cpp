@@ -3,13 +3,18 @@
 #include <CLI/CLI.hpp>
 #include <algorithm>
 #include <cctype>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "app_version.h"
 #include "common/nearest_word.h"
+#include "common/number_text.h"
 #include "common/recording_surface.h"
+#include "platform/system/files.h"
 #include "tessaline/core/catalogue.h"
 #include "tessaline/core/plotting.h"
 #include "tessaline/core/program.h"
@@ -20,6 +25,9 @@ namespace tessaline::batch {
 namespace {
 
 constexpr const char* kProgram = "tessaline-batch";
+constexpr const char* kUsage =
+    "usage: tessaline-batch --sim SIMULATION [--set NAME=VALUE]... [--out FILE|-]\n"
+    "       tessaline-batch --list [--sim SIMULATION] | --help | --version\n";
 
 // The run's messages (a file that cannot be written, a run that stopped) go to stderr.
 class ErrorSink : public common::MessageSink {
@@ -47,19 +55,49 @@ std::string Trimmed(std::string_view text) {
   return std::string(text.substr(first, last - first + 1));
 }
 
-// Whether a text, read as a value box reads it (a comma standing for the point, blanks
-// skipped), begins with a number. A text without one would silently become a bound.
-bool HasLeadingNumber(std::string text) {
+// A text as a value box reads it: a comma stands for the point.
+std::string BoxText(std::string text) {
   if (const size_t comma = text.find(','); comma != std::string::npos) text[comma] = '.';
+  return text;
+}
+
+// Whether a text, read as a value box reads it (blanks skipped), is a number and nothing
+// more: a text without one would silently become a bound, and trailing text would silently
+// be dropped.
+bool IsNumber(const std::string& typed) {
+  const std::string text = BoxText(typed);
   std::string packed;
   for (char c : text)
     if (c != ' ' && c != '\t' && c != '\n') packed += c;
-  auto digit = [&packed](size_t i) {
-    return i < packed.size() && std::isdigit(static_cast<unsigned char>(packed[i]));
-  };
   size_t i = 0;
-  if (i < packed.size() && (packed[i] == '+' || packed[i] == '-')) ++i;
-  return digit(i) || (i < packed.size() && packed[i] == '.' && digit(i + 1));
+  auto digits = [&packed, &i] {
+    const size_t from = i;
+    while (i < packed.size() && std::isdigit(static_cast<unsigned char>(packed[i]))) ++i;
+    return i > from;
+  };
+  auto sign = [&packed, &i] {
+    if (i < packed.size() && (packed[i] == '+' || packed[i] == '-')) ++i;
+  };
+  sign();
+  bool mantissa = digits();
+  if (i < packed.size() && packed[i] == '.') {
+    ++i;
+    mantissa = digits() || mantissa;
+  }
+  if (!mantissa) return false;
+  if (i < packed.size() && std::string_view("EeDd").find(packed[i]) != std::string_view::npos) {
+    ++i;
+    sign();
+    if (!digits()) return false;
+  }
+  return i == packed.size();
+}
+
+std::string ReadWhole(const std::string& path) {
+  std::ifstream in(std::filesystem::u8path(path), std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
 }
 
 const RowDescription* FindRow(const std::vector<RowDescription>& rows, std::string_view name) {
@@ -123,7 +161,7 @@ std::vector<Setting> ReadSettings(const Simulation& simulation,
       throw Refusal{std::string(row->name) + " is fixed at " + row->value + " in " +
                     simulation.name + " and cannot be set"};
     if (Trimmed(value).empty()) throw Refusal{std::string(row->name) + ": no value given"};
-    if (!HasLeadingNumber(value))
+    if (!IsNumber(value))
       throw Refusal{std::string(row->name) + ": " + Quoted(value) + " is not a number"};
     settings.push_back({*row, value});
   }
@@ -172,7 +210,9 @@ void Enter(const Simulation& simulation, const std::vector<Setting>& settings,
   for (const Setting& setting : settings) {
     controls.SetValue(setting.row.row, setting.value);
     const Validation v = ValidateValue(controls, setting.row.row);
-    if (v.correction != Correction::None)
+    // Only a changed number is a correction, not the same number written anew (5.0, .5).
+    if (v.correction != Correction::None &&
+        common::ParseLeadingNumber(BoxText(v.typed)) != common::ParseLeadingNumber(v.result))
       err << setting.row.name << ": " << v.typed << " -> " << v.result << " ("
           << Describe(v.correction) << ")\n";
     const RowDescription* rewritten = simulation.rewrittenEachRun;
@@ -201,7 +241,8 @@ int Main(int argc, const char* const* argv, std::ostream& out, std::ostream& err
   app.add_option("--set", sets,
                  "a grid row by its name or short name, as NAME=VALUE; may be repeated")
       ->type_name("NAME=VALUE");
-  app.add_option("--out", outPath, "the output file; an empty name writes none")
+  app.add_option("--out", outPath,
+                 "the output file; - writes to standard output, an empty name writes none")
       ->capture_default_str();
   app.add_flag("--list", list,
                "list the rows of the simulation (or of all three): name, short name, preset, "
@@ -211,7 +252,8 @@ int Main(int argc, const char* const* argv, std::ostream& out, std::ostream& err
       "  tessaline-batch --sim velocity --set ml1=0.5 --set \"Number of time units=800\" "
       "--out velocity.txt\n"
       "Exit status: 0 done; 1 the output file could not be written (nothing half-written is "
-      "left) or the run stopped; 2 the command line was refused (nothing was touched).");
+      "left) or the run stopped; 2 the command line was refused (nothing was touched); 130 "
+      "ended by a signal (Ctrl+C, SIGTERM, SIGHUP) after the run, its file whole.");
   try {
     app.parse(argc, argv);
   } catch (const CLI::CallForHelp&) {
@@ -221,7 +263,7 @@ int Main(int argc, const char* const* argv, std::ostream& out, std::ostream& err
     out << e.what() << '\n';
     return kDone;
   } catch (const CLI::ParseError& e) {
-    err << kProgram << ": " << e.what() << "\nRun " << kProgram << " --help for the options.\n";
+    err << kUsage << kProgram << ": " << e.what() << '\n';
     return kRefused;
   }
 
@@ -232,20 +274,41 @@ int Main(int argc, const char* const* argv, std::ostream& out, std::ostream& err
       List(simulation, out);
       return kDone;
     }
-    if (!simulation)
+    if (!simulation) {
+      err << kUsage;
       throw Refusal{"choose a simulation with --sim spreading, velocity or senescence"};
+    }
     const std::vector<Setting> settings = ReadSettings(*simulation, sets);
+    // Standard output takes the file once it is complete: it is written beside a temporary
+    // name first.
+    const bool toStandardOutput = platform::IsStandardOutput(outPath);
+    if (!toStandardOutput && !outPath.empty() &&
+        platform::CheckFile(outPath) == platform::FileCheck::Error) {
+      const std::string refusal = platform::TargetRefusal(outPath);
+      throw Refusal{"--out: " + (refusal.empty() ? outPath + " cannot be examined" : refusal)};
+    }
+    const std::string fileName =
+        toStandardOutput
+            ? platform::JoinPath(std::filesystem::temp_directory_path().string(),
+                                 platform::TemporaryName(std::string(".") + kProgram + "."))
+            : outPath;
 
     MemoryControls controls;
     FillGrid(controls, *simulation);
-    controls.SetOutputFileName(outPath);
+    controls.SetOutputFileName(fileName);
     Enter(*simulation, settings, controls, err);
 
     ErrorSink messages(err);
     common::NullSurface surface(kPictureWidth, kPictureHeight);
     Program program(controls, surface, messages, OutputMode::Replace);
     const RunOutcome outcome = program.Execute_Click();
-    return program.OutputFailed() || outcome == RunOutcome::Stopped ? kFailed : kDone;
+    const bool failed = program.OutputFailed() || outcome == RunOutcome::Stopped;
+    if (toStandardOutput) {
+      if (!failed) out << ReadWhole(fileName) << std::flush;
+      platform::DeleteFile(fileName);
+      if (!out) return kFailed;
+    }
+    return failed ? kFailed : kDone;
   } catch (const Refusal& refusal) {
     err << kProgram << ": " << refusal.message << '\n';
     return kRefused;

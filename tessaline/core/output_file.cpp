@@ -15,6 +15,8 @@ std::string DefaultOutputFileName() {
 
 void OutputFile::Open(FormControls& controls, common::MessageSink& messages) {
   file_.Close();
+  whole_.Abandon();
+  replacing_ = false;
   writeFailed_ = false;
   created_ = false;
   appendedTo_.reset();
@@ -68,28 +70,18 @@ void OutputFile::OpenWindow(FormControls& controls, common::MessageSink& message
 
 void OutputFile::OpenReplace(const std::string& name, common::MessageSink& messages) {
   target_ = name;
-  // A name that is a folder, or that cannot be examined, can take no file.
-  if (platform::CheckFile(name) != platform::FileCheck::Error) {
-    std::string temporary = name + ".part";
-    for (int n = 2; platform::CheckFile(temporary) != platform::FileCheck::Missing && n < 100; ++n)
-      temporary = name + ".part" + std::to_string(n);
-    if (file_.OpenForWriting(temporary)) return;
+  if (whole_.Open(name)) {
+    replacing_ = true;
+    return;
   }
   failed_ = true;
   messages.ShowMessage("The output file " + name + " cannot be written; nothing was changed.");
 }
 
 void OutputFile::CloseReplace(common::MessageSink& messages) {
-  const std::string temporary = file_.Path();
-  bool complete = file_.Close() && !writeFailed_;
-  if (complete) {
-    std::error_code ec;
-    std::filesystem::rename(std::filesystem::u8path(temporary), std::filesystem::u8path(target_),
-                            ec);
-    complete = !ec;
-  }
-  if (!complete) {
-    platform::DeleteFile(temporary);
+  replacing_ = false;
+  if (writeFailed_ || !whole_.Commit()) {
+    whole_.Abandon();
     failed_ = true;
     messages.ShowMessage("The output file " + target_ +
                          " could not be written; nothing was changed.");
@@ -98,13 +90,17 @@ void OutputFile::CloseReplace(common::MessageSink& messages) {
 }
 
 void OutputFile::WriteLine(const std::string& line) {
-  if (writeFailed_ || !file_.IsOpen()) return;
-  if (!file_.WriteLine(line)) writeFailed_ = true;
+  if (writeFailed_) return;
+  if (replacing_) {
+    if (!whole_.WriteLine(line)) writeFailed_ = true;
+    return;
+  }
+  if (file_.IsOpen() && !file_.WriteLine(line)) writeFailed_ = true;
 }
 
 void OutputFile::Close(common::MessageSink& messages) {
+  if (replacing_) return CloseReplace(messages);
   if (!file_.IsOpen()) return;
-  if (mode_ == OutputMode::Replace) return CloseReplace(messages);
   const std::string path = file_.Path();
   const bool closed = file_.Close();
   if (!closed || writeFailed_) {

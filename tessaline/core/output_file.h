@@ -26,7 +26,8 @@ enum class OutputMode {
   // to the default name, with a message.
   Window,
   // The lines go to a temporary file beside the name, which replaces the old file only when
-  // complete; a bad name or a failed write leaves everything as it was, with a message.
+  // complete; a bad name or a failed write leaves everything as it was, with a message. A
+  // symbolic link at the name is followed: its target takes the lines.
   Replace,
 };
 
@@ -39,7 +40,7 @@ class OutputFile {
   // Opens the file named in OutputFileName for a run (an empty name opens nothing). A name
   // that cannot be used is replaced in the control by the default name, with a message.
   void Open(FormControls& controls, common::MessageSink& messages);
-  bool IsOpen() const { return file_.IsOpen(); }
+  bool IsOpen() const { return file_.IsOpen() || replacing_; }
   // One line, ended by CR LF. After a failed write nothing more is written.
   void WriteLine(const std::string& line);
   // Ends the run's file; a file that could not be written completely is reported.
@@ -54,6 +55,8 @@ class OutputFile {
 
   OutputMode mode_;
   platform::TextFile file_;
+  platform::WholeFile whole_;  // Replace
+  bool replacing_ = false;
   bool writeFailed_ = false;
   // The run made the file (it did not append to an older one): a file it could not write
   // completely is removed rather than left half-written.

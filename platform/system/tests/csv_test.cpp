@@ -23,7 +23,7 @@ CsvTable SampleTable() {
   table.columns = {"curve", "x", "y"};
   table.rows = {{"S=.025", platform::CsvNumber(1), platform::CsvNumber(0.1)},
                 {"a, \"quoted\"\nlabel", platform::CsvNumber(-2.5e-10), platform::CsvNumber(1e20)},
-                {"", "", ""}};
+                {"two\nlines", "", ""}};
   return table;
 }
 
@@ -47,7 +47,10 @@ TEST(Csv, TextReadsBackAsTheSameTable) {
   EXPECT_EQ(read->columns, table.columns);
   EXPECT_EQ(read->rows, table.rows);
   EXPECT_EQ(text.substr(0, 13), "# tessaline\r\n");
+  EXPECT_NE(text.find("\"two\nlines\""), std::string::npos);
   EXPECT_FALSE(platform::ReadCsvText("x,y\r\n1,2\r\n"));
+  EXPECT_FALSE(platform::ReadCsvText("# tessaline\r\n"));
+  EXPECT_FALSE(platform::ReadCsvText("# tessaline\r\n# 2026-12-07\r\n"));
 }
 
 TEST(Csv, NumbersUseThePointAndNeverANonNumber) {

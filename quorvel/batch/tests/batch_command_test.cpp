@@ -109,6 +109,8 @@ TEST_F(BatchCommandTest, FilesAreTheSameForEveryThreadCountAndRepeatWithTheSeed)
     std::vector<std::string> args = SmallNSweep(out, "7");
     args.insert(args.end(), {"--threads", threads});
     ASSERT_EQ(Batch(args).Status, kExitOk);
+    EXPECT_NE(ReadBytes(out + "/run.json").find(std::string("\"threads\": ") + threads + ","),
+              std::string::npos);
     if (first2.empty()) {
       first2 = Report(out, 2);
       first3 = Report(out, 3);
@@ -140,38 +142,55 @@ TEST_F(BatchCommandTest, ReplicatesDependOnlyOnTheSeedAndTheirPlace) {
 }
 
 TEST_F(BatchCommandTest, MergedShardsGiveTheUnshardedReports) {
+  // 12 runs in 5 shards: the split leaves shards of 2 and of 3 runs.
   ASSERT_EQ(Batch(SmallNSweep(Folder("whole"), "5")).Status, kExitOk);
   std::vector<std::string> shardFiles;
-  for (const char* shard : {"3/3", "1/3", "2/3"}) {
+  for (const char* shard : {"5/5", "1/5", "3/5", "2/5", "4/5"}) {
     std::vector<std::string> args = SmallNSweep(Folder("shards"), "5");
     args.insert(args.end(), {"--shard", shard, "--threads", "2"});
     ASSERT_EQ(Batch(args).Status, kExitOk);
   }
-  for (int i = 1; i <= 3; ++i)
-    shardFiles.push_back(Folder("shards") + "/shard-" + std::to_string(i) + "-of-3.json");
+  for (int i = 1; i <= 5; ++i)
+    shardFiles.push_back(Folder("shards") + "/shard-" + std::to_string(i) + "-of-5.json");
   EXPECT_FALSE(std::filesystem::exists(ReportFilePath(Folder("shards"), 2)));
 
-  std::vector<std::string> merge = {"merge",       shardFiles[2], shardFiles[0],
-                                    shardFiles[1], "--out",       Folder("merged")};
+  std::vector<std::string> merge = {"merge", "--out", Folder("merged")};
+  merge.insert(merge.end(), shardFiles.rbegin(), shardFiles.rend());
   ASSERT_EQ(Batch(merge).Status, kExitOk);
   EXPECT_EQ(Report(Folder("merged"), 2), Report(Folder("whole"), 2));
   EXPECT_EQ(Report(Folder("merged"), 3), Report(Folder("whole"), 3));
 
-  // Shards that do not make one sweep are refused, and nothing is written.
+  // Shards that do not make one sweep, or that were edited by hand, are refused with the
+  // file's name, and nothing is written.
   std::vector<std::string> other = SmallNSweep(Folder("other"), "6");
-  other.insert(other.end(), {"--shard", "2/3"});
+  other.insert(other.end(), {"--shard", "2/5"});
   ASSERT_EQ(Batch(other).Status, kExitOk);
-  const std::string otherSeed = Folder("other") + "/shard-2-of-3.json";
-  const std::vector<std::vector<std::string>> wrong = {
-      {"merge", shardFiles[0], shardFiles[1]},                 // one missing
-      {"merge", shardFiles[0], shardFiles[1], shardFiles[1]},  // one repeated
-      {"merge", shardFiles[0], otherSeed, shardFiles[2]},      // another seed
+  const std::string shard = ReadBytes(shardFiles[1]);
+  auto edited = [&](const std::string& name, const std::string& from, const std::string& to) {
+    std::string text = shard;
+    const size_t at = text.find(from);
+    EXPECT_NE(at, std::string::npos) << from;
+    if (at != std::string::npos) text.replace(at, from.size(), to);
+    testing::WriteBytes(Folder(name), text);
+    return Folder(name);
   };
-  for (std::vector<std::string> args : wrong) {
-    args.insert(args.end(), {"--out", Folder("refused")});
+  const size_t outcome = shard.find("\"0x");
+  const std::string firstOutcome = shard.substr(outcome, shard.find('"', outcome + 1) - outcome);
+  const std::vector<std::pair<std::string, std::string>> wrong = {
+      {Folder("other") + "/shard-2-of-5.json", "its seed differs"},
+      {shardFiles[0], "given twice"},
+      {Folder("whole") + "/run.json", "not a shard file"},
+      {edited("junk.json", firstOutcome, firstOutcome + "junk"), "an outcome is not"},
+      {edited("negative.json", "\"extinct_runs\": 0", "\"extinct_runs\": -5"), "extinct_runs"},
+      {edited("type.json", "\"seed\": 5", "\"seed\": \"5\""), "seed"},
+      {edited("no-k.json", "\"K\": 1.0,", ""), "its parameters"},
+  };
+  for (const auto& [file, message] : wrong) {
+    std::vector<std::string> args = {"merge",       shardFiles[0], file,    shardFiles[2],
+                                     shardFiles[3], shardFiles[4], "--out", Folder("refused")};
     const Outcome result = Batch(args);
     EXPECT_EQ(result.Status, kExitRefused) << result.Err;
-    EXPECT_FALSE(result.Err.empty());
+    EXPECT_NE(result.Err.find(message), std::string::npos) << result.Err;
   }
   EXPECT_FALSE(std::filesystem::exists(Folder("refused")));
 }
@@ -181,22 +200,38 @@ TEST_F(BatchCommandTest, RefusalsNameTheParameterAndTouchNoFile) {
       {{"single", "--set", "Kk=1"}, "did you mean 'K'"},
       {{"single", "--set", "K=abc"}, "K: 'abc' is not a number"},
       {{"single", "--set", "u= "}, "u: One or more value are needed!"},
+      {{"n-sweep", "--set", "iterations="}, "iterations: One or more value are needed!"},
       {{"single", "--set", "ld=on", "--set", "ab=0.5"}, "ab+Ab+aB+Ab frequencies <> 1!"},
       {{"single", "--set", "drift=yes"}, "drift: 'yes' is not on or off"},
       {{"single", "--shard", "1/2"}, "--shard"},
+      {{"single", "--plot", "chart.svg"}, "--plot draws a sweep's results"},
       {{"n-sweep", "--shard", "3/2", "--seed", "1"}, "--shard"},
+      {{"n-sweep", "--shard", "0/2", "--seed", "1"}, "--shard 0/2"},
+      {{"n-sweep", "--shard", "", "--seed", "1"}, "--shard"},
       {{"n-sweep", "--shard", "1/2"}, "--shard needs --seed"},
-      {{"single", "--bogus"}, "bogus"},
+      {{"single", "--seed", "-1"}, "--seed -1"},
+      {{"single", "--seed", "18446744073709551616"}, "--seed"},
+      {{"sk-sweep", "--plot", ""}, "--plot"},
+      {{"sk-sweep", "--plot", Folder("missing/plot.svg")}, "does not exist"},
+      {{"single", "--params", Folder("huge.toml")}, "larger than 1 MB"},
+      {{"single", "--bogus"}, "usage: quorvel-batch"},
   };
+  testing::WriteBytes(Folder("huge.toml"), std::string(2 << 20, '#'));
   for (const auto& [given, message] : cases) {
     std::vector<std::string> args = given;
     args.insert(args.end(), {"--out", Folder("refused"), "--write-params", Folder("p.toml")});
     const Outcome result = Batch(args);
-    EXPECT_EQ(result.Status, kExitRefused) << given[2];
+    EXPECT_EQ(result.Status, kExitRefused) << given.back();
     EXPECT_NE(result.Err.find(message), std::string::npos) << result.Err;
   }
   EXPECT_FALSE(std::filesystem::exists(Folder("refused")));
   EXPECT_FALSE(std::filesystem::exists(Folder("p.toml")));
+  EXPECT_EQ(Batch({"single", "--out", ""}).Status, kExitRefused);
+  const Outcome bare = Batch({});
+  EXPECT_EQ(bare.Status, kExitRefused);
+  EXPECT_EQ(bare.Out, "");
+  EXPECT_EQ(bare.Err.rfind("usage: quorvel-batch", 0), 0u) << bare.Err;
+  EXPECT_NE(Batch({"--help"}).Out.find("merge"), std::string::npos);
 
   // A folder that cannot be made.
   testing::WriteBytes(Folder("file"), "x");
@@ -207,12 +242,21 @@ TEST_F(BatchCommandTest, RefusalsNameTheParameterAndTouchNoFile) {
 
 TEST_F(BatchCommandTest, CorrectionsAreReportedAndTheParameterFileReadsBack) {
   const Outcome corrected =
-      Batch({"single", "--set", "K=1.5", "--set", "maxgen=10.7", "--set", "sinusoidal=on",
-             "--write-params", Folder("used.toml"), "--out", Folder("a"), "--seed", "1"});
+      Batch({"single", "--set", "K=1.5", "--set", "maxgen=10.7", "--set", "sinusoidal=on", "--set",
+             "S=0,05", "--write-params", Folder("used.toml"), "--out", Folder("a"), "--seed", "1"});
   ASSERT_EQ(corrected.Status, kExitOk);
-  EXPECT_NE(corrected.Err.find("K: 1.5 -> 1.4 (upper bound)"), std::string::npos);
-  EXPECT_NE(corrected.Err.find("maxgen: 10.7 -> 10 (rounded down)"), std::string::npos);
-  EXPECT_NE(corrected.Err.find("sinusoidal: on -> off"), std::string::npos);
+  // S written with a comma keeps its value: no correction.
+  EXPECT_EQ(corrected.Err,
+            "sinusoidal: on -> off (needs inversion)\nK: 1.5 -> 1.4 (upper bound)\n"
+            "maxgen: 10.7 -> 10 (rounded down)\n");
+  EXPECT_NE(Batch({"--list"}).Out.find("[0.6, 1.4]"), std::string::npos);  // K's, lower first
+  // A comma stands for the point also beyond a bound; a negative overflow lies below the
+  // lower bound.
+  const Outcome typed = Batch({"single", "--set", "S=1,5", "--set", "w=-1e309", "--write-params",
+                               "-", "--out", Folder("c"), "--seed", "1"});
+  ASSERT_EQ(typed.Status, kExitOk);
+  EXPECT_EQ(typed.Err, "w: -1e309 -> 1E-10 (lower bound)\nS: 1,5 -> 1 (upper bound)\n");
+  EXPECT_NE(typed.Out.find("mode = \"single\""), std::string::npos) << typed.Out;
 
   const Outcome again =
       Batch({"single", "--params", Folder("used.toml"), "--out", Folder("b"), "--seed", "1"});
@@ -253,6 +297,9 @@ TEST_F(BatchCommandTest, APopulationThatDiesOutIsToldOnStderrAndInTheProvenance)
   EXPECT_NE(ReadBytes(Folder("merged") + "/run.json").find("\"extinct_runs\": 12"),
             std::string::npos);
 
+  ASSERT_EQ(Batch({"single", "--set", "maxgen=10", "--out", Folder("lives")}).Status, kExitOk);
+  EXPECT_NE(ReadBytes(Folder("lives") + "/run.json").find("\"extinct_at_generation\": null"),
+            std::string::npos);
   const Outcome living = Batch(SmallNSweep(Folder("living"), "5"));
   ASSERT_EQ(living.Status, kExitOk);
   EXPECT_EQ(living.Err, "");
@@ -260,7 +307,7 @@ TEST_F(BatchCommandTest, APopulationThatDiesOutIsToldOnStderrAndInTheProvenance)
             std::string::npos);
 }
 
-TEST_F(BatchCommandTest, AStopEndsAfterTheRunsInFlightWithWholeLines) {
+TEST_F(BatchCommandTest, AStopEndsEveryModeWithWholeFilesOrNone) {
   std::vector<std::string> args = SmallNSweep(Folder("stopped"), "3");
   args[7] = "iterations=2000";
   const Outcome result = Batch(args, true);
@@ -271,7 +318,43 @@ TEST_F(BatchCommandTest, AStopEndsAfterTheRunsInFlightWithWholeLines) {
   EXPECT_TRUE(wellFormed);
   EXPECT_LT(lines.size(), 2u * 2002);
   EXPECT_NE(ReadBytes(Folder("stopped") + "/run.json").find("\"interrupted\""), std::string::npos);
+
+  // A single run ends after the generation in progress.
+  const Outcome single =
+      Batch({"single-finite", "--set", "maxgen=10000", "--out", Folder("single")}, true);
+  EXPECT_EQ(single.Status, kExitInterrupted);
+  const std::string json = ReadBytes(Folder("single") + "/run.json");
+  EXPECT_NE(json.find("\"interrupted\""), std::string::npos);
+  EXPECT_NE(json.find("\"generations\": 1,"), std::string::npos) << json;
+
+  // A stopped shard writes no shard file at all.
+  std::vector<std::string> shard = SmallNSweep(Folder("shard"), "3");
+  shard[7] = "iterations=2000";
+  shard.insert(shard.end(), {"--shard", "1/2"});
+  EXPECT_EQ(Batch(shard, true).Status, kExitInterrupted);
+  EXPECT_TRUE(std::filesystem::is_empty(Folder("shard")));
 }
+
+#ifndef _WIN32
+TEST_F(BatchCommandTest, AReportThatCannotBeWrittenCompletelyLeavesTheOldFiles) {
+  const std::string out = Folder("full");
+  ASSERT_EQ(Batch({"sk-sweep", "--out", out}).Status, kExitOk);
+  const std::string report = Report(out, 2);
+  const std::string provenance = ReadBytes(out + "/run.json");
+  Outcome full;
+  {
+    common::testing::FileSizeLimit limit(4096);
+    full = Batch({"sk-sweep", "--set", "u=0.002", "--out", out});
+  }
+  EXPECT_EQ(full.Status, kExitFailed);
+  EXPECT_NE(full.Err.find("completely"), std::string::npos) << full.Err;
+  EXPECT_EQ(Report(out, 2), report);
+  EXPECT_EQ(ReadBytes(out + "/run.json"), provenance);
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(out),
+                          std::filesystem::directory_iterator()),
+            2);
+}
+#endif
 
 }  // namespace
 }  // namespace quorvel::batch

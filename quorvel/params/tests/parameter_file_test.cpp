@@ -43,8 +43,11 @@ TEST(ParameterFile, TextsThatAreNoParameterFileAreRefusedWithTheirPlace) {
   EXPECT_NE(message.find("mode: 'fast'"), std::string::npos) << message;
   EXPECT_FALSE(ParseParameterText("K = [1, 2]\n", "c.toml", file, message));
   // Keys of another program are read, for the reader to tell apart.
-  ASSERT_TRUE(ParseParameterText("K = 1.1\nspeed = true\n", "d.toml", file, message));
-  EXPECT_EQ(file.Assignments.size(), 2u);
+  ASSERT_TRUE(
+      ParseParameterText("K = 1.1\ndrift = false\nspeed = true\n", "d.toml", file, message));
+  // true and false stand for a switch's on and off.
+  using Assignments = std::vector<std::pair<std::string, std::string>>;
+  EXPECT_EQ(file.Assignments, (Assignments{{"K", "1.1"}, {"drift", "off"}, {"speed", "on"}}));
   EXPECT_FALSE(file.Mode.has_value());
 }
 

@@ -109,12 +109,12 @@ TEST(ValidateEntryText, BoundsAreComparedAsWidenedFloats) {
   EXPECT_EQ(Validated(2, "-3"), "-1");
 }
 
-TEST(ValidateEntryText, OverflowTakesTheUpperBound) {
+TEST(ValidateEntryText, OverflowTakesTheBoundOnItsSide) {
   EXPECT_EQ(Validated(2, "1e999"), "1");
-  EXPECT_EQ(Validated(2, "-1e999"), "1");
+  EXPECT_EQ(Validated(2, "-1e999"), "-1");
   EXPECT_EQ(Validated(17, "1e400"), "10000");
   EXPECT_EQ(Validated(9, "1e308"), "20");  // tenfold overflows
-  EXPECT_EQ(Validated(18, "-1e308"), "11.5");
+  EXPECT_EQ(Validated(18, "-1e308"), "1");
   EXPECT_EQ(Validated(9, "1e300"), "20");  // finite: rounded, then bounded
 }
 

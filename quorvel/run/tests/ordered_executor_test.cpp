@@ -56,34 +56,52 @@ TEST(OrderedExecutor, StopFinishesTheJobsInFlightAndHandsThemBack) {
   for (size_t i = 0; i < seen.size(); ++i) EXPECT_EQ(seen[i], i);
 }
 
-TEST(OrderedExecutor, AFailedJobIsRethrownAtItsPlace) {
+TEST(OrderedExecutor, AFailedJobIsRethrownAtItsPlaceAndNoLaterJobStarts) {
   std::vector<size_t> seen;
-  EXPECT_THROW(RunInOrder<size_t>(
-                   20, 2,
-                   [](size_t i, unsigned) -> size_t {
-                     if (i == 3) throw std::runtime_error("run 3 failed");
-                     return i;
-                   },
-                   [&](size_t i, size_t&) { seen.push_back(i); }),
-               std::runtime_error);
+  auto failAtThree = [](size_t i, unsigned) -> size_t {
+    if (i == 3) throw std::runtime_error("run 3 failed");
+    return i;
+  };
+  EXPECT_THROW(
+      RunInOrder<size_t>(20, 2, failAtThree, [&](size_t i, size_t&) { seen.push_back(i); }),
+      std::runtime_error);
   EXPECT_EQ(seen, (std::vector<size_t>{0, 1, 2}));
+
+  // Nothing is handed back meanwhile, so only the failure can hold the worker.
+  std::atomic<size_t> started{0};
+  OrderedExecutor<size_t> executor(20, 1, [&](size_t i, unsigned w) {
+    ++started;
+    return failAtThree(i, w);
+  });
+  while (executor.Completed() < 4) std::this_thread::sleep_for(milliseconds(1));
+  std::this_thread::sleep_for(milliseconds(20));
+  EXPECT_EQ(started.load(), 4u);
 }
 
-TEST(OrderedExecutor, DeliverReadyNeverWaits) {
+TEST(OrderedExecutor, DeliverReadyNeverWaitsAndTheLookAheadBoundsWhatWaits) {
   std::atomic<bool> release{false};
-  OrderedExecutor<int> executor(3, 2, [&](size_t i, unsigned) {
-    while (i == 0 && !release) std::this_thread::sleep_for(milliseconds(1));
-    return static_cast<int>(i);
-  });
+  std::atomic<size_t> started{0};
+  OrderedExecutor<int> executor(
+      6, 3,
+      [&](size_t i, unsigned) {
+        ++started;
+        while (i == 0 && !release) std::this_thread::sleep_for(milliseconds(1));
+        return static_cast<int>(i);
+      },
+      2);
   std::vector<int> seen;
   auto take = [&](size_t, int& r) { seen.push_back(r); };
   // Job 0 holds the order back, however many later results are ready.
   EXPECT_EQ(executor.DeliverReady(take), 0u);
   EXPECT_FALSE(executor.Finished());
+  // With a look-ahead of 2, job 1 may run beside job 0 and no other, with a thread free.
+  while (executor.Completed() < 1) std::this_thread::sleep_for(milliseconds(1));
+  std::this_thread::sleep_for(milliseconds(20));
+  EXPECT_EQ(started.load(), 2u);
   release = true;
   while (!executor.Finished()) executor.DeliverWaiting(take, milliseconds(50));
-  EXPECT_EQ(seen, (std::vector<int>{0, 1, 2}));
-  EXPECT_EQ(executor.Completed(), 3u);
+  EXPECT_EQ(seen, (std::vector<int>{0, 1, 2, 3, 4, 5}));
+  EXPECT_EQ(executor.Completed(), 6u);
 }
 
 }  // namespace

@@ -53,6 +53,11 @@ TEST_F(BatchTest, WritesTheDefaultOutputFileWithThePresets) {
   const auto lines = ReadLines(DefaultFile());
   ASSERT_EQ(lines.size(), 255u);
   EXPECT_EQ(lines[1], "10 0.063120276515942");
+  // "-" gives the same lines on standard output.
+  const Outcome piped = Batch({"--sim", "spreading", "--out", "-"});
+  EXPECT_EQ(piped.status, batch::kDone);
+  EXPECT_EQ(piped.out, ReadAll(DefaultFile()));
+  EXPECT_FALSE(std::filesystem::exists("-"));
   // An empty name writes no file, as in the window.
   ASSERT_TRUE(platform::DeleteFile(DefaultFile()));
   EXPECT_EQ(Batch({"--sim", "1", "--out", ""}).status, batch::kDone);
@@ -61,8 +66,9 @@ TEST_F(BatchTest, WritesTheDefaultOutputFileWithThePresets) {
 
 TEST_F(BatchTest, CorrectionsAreReportedOnStderr) {
   const std::string out = folder.File("out.txt");
-  Outcome r = Batch({"--sim", "spreading", "--set", "Number of generations=1e9", "--set",
-                     "step=1000", "--set", "curves=2,4", "--set", "y0=0.5", "--out", out});
+  Outcome r =
+      Batch({"--sim", "spreading", "--set", "Number of generations=1e9", "--set", "step=1000",
+             "--set", "curves=2,4", "--set", "y0=0,5", "--set", "s1=.5", "--out", out});
   EXPECT_EQ(r.status, batch::kDone);
   EXPECT_EQ(r.err,
             "Number of generations: 1e9 -> 99999 (upper bound)\n"
@@ -73,6 +79,8 @@ TEST_F(BatchTest, CorrectionsAreReportedOnStderr) {
   EXPECT_EQ(r.status, batch::kDone);
   EXPECT_EQ(r.err, "Number of generations: 400 -> 250 (senescence always draws 250)\n");
   EXPECT_EQ(ReadLines(out).size(), 104u);
+  r = Batch({"--sim", "senescence", "--set", "generations=250", "--out", out});
+  EXPECT_EQ(r.err, "");
 }
 
 TEST_F(BatchTest, RefusalsNameTheParameterAndTouchNothing) {
@@ -80,16 +88,19 @@ TEST_F(BatchTest, RefusalsNameTheParameterAndTouchNothing) {
   WriteFile(out, "old\r\n");
   const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
       {{"--sim", "spreading", "--set", "Y0=0.1"}, "did you mean \"y0\"?"},
-      {{"--sim", "spreading", "--set", "ml1=1"}, "\"ml1\" is a parameter of velocity"},
-      {{"--sim", "velocity", "--set", "Number of generations=100"},
-       "did you mean \"Number of time units\"?"},
+      {{"--sim", "spreading", "--set", "ml1=1"},
+       "\"ml1\" is a parameter of velocity, not of spreading (see --list"},
+      {{"--sim", "velocity", "--set", "generations=100"},
+       "\"generations\" is a parameter of spreading, not of velocity; did you mean \"Number of "
+       "time units\"?"},
       {{"--sim", "spreading", "--set", "U=0.1"}, "U is fixed at 0"},
       {{"--sim", "velocity", "--set", "S=abc"}, "S: \"abc\" is not a number"},
+      {{"--sim", "velocity", "--set", "y0=0.5abc"}, "Y(0): \"0.5abc\" is not a number"},
       {{"--sim", "velocity", "--set", "y0="}, "Y(0): no value given"},
       {{"--sim", "velocity", "--set", "y0"}, "--set expects NAME=VALUE"},
       {{"--sim", "spreding"}, "did you mean \"spreading\"?"},
       {{"--set", "y0=0.1"}, "choose a simulation"},
-      {{"--sim", "1", "--bogus"}, "--bogus"},
+      {{"--sim", "1", "--bogus"}, "usage: tessaline-batch --sim"},
   };
   for (const auto& [arguments, message] : cases) {
     std::vector<std::string> all = arguments;
@@ -105,12 +116,16 @@ TEST_F(BatchTest, RefusalsNameTheParameterAndTouchNothing) {
 TEST_F(BatchTest, AFileThatCannotBeWrittenIsNamedAndNothingIsLeft) {
   const std::string old = folder.File("old.txt");
   WriteFile(old, "old\r\n");
-  for (const std::string& out : {folder.File("missing/out.txt"), folder.File("")}) {
-    const Outcome r = Batch({"--sim", "velocity", "--out", out});
-    EXPECT_EQ(r.status, batch::kFailed);
-    EXPECT_NE(r.err.find(out), std::string::npos) << r.err;
-    ExpectUntouched(old);
-  }
+  const std::string missing = folder.File("missing/out.txt");
+  Outcome failed = Batch({"--sim", "velocity", "--out", missing});
+  EXPECT_EQ(failed.status, batch::kFailed);
+  EXPECT_NE(failed.err.find(missing), std::string::npos) << failed.err;
+  ExpectUntouched(old);
+  // A folder takes no output file: refused before the run.
+  failed = Batch({"--sim", "velocity", "--out", folder.File("")});
+  EXPECT_EQ(failed.status, batch::kRefused);
+  EXPECT_NE(failed.err.find("is a folder"), std::string::npos) << failed.err;
+  ExpectUntouched(old);
 #ifndef _WIN32
   // A disk that fills during the run: the old file stays whole, nothing else is left.
   testing::FileSizeLimit full(1000);
@@ -119,6 +134,15 @@ TEST_F(BatchTest, AFileThatCannotBeWrittenIsNamedAndNothingIsLeft) {
   EXPECT_NE(r.err.find(old), std::string::npos) << r.err;
   ExpectUntouched(old);
 #endif
+}
+
+TEST_F(BatchTest, ARunThatLeavesTheComputableRangeEndsWithStatusOne) {
+  // With these rows 1 + Y(0) d is exactly 0 in the first generation.
+  const Outcome overflow = Batch({"--sim", "senescence", "--set", "y0=0.9523809523809523", "--set",
+                                  "s-prime=0.4", "--set", "vc=0.35", "--set", "r1=0", "--set",
+                                  "curves=1", "--out", folder.File("out.txt")});
+  EXPECT_EQ(overflow.status, batch::kFailed);
+  EXPECT_NE(overflow.err.find(kRunStoppedMessage), std::string::npos) << overflow.err;
 }
 
 TEST_F(BatchTest, ListHelpAndVersion) {

@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -13,17 +12,18 @@
 #include <string>
 #include <vector>
 
-#ifndef _WIN32
-#include <sys/resource.h>
-#endif
-
 #include "common/drawing_surface.h"
 #include "common/recording_surface.h"
+#include "common/testing/test_files.h"
 #include "tessaline/core/controls.h"
 #include "tessaline/core/output_file.h"
 #include "tessaline/core/program.h"
 
 namespace tessaline::testing {
+
+#ifndef _WIN32
+using common::testing::FileSizeLimit;
+#endif
 
 class RecordingSink : public common::MessageSink {
  public:
@@ -121,32 +121,6 @@ inline std::vector<std::string> ReadLines(const std::string& path) {
   }
   return lines;
 }
-
-#ifndef _WIN32
-// A disk that fills up: while it lives, a file cannot grow beyond the given size, and a
-// write past it fails part-way as on a full disk.
-class FileSizeLimit {
- public:
-  explicit FileSizeLimit(rlim_t bytes) {
-    getrlimit(RLIMIT_FSIZE, &old_);
-    rlimit limit = old_;
-    limit.rlim_cur = bytes;
-    // Without this the process would be killed by the signal a write past the limit raises.
-    oldHandler_ = std::signal(SIGXFSZ, SIG_IGN);
-    setrlimit(RLIMIT_FSIZE, &limit);
-  }
-  ~FileSizeLimit() {
-    setrlimit(RLIMIT_FSIZE, &old_);
-    std::signal(SIGXFSZ, oldHandler_);
-  }
-  FileSizeLimit(const FileSizeLimit&) = delete;
-  FileSizeLimit& operator=(const FileSizeLimit&) = delete;
-
- private:
-  rlimit old_{};
-  void (*oldHandler_)(int) = nullptr;
-};
-#endif
 
 inline void WriteFile(const std::string& path, const std::string& text) {
   std::ofstream(path, std::ios::binary) << text;

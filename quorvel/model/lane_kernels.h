@@ -1,0 +1,68 @@
+// The arithmetic of the per-generation operators over whole arrays, the demes side by side
+// in vector lanes, in one build for each instruction set the processor may offer. The
+// operators of the model (model_impl.h) draw the random numbers in the fixed order and call
+// these kernels for everything else; every kernel gives the same bits on every path, since
+// IEEE addition, multiplication, division, square root and floor round alike in scalar and
+// vector registers and no multiply-add is ever fused.
+#pragma once
+
+#include <cstdint>
+
+namespace quorvel::lanes {
+
+// Deme lanes of the frequency table: cell (slot, genotype, deme) at
+// (slot * kGenotypeRows + genotype) * kDemeStride + deme.
+inline constexpr int kGenotypeRows = 9;
+inline constexpr int kDemeStride = 104;
+
+// What one operator works on. Blocks of amounts hold one row of Demes lanes per item
+// (item k of deme g at k * demes + g - 1), items in the order the deme draws them.
+struct StepArrays {
+  double* freq = nullptr;
+  int demes = 1;
+  int loci = 2;
+  double* amount = nullptr;         // written by the Prepare kernels
+  const double* sampled = nullptr;  // the amounts after sampling, read by the Apply kernels
+  // Recombination: 1 where the deme's pool is not empty (it draws and changes), else 0.
+  double* active = nullptr;
+  float z = 0;                          // recombining fraction of R- carriers
+  const double* coefficient = nullptr;  // selection by genotype 1..8
+  const double* rate = nullptr;         // mutation fraction by path 1..38
+  double diffusion = 0;
+};
+
+struct Kernels {
+  // SampleAmount over n amounts with the random pairs (sign[i], round[i]).
+  void (*Sample)(const double* x, const float* sign, const float* round, double* out, int n,
+                 double populationN);
+  void (*RecombinePrepare)(const StepArrays&);
+  void (*RecombineApply)(const StepArrays&);
+  void (*DriftApply)(const StepArrays&);
+  void (*SelectPrepare)(const StepArrays&);
+  void (*SelectApply)(const StepArrays&);
+  void (*MutatePrepare)(const StepArrays&);
+  void (*MutateApply)(const StepArrays&);
+  void (*DiffusePrepare)(const StepArrays&);
+  void (*DiffuseApply)(const StepArrays&);
+};
+
+// The instruction sets, from the portable one up.
+enum class Path { Portable, Avx2, Avx512 };
+
+// The kernels of the path in use: the best the processor offers, or the one named by the
+// environment variable QUORVEL_SIMD (portable, avx2 or avx512; read once) when the
+// processor has it.
+const Kernels& Active();
+Path ActivePath();
+bool Available(Path path);
+// Chooses the path for the rest of the process (tests and benchmarks compare them); false,
+// and nothing changed, when the processor lacks it.
+bool Use(Path path);
+const char* Name(Path path);
+
+// The kernels of each path, built where the compiler and platform allow.
+const Kernels& PortableKernels();
+const Kernels& Avx2Kernels();
+const Kernels& Avx512Kernels();
+
+}  // namespace quorvel::lanes

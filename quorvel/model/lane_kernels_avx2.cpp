@@ -1,0 +1,45 @@
+// The kernels for processors with AVX2: four demes (or amounts) per register. Compiled with
+// -mavx2 alone (no -mfma): nothing here may fuse a multiply with an add.
+#include <immintrin.h>
+
+#include "common/power.h"
+#include "quorvel/model/genotype_tables.h"
+#include "quorvel/model/lane_kernels.h"
+
+namespace quorvel::lanes {
+namespace avx2 {
+
+#include "quorvel/model/lane_scalar.inc"
+
+struct Lanes {
+  using T = __m256d;
+  using Mask = __m256d;
+  static constexpr int kWidth = 4;
+  static T Load(const double* p) { return _mm256_loadu_pd(p); }
+  static void Store(double* p, T v) { _mm256_storeu_pd(p, v); }
+  static T LoadFloats(const float* p) { return _mm256_cvtps_pd(_mm_loadu_ps(p)); }
+  static T Set(double v) { return _mm256_set1_pd(v); }
+  static T Sqrt(T v) { return _mm256_sqrt_pd(v); }
+  static T Floor(T v) { return _mm256_round_pd(v, _MM_FROUND_TO_NEG_INF | _MM_FROUND_NO_EXC); }
+  static T CopySign(T magnitude, T sign) {
+    const T bit = _mm256_set1_pd(-0.0);
+    return _mm256_or_pd(_mm256_andnot_pd(bit, magnitude), _mm256_and_pd(bit, sign));
+  }
+  static Mask Lt(T a, T b) { return _mm256_cmp_pd(a, b, _CMP_LT_OQ); }
+  static Mask Gt(T a, T b) { return _mm256_cmp_pd(a, b, _CMP_GT_OQ); }
+  static Mask Ge(T a, T b) { return _mm256_cmp_pd(a, b, _CMP_GE_OQ); }
+  static Mask Eq(T a, T b) { return _mm256_cmp_pd(a, b, _CMP_EQ_OQ); }
+  static Mask And(Mask a, Mask b) { return _mm256_and_pd(a, b); }
+  static Mask Or(Mask a, Mask b) { return _mm256_or_pd(a, b); }
+  static T Select(Mask m, T a, T b) { return _mm256_blendv_pd(b, a, m); }
+};
+
+#include "quorvel/model/lane_operators.inc"
+
+}  // namespace avx2
+
+const Kernels& Avx2Kernels() {
+  return avx2::kKernels;
+}
+
+}  // namespace quorvel::lanes

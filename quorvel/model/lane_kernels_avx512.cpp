@@ -1,0 +1,52 @@
+// The kernels for processors with AVX-512 (foundation): eight demes (or amounts) per
+// register, selections through mask registers. Compiled with -mavx512f alone: nothing here
+// may fuse a multiply with an add.
+// GCC 12 takes the intrinsics' placeholder for unused result lanes for an uninitialised value.
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+#endif
+#include <immintrin.h>
+
+#include "common/power.h"
+#include "quorvel/model/genotype_tables.h"
+#include "quorvel/model/lane_kernels.h"
+
+namespace quorvel::lanes {
+namespace avx512 {
+
+#include "quorvel/model/lane_scalar.inc"
+
+struct Lanes {
+  using T = __m512d;
+  using Mask = __mmask8;
+  static constexpr int kWidth = 8;
+  static T Load(const double* p) { return _mm512_loadu_pd(p); }
+  static void Store(double* p, T v) { _mm512_storeu_pd(p, v); }
+  static T LoadFloats(const float* p) { return _mm512_cvtps_pd(_mm256_loadu_ps(p)); }
+  static T Set(double v) { return _mm512_set1_pd(v); }
+  static T Sqrt(T v) { return _mm512_sqrt_pd(v); }
+  static T Floor(T v) { return _mm512_roundscale_pd(v, _MM_FROUND_TO_NEG_INF | _MM_FROUND_NO_EXC); }
+  static T CopySign(T magnitude, T sign) {
+    const __m512i bit = _mm512_set1_epi64(static_cast<long long>(0x8000000000000000ull));
+    const __m512i m = _mm512_andnot_si512(bit, _mm512_castpd_si512(magnitude));
+    const __m512i s = _mm512_and_si512(bit, _mm512_castpd_si512(sign));
+    return _mm512_castsi512_pd(_mm512_or_si512(m, s));
+  }
+  static Mask Lt(T a, T b) { return _mm512_cmp_pd_mask(a, b, _CMP_LT_OQ); }
+  static Mask Gt(T a, T b) { return _mm512_cmp_pd_mask(a, b, _CMP_GT_OQ); }
+  static Mask Ge(T a, T b) { return _mm512_cmp_pd_mask(a, b, _CMP_GE_OQ); }
+  static Mask Eq(T a, T b) { return _mm512_cmp_pd_mask(a, b, _CMP_EQ_OQ); }
+  static Mask And(Mask a, Mask b) { return static_cast<Mask>(a & b); }
+  static Mask Or(Mask a, Mask b) { return static_cast<Mask>(a | b); }
+  static T Select(Mask m, T a, T b) { return _mm512_mask_blend_pd(m, b, a); }
+};
+
+#include "quorvel/model/lane_operators.inc"
+
+}  // namespace avx512
+
+const Kernels& Avx512Kernels() {
+  return avx512::kKernels;
+}
+
+}  // namespace quorvel::lanes
