@@ -20,7 +20,12 @@
 #include "quorvel/batch/batch_plot.h"
 #include "quorvel/batch/batch_runs.h"
 #include "quorvel/run/ordered_executor.h"
+#include "quorvel/run/report_files.h"
+#include "quorvel/run/run_driver.h"
 #include "quorvel/run/seeds.h"
+#include "quorvel/run/study.h"
+#include "quorvel/run/study_tables.h"
+#include "quorvel/run/sweep_studies.h"
 
 namespace quorvel::batch {
 
@@ -53,32 +58,10 @@ struct Options {
   bool Quiet = false;
   std::string Plot;                     // the chart of a sweep's results
   std::vector<std::string> ShardFiles;  // merge
+  std::vector<std::string> Vary;        // study
+  std::optional<int> Replicates;
+  bool Finite = false;
 };
-
-std::string HexText(double value) {
-  char buffer[64];
-  const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::hex);
-  std::string digits(buffer, result.ptr);
-  // The C form (0x...), which every language's reader of hexadecimal floats accepts.
-  if (digits.front() == '-') return "-0x" + digits.substr(1);
-  return "0x" + digits;
-}
-
-bool ParseHex(const std::string& text, double& value) {
-  std::string_view digits = text;
-  bool negative = false;
-  if (!digits.empty() && digits.front() == '-') {
-    negative = true;
-    digits.remove_prefix(1);
-  }
-  if (digits.substr(0, 2) != "0x") return false;
-  digits.remove_prefix(2);
-  const auto result =
-      std::from_chars(digits.data(), digits.data() + digits.size(), value, std::chars_format::hex);
-  if (result.ec != std::errc() || result.ptr != digits.data() + digits.size()) return false;
-  if (negative) value = -value;
-  return true;
-}
 
 // Writes a whole file or nothing: the text goes to a file beside it, which then takes its
 // name.
@@ -194,19 +177,22 @@ std::vector<std::pair<std::string, std::string>> AssignmentsOf(const Json& param
   return out;
 }
 
+// The parameter file of a command (none: an empty one).
+ParameterFile ReadParameterFileOf(const Options& options) {
+  ParameterFile file;
+  if (options.ParamsFile.empty()) return file;
+  std::string message;
+  if (!ReadParameterFile(options.ParamsFile, file, message))
+    throw CommandError{kExitRefused, message};
+  return file;
+}
+
 // The parameters of a command: the parameter file, then every --set, then the window's
-// rules; corrections reported, refusals thrown.
-Prepared ReadParameters(const Options& options, RunMode mode, std::ostream& err) {
-  std::vector<std::pair<std::string, std::string>> assignments;
-  if (!options.ParamsFile.empty()) {
-    // The command names the run mode; a mode in the file (one the window saved) is not
-    // needed.
-    ParameterFile file;
-    std::string message;
-    if (!ReadParameterFile(options.ParamsFile, file, message))
-      throw CommandError{kExitRefused, message};
-    assignments = std::move(file.Assignments);
-  }
+// rules; corrections reported, refusals thrown. The command names the run mode; a mode in
+// the file (one the window saved) is not needed.
+Prepared ReadParameters(const Options& options, const ParameterFile& file, RunMode mode,
+                        std::ostream& err) {
+  std::vector<std::pair<std::string, std::string>> assignments = file.Assignments;
   for (const std::string& set : options.Sets) {
     const size_t equals = set.find('=');
     if (equals == std::string::npos || equals == 0)
@@ -237,54 +223,6 @@ void CheckPlot(const Options& options) {
   if (!refusal.empty()) throw CommandError{kExitRefused, refusal};
 }
 
-void WritePlotOrFail(const Options& options, const SweepPlan& plan,
-                     const std::vector<double>& outcomes, Json& doc) {
-  if (options.Plot.empty()) return;
-  const std::string failure = WritePlot(SweepRecord(plan, outcomes), options.Plot);
-  if (!failure.empty()) throw CommandError{kExitFailed, failure};
-  doc["plot"] = options.Plot;
-}
-
-// The runs of a sweep whose outcomes were taken, and how many of them died out.
-struct SweepCount {
-  size_t Taken = 0;
-  size_t Extinct = 0;
-};
-
-// Runs `range` of the plan on the threads and hands the outcomes to `take` in order, until
-// `take` fails or a stop is requested.
-SweepCount RunSweep(const ParameterValues& set, const SweepPlan& plan, RunRange range,
-                    uint64_t seed, unsigned threads, const std::atomic<bool>& stop,
-                    Progress& progress, const std::function<bool(double)>& take) {
-  const size_t count = range.End - range.First;
-  // Every run copies the inputs it varies, so the threads share one context.
-  const RunContext context(set, plan.Mode);
-  OrderedExecutor<RunResult> executor(count, threads, [&](size_t index, unsigned) {
-    return context.Run(plan, range.First + index, seed);
-  });
-  SweepCount done;
-  bool failed = false;
-  progress.Show(0, true);
-  while (!executor.Finished()) {
-    executor.DeliverWaiting(
-        [&](size_t, RunResult& result) {
-          if (failed) return;
-          if (!take(result.Outcome)) {
-            failed = true;
-            return;
-          }
-          ++done.Taken;
-          if (result.Extinct) ++done.Extinct;
-        },
-        std::chrono::milliseconds(100));
-    if (stop || failed) executor.RequestStop();
-    progress.Show(executor.Completed());
-  }
-  progress.Show(executor.Completed(), true);
-  progress.End();
-  return done;
-}
-
 // The report files read as if R+ had been lost, so the user hears of a population that
 // died out apart.
 void TellExtinctRuns(std::ostream& err, size_t extinct, size_t runs) {
@@ -292,11 +230,14 @@ void TellExtinctRuns(std::ostream& err, size_t extinct, size_t runs) {
     err << kProgram << ": the population died out in " << extinct << " of " << runs << " runs\n";
 }
 
-Json CommandJson(RunMode mode, const ParameterValues& set, uint64_t seed, unsigned threads) {
+constexpr const char* kStudyMode = "study";
+
+Json CommandJson(const std::string& mode, const ParameterValues& set, uint64_t seed,
+                 unsigned threads) {
   Json doc;
   doc["program"] = kProgram;
   doc["version"] = BatchVersion();
-  doc["mode"] = RunModeName(mode);
+  doc["mode"] = mode;
   doc["parameters"] = ParametersJson(set);
   doc["seed"] = seed;
   doc["threads"] = threads;
@@ -329,31 +270,365 @@ std::string ShardFileName(const ShardSpec& shard) {
   return "shard-" + std::to_string(shard.Index) + "-of-" + std::to_string(shard.Count) + ".json";
 }
 
-int RunMode_(RunMode mode, const Options& options, std::ostream& err, const std::atomic<bool>& stop,
-             bool terminal) {
-  const std::string start = platform::UtcDateTimeText();
-  const Prepared prepared = ReadParameters(options, mode, err);
-  const ParameterValues& set = prepared.Set;
-  {
-    const std::string refusal = RunContext(set, mode).CheckStartFrequencies();
-    if (!refusal.empty())
-      throw CommandError{kExitRefused, refusal + " (ab + Ab + aB + AB must total 1)"};
+// --- Studies ----------------------------------------------------------------------------------
+
+// A study as a command runs it: the mode (a sweep, or a study of any grid), its parameter
+// set and its definition, prepared.
+struct StudyJob {
+  std::string Mode;
+  ParameterValues Set;
+  StudyDefinition Definition;
+  std::shared_ptr<const Study> Prepared;
+  bool IsSweep() const { return Mode != kStudyMode; }
+};
+
+Json StudyJson(const StudyDefinition& d) {
+  Json vary = Json::array();
+  for (const VariedParameter& p : d.Varied)
+    vary.push_back({{"name", p.Name}, {"values", p.Values}});
+  return {{"vary", vary},
+          {"replicates", d.Replicates},
+          {"population", d.FinitePopulation() ? "finite" : "infinite"},
+          {"keep_entered_s", d.KeepEnteredS}};
+}
+
+StudyDefinition StudyOfJson(const Json& json, const ParameterValues& set, uint64_t seed) {
+  StudyDefinition d;
+  d.Base = set;
+  for (const Json& p : json.at("vary"))
+    d.Varied.push_back(
+        {p.at("name").get<std::string>(), p.at("values").get<std::vector<std::string>>()});
+  d.Replicates = json.at("replicates").get<int>();
+  d.Finite = json.at("population") == "finite";
+  d.KeepEnteredS = json.at("keep_entered_s").get<bool>();
+  d.Seed = seed;
+  return d;
+}
+
+// Prepares the job's study: every grid point through the window's rules; corrections
+// reported, a refusal thrown.
+void PrepareStudy(StudyJob& job, std::ostream* err) {
+  StudyCheck check;
+  job.Prepared = Study::Prepare(job.Definition, check);
+  if (!job.Prepared) throw CommandError{kExitRefused, check.Refusal};
+  if (err)
+    for (const std::string& c : check.Corrections) *err << c << '\n';
+}
+
+// The definition of a sweep as a study of its set.
+StudyDefinition SweepDefinition(RunMode mode, const ParameterValues& set, uint64_t seed) {
+  if (mode == RunMode::SkSweep) return SelectionSweepStudy(set);
+  return PopulationSweepStudy(set, seed);
+}
+
+// The study the options describe over the parameter file's [study] table: --vary replaces
+// the file's list, --replicates, --finite and --seed win over the file's.
+StudyDefinition StudyOfOptions(const Options& options, const std::optional<StudyTable>& table) {
+  StudyTable study = table.value_or(StudyTable());
+  if (!options.Vary.empty()) study.Vary = options.Vary;
+  if (options.Replicates) study.Replicates = *options.Replicates;
+  if (options.Finite) study.Finite = true;
+  if (study.Vary.empty())
+    throw CommandError{kExitRefused, "a study needs --vary NAME=FROM:TO:STEP or NAME=V1,V2,..."};
+  StudyDefinition d;
+  for (const std::string& text : study.Vary) {
+    VariedParameter p;
+    std::string message;
+    if (!ParseVariedParameter(text, p, message))
+      throw CommandError{kExitRefused, "--vary " + message};
+    d.Varied.push_back(std::move(p));
   }
-  if (!options.Plot.empty() && !IsSweep(mode))
-    throw CommandError{kExitRefused,
-                       "--plot draws a sweep's results: use it with sk-sweep, n-sweep or merge"};
+  d.Replicates = study.Replicates;
+  d.Finite = study.Finite;
+  if (const std::string refusal = DefinitionRefusal(d); !refusal.empty())
+    throw CommandError{kExitRefused, refusal};
+  return d;
+}
+
+// The [study] table that gives the definition again.
+StudyTable TableOfStudy(const StudyDefinition& d, std::optional<uint64_t> seed) {
+  StudyTable table;
+  for (const VariedParameter& p : d.Varied) {
+    std::string text = p.Name + "=";
+    for (size_t i = 0; i < p.Values.size(); ++i) text += (i ? "," : "") + p.Values[i];
+    table.Vary.push_back(text);
+  }
+  table.Replicates = d.Replicates;
+  table.Finite = d.FinitePopulation();
+  table.Seed = seed;
+  return table;
+}
+
+// The lines of a study's files: the tables, and the report files of a sweep.
+class StudyLines {
+ public:
+  StudyLines(const StudyJob& job, StreamedFiles& files)
+      : files_(files), tables_(*job.Prepared, Writer()) {
+    if (job.Mode == RunModeName(RunMode::SkSweep)) {
+      selection_ = MakeSelectionSweepPlan();
+      report_.emplace(selection_, common::ParseLeadingNumber(job.Set.Entries[kEntryU]), Reports());
+    } else if (job.Mode == RunModeName(RunMode::NSweep)) {
+      population_ = PopulationPlanOf(job.Set);
+      report_.emplace(population_, Reports());
+    }
+  }
+  std::vector<std::string> Names() const {
+    std::vector<std::string> names;
+    if (report_) names.push_back(ReportFileName(2));
+    if (population_.Iterations > 0) names.push_back(ReportFileName(3));
+    names.insert(names.end(), {kRunsTable, kSummaryTable});
+    return names;
+  }
+  bool Begin() { return (!report_ || report_->Begin()) && tables_.Begin(); }
+  bool Add(const StudyOutcome& outcome) {
+    return (!report_ || report_->Add(outcome.FinalRPlus)) && tables_.Add(outcome);
+  }
+  bool Finish() { return tables_.Finish(); }
+
+ private:
+  StudyTables::Writer Writer() {
+    return
+        [this](const char* table, std::string_view line) { return files_.WriteLine(table, line); };
+  }
+  SweepReportLines::Writer Reports() {
+    return
+        [this](int n, std::string_view line) { return files_.WriteLine(ReportFileName(n), line); };
+  }
+
+  StreamedFiles& files_;
+  StudyTables tables_;
+  SelectionSweepPlan selection_;
+  PopulationSweepPlan population_;
+  std::optional<SweepReportLines> report_;
+};
+
+// Hands every outcome to the files and keeps what the chart of a sweep needs.
+class FileObserver : public StudyObserver {
+ public:
+  FileObserver(StudyLines& lines, Progress& progress, const std::atomic<bool>& stop)
+      : lines_(lines), progress_(progress), stop_(stop) {}
+  bool RunEnded(const StudyOutcome& outcome) override {
+    if (!lines_.Add(outcome)) return false;
+    Outcomes.push_back(outcome.FinalRPlus);
+    progress_.Show(++done_);
+    return true;
+  }
+  bool StopRequested() override {
+    progress_.Show(done_);
+    return stop_;
+  }
+  std::vector<double> Outcomes;
+
+ private:
+  StudyLines& lines_;
+  Progress& progress_;
+  const std::atomic<bool>& stop_;
+  size_t done_ = 0;
+};
+
+// The chart of a sweep's results, as the window draws it.
+CommandRecord SweepRecordOf(const StudyJob& job, const std::vector<double>& outcomes) {
+  CommandRecord record;
+  record.SelectionSweep = job.Mode == RunModeName(RunMode::SkSweep);
+  record.PopulationSweep = job.Mode == RunModeName(RunMode::NSweep);
+  record.Outcomes = outcomes;
+  for (size_t run = 0; run < outcomes.size(); ++run) {
+    const size_t point = PlaceOf(job.Definition, run).Point;
+    const RunInputs inputs = job.Prepared->PointInputs(point);
+    if (record.SelectionSweep) {
+      record.S.push_back(inputs.S);
+      record.K.push_back(inputs.K);
+    } else {
+      record.Log10N.push_back(inputs.Log10N);
+    }
+  }
+  return record;
+}
+
+void WritePlotOrFail(const Options& options, const StudyJob& job,
+                     const std::vector<double>& outcomes, Json& doc) {
+  if (options.Plot.empty()) return;
+  const std::string failure = WritePlot(SweepRecordOf(job, outcomes), options.Plot);
+  if (!failure.empty()) throw CommandError{kExitFailed, failure};
+  doc["plot"] = options.Plot;
+}
+
+// Streams the job's files into the folder; the study's run.json fields.
+Json RunStudyToFiles(const StudyJob& job, const Options& options, unsigned threads,
+                     std::ostream& err, const std::atomic<bool>& stop, bool terminal,
+                     size_t& completed) {
+  StreamedFiles files(options.Out);
+  StudyLines lines(job, files);
+  for (const std::string& name : lines.Names())
+    if (!files.Open(name)) throw CommandError{kExitFailed, "cannot write " + files.FailedPath()};
+  const size_t planned = job.Prepared->RunCount();
+  Progress progress(err, terminal && !options.Quiet, planned);
+  FileObserver observer(lines, progress, stop);
+  bool written = lines.Begin();
+  StudyProgress done;
+  if (written) done = RunStudy(*job.Prepared, {0, planned}, threads, observer);
+  progress.Show(done.Done, true);
+  progress.End();
+  written = written && lines.Finish();
+  if (!written || (!done.Stopped && done.Done < planned) || !files.Commit())
+    throw CommandError{kExitFailed, "cannot write " + files.FailedPath()};
+  completed = done.Done;
+  TellExtinctRuns(err, done.Extinct, completed);
+  Json doc;
+  doc["extinct_runs"] = done.Extinct;
+  doc["files"] = lines.Names();
+  WritePlotOrFail(options, job, observer.Outcomes, doc);
+  return doc;
+}
+
+// Keeps a shard's rows of runs.csv: exact, and all a merge needs.
+class ShardRows : public StudyObserver {
+ public:
+  ShardRows(const Study& study, Progress& progress, const std::atomic<bool>& stop)
+      : study_(study), progress_(progress), stop_(stop) {}
+  bool RunEnded(const StudyOutcome& o) override {
+    if (o.Place.Point != point_) values_ = study_.PointValues(point_ = o.Place.Point);
+    Rows.push_back(RunsRow(values_, o));
+    progress_.Show(Rows.size());
+    return true;
+  }
+  bool StopRequested() override { return stop_; }
+  Json Rows = Json::array();
+
+ private:
+  const Study& study_;
+  Progress& progress_;
+  const std::atomic<bool>& stop_;
+  size_t point_ = SIZE_MAX;
+  std::vector<std::string> values_;
+};
+
+// Runs the shard's part of the job and writes its shard file: its rows of runs.csv, exact.
+int RunShard(const StudyJob& job, const ShardSpec& shard, Json doc, const Options& options,
+             unsigned threads, std::ostream& err, const std::atomic<bool>& stop, bool terminal) {
+  const std::string start = doc["start"];
+  const RunRange range = ShardRange(job.Prepared->RunCount(), shard.Index, shard.Count);
+  Progress progress(err, terminal && !options.Quiet, range.Count());
+  ShardRows keeper(*job.Prepared, progress, stop);
+  const StudyProgress done = RunStudy(*job.Prepared, range, threads, keeper);
+  progress.End();
+  if (done.Done < range.Count()) {
+    err << kProgram << ": stopped; no shard file written\n";
+    return kExitInterrupted;
+  }
+  doc["kind"] = kShardKind;
+  doc["study"] = StudyJson(job.Definition);
+  doc["shard"] = {{"index", shard.Index}, {"count", shard.Count}};
+  doc["runs"] = {
+      {"total", job.Prepared->RunCount()}, {"first", range.First}, {"count", range.Count()}};
+  doc["extinct_runs"] = done.Extinct;
+  TellExtinctRuns(err, done.Extinct, range.Count());
+  doc["start"] = start;
+  doc["end"] = platform::UtcDateTimeText();
+  doc["rows"] = std::move(keeper.Rows);
+  WriteFileOrFail(InFolder(options.Out, ShardFileName(shard)), doc.dump(1) + "\n");
+  return kExitOk;
+}
+
+// The checks of the options that come before any file is touched.
+std::optional<ShardSpec> CheckStudyOptions(const StudyJob& job, const Options& options) {
   std::optional<ShardSpec> shard;
   if (!options.Shard.empty()) {
-    if (!IsSweep(mode))
-      throw CommandError{kExitRefused, "--shard splits a sweep: use it with sk-sweep or n-sweep"};
     shard = ParseShard(options.Shard);
     if (!options.Plot.empty())
       throw CommandError{kExitRefused, "--plot draws a whole sweep: use it with merge"};
-    // Shards drawing their own seeds would not make one sweep.
-    if (mode == RunMode::NSweep && !options.Seed)
+    // Shards drawing their own seeds would not make one study.
+    if (job.Definition.FinitePopulation() && !options.Seed)
       throw CommandError{kExitRefused, "--shard needs --seed, the same for every shard"};
   }
+  if (!options.Plot.empty() && !job.IsSweep())
+    throw CommandError{kExitRefused, "--plot draws the results of sk-sweep and n-sweep"};
   CheckPlot(options);
+  return shard;
+}
+
+// A sweep or a study: its files, or a shard file.
+int RunStudyJob(StudyJob& job, const Options& options, std::optional<uint64_t> fileSeed,
+                std::ostream& err, const std::atomic<bool>& stop, bool terminal) {
+  const std::string start = platform::UtcDateTimeText();
+  const std::optional<uint64_t> given = options.Seed ? options.Seed : fileSeed;
+  Options checked = options;
+  checked.Seed = given;
+  const std::optional<ShardSpec> shard = CheckStudyOptions(job, checked);
+  uint64_t seed;
+  if (given) {
+    seed = *given;
+  } else {
+    seed = SeedFromEntropy();
+    err << "seed: " << seed << '\n';
+  }
+  job.Definition.Seed = seed;
+  PrepareStudy(job, &err);
+  const unsigned threads = options.Threads > 0 ? options.Threads : DefaultThreadCount();
+  MakeFolder(options.Out);
+  if (!options.WriteParams.empty()) {
+    std::string text = job.IsSweep() ? ParameterFileText(job.Set, *ParseRunMode(job.Mode))
+                                     : ParameterFileText(job.Set) + "\n" +
+                                           StudyTableText(TableOfStudy(job.Definition, given));
+    WriteFileOrFail(options.WriteParams, text);
+  }
+  Json doc = CommandJson(job.Mode, job.Set, seed, threads);
+  if (!job.IsSweep()) doc["study"] = StudyJson(job.Definition);
+  doc["start"] = start;
+  if (shard) return RunShard(job, *shard, doc, options, threads, err, stop, terminal);
+  size_t completed = 0;
+  const Json result = RunStudyToFiles(job, options, threads, err, stop, terminal, completed);
+  const size_t planned = job.Prepared->RunCount();
+  doc["shard"] = nullptr;
+  doc["runs"] = {{"total", planned}, {"completed", completed}};
+  doc["extinct_runs"] = result["extinct_runs"];
+  doc["status"] = stop && completed < planned ? "interrupted" : "complete";
+  doc["files"] = result["files"];
+  if (result.contains("plot")) doc["plot"] = result["plot"];
+  doc["start"] = start;
+  doc["end"] = platform::UtcDateTimeText();
+  WriteFileOrFail(InFolder(options.Out, "run.json"), doc.dump(1) + "\n");
+  return stop ? kExitInterrupted : kExitOk;
+}
+
+RunMode StudyBaseMode(bool finite) {
+  return finite ? RunMode::SingleFinite : RunMode::Single;
+}
+
+int RunStudyMode(const Options& options, std::ostream& err, const std::atomic<bool>& stop,
+                 bool terminal) {
+  const ParameterFile file = ReadParameterFileOf(options);
+  StudyJob job;
+  job.Mode = kStudyMode;
+  job.Definition = StudyOfOptions(options, file.Study);
+  const Prepared prepared =
+      ReadParameters(options, file, StudyBaseMode(job.Definition.FinitePopulation()), err);
+  job.Set = prepared.Set;
+  job.Definition.Base = job.Set;
+  const std::optional<uint64_t> fileSeed = file.Study ? file.Study->Seed : std::nullopt;
+  return RunStudyJob(job, options, fileSeed, err, stop, terminal);
+}
+
+int RunMode_(RunMode mode, const Options& options, std::ostream& err, const std::atomic<bool>& stop,
+             bool terminal) {
+  const std::string start = platform::UtcDateTimeText();
+  const Prepared prepared = ReadParameters(options, ReadParameterFileOf(options), mode, err);
+  const ParameterValues& set = prepared.Set;
+  if (!StartStateAccepted(SingleRunInputs(set, mode)))
+    throw CommandError{kExitRefused,
+                       std::string(kHaplotypeTotalMessage) + " (ab + Ab + aB + AB must total 1)"};
+  if (IsSweep(mode)) {
+    StudyJob job;
+    job.Mode = RunModeName(mode);
+    job.Set = set;
+    job.Definition = SweepDefinition(mode, set, 0);
+    return RunStudyJob(job, options, std::nullopt, err, stop, terminal);
+  }
+  if (!options.Plot.empty())
+    throw CommandError{kExitRefused,
+                       "--plot draws a sweep's results: use it with sk-sweep, n-sweep or merge"};
+  if (!options.Shard.empty())
+    throw CommandError{kExitRefused, "--shard splits a sweep: use it with sk-sweep or n-sweep"};
   uint64_t seed;
   if (options.Seed) {
     seed = *options.Seed;
@@ -362,81 +637,19 @@ int RunMode_(RunMode mode, const Options& options, std::ostream& err, const std:
     err << "seed: " << seed << '\n';
   }
   const unsigned threads = options.Threads > 0 ? options.Threads : DefaultThreadCount();
-
   MakeFolder(options.Out);
   if (!options.WriteParams.empty())
     WriteFileOrFail(options.WriteParams, ParameterFileText(set, mode));
-
-  Json doc = CommandJson(mode, set, seed, threads);
-  std::vector<std::string> files;
-  size_t planned = 1;
-  size_t completed = 0;
-
-  if (!IsSweep(mode)) {
-    const SingleResult result = RunSingle(set, mode, options.Out, seed);
-    if (!result.Message.empty()) throw CommandError{kExitFailed, result.Message};
-    completed = 1;
-    if (result.ExtinctAt > 0)
-      err << kProgram << ": Population extinct at generation " << result.ExtinctAt << '\n';
-    doc["extinct_at_generation"] = result.ExtinctAt > 0 ? Json(result.ExtinctAt) : Json(nullptr);
-    files.push_back("ReportFile1.txt");
-  } else {
-    const SweepPlan plan = MakePlan(set, mode);
-    if (shard) {
-      const RunRange range = ShardRange(plan.RunCount(), shard->Index, shard->Count);
-      planned = range.End - range.First;
-      Progress shardProgress(err, terminal && !options.Quiet, planned);
-      Json outcomes = Json::array();
-      const SweepCount done =
-          RunSweep(set, plan, range, seed, threads, stop, shardProgress, [&](double x) {
-            outcomes.push_back(HexText(x));
-            return true;
-          });
-      completed = done.Taken;
-      if (completed < planned) {
-        err << kProgram << ": stopped; no shard file written\n";
-        return kExitInterrupted;
-      }
-      doc["kind"] = kShardKind;
-      doc["shard"] = {{"index", shard->Index}, {"count", shard->Count}};
-      doc["runs"] = {{"total", plan.RunCount()}, {"first", range.First}, {"count", planned}};
-      doc["extinct_runs"] = done.Extinct;
-      TellExtinctRuns(err, done.Extinct, planned);
-      doc["start"] = start;
-      doc["end"] = platform::UtcDateTimeText();
-      doc["outcomes"] = std::move(outcomes);
-      WriteFileOrFail(InFolder(options.Out, ShardFileName(*shard)), doc.dump(1) + "\n");
-      return kExitOk;
-    }
-    planned = plan.RunCount();
-    Progress sweepProgress(err, terminal && !options.Quiet, planned);
-    SweepReport report(plan, set);
-    if (!report.Open(options.Out)) {
-      report.Discard();
-      throw CommandError{kExitFailed, "cannot write " + report.FailedPath()};
-    }
-    std::vector<double> outcomes;
-    const SweepCount done =
-        RunSweep(set, plan, {0, planned}, seed, threads, stop, sweepProgress, [&](double x) {
-          outcomes.push_back(x);
-          return report.Add(x);
-        });
-    completed = done.Taken;
-    doc["extinct_runs"] = done.Extinct;
-    TellExtinctRuns(err, done.Extinct, completed);
-    if (!report.Close()) {
-      report.Discard();
-      throw CommandError{kExitFailed, "cannot write " + report.FailedPath()};
-    }
-    files.push_back("ReportFile2.txt");
-    if (mode == RunMode::NSweep) files.push_back("ReportFile3.txt");
-    WritePlotOrFail(options, plan, outcomes, doc);
-  }
-  const bool interrupted = stop && completed < planned;
+  Json doc = CommandJson(RunModeName(mode), set, seed, threads);
+  const SingleResult result = RunSingle(set, mode, options.Out, seed);
+  if (!result.Message.empty()) throw CommandError{kExitFailed, result.Message};
+  if (result.ExtinctAt > 0)
+    err << kProgram << ": Population extinct at generation " << result.ExtinctAt << '\n';
+  doc["extinct_at_generation"] = result.ExtinctAt > 0 ? Json(result.ExtinctAt) : Json(nullptr);
   doc["shard"] = nullptr;
-  doc["runs"] = {{"total", planned}, {"completed", completed}};
-  doc["status"] = interrupted ? "interrupted" : "complete";
-  doc["files"] = files;
+  doc["runs"] = {{"total", 1}, {"completed", 1}};
+  doc["status"] = "complete";
+  doc["files"] = {"ReportFile1.txt"};
   doc["start"] = start;
   doc["end"] = platform::UtcDateTimeText();
   WriteFileOrFail(InFolder(options.Out, "run.json"), doc.dump(1) + "\n");
@@ -453,55 +666,47 @@ Json ReadJson(const std::string& path) {
   }
 }
 
-int Merge(const Options& options, std::ostream& err) {
-  const std::string start = platform::UtcDateTimeText();
-  if (options.ShardFiles.empty()) throw CommandError{kExitRefused, "merge needs the shard files"};
-  CheckPlot(options);
-  struct Shard {
-    std::string Path;
-    Json Doc;
-  };
-  std::vector<Shard> shards;
-  for (const std::string& path : options.ShardFiles) {
-    Json doc = ReadJson(path);
-    if (!doc.is_object() || doc.value("kind", "") != kShardKind)
-      throw CommandError{kExitRefused, path + " is not a shard file of " + kProgram};
-    shards.push_back({path, std::move(doc)});
-  }
+struct ShardFile {
+  std::string Path;
+  Json Doc;
+};
+
+// The shards in their order, checked to make one study: the same version, mode, parameters,
+// grid, replicates, population and seed, the same split, none missing or repeated.
+std::vector<const ShardFile*> OrderShards(const std::vector<ShardFile>& shards, size_t& extinct) {
   const Json& first = shards.front().Doc;
-  int count = 0;
-  size_t extinct = 0;
-  std::vector<const Shard*> byIndex;
-  try {
-    count = first.at("shard").at("count").get<int>();
-    if (count < 1) throw CommandError{kExitRefused, shards.front().Path + ": no shard count"};
-    byIndex.assign(static_cast<size_t>(count), nullptr);
-    for (const Shard& shard : shards) {
-      const Json& doc = shard.Doc;
-      for (const char* key : {"version", "mode", "seed", "parameters"}) {
-        // The S-K sweep draws no random numbers: its shards need no common seed.
-        if (std::string_view(key) == "seed" && first.at("mode") == "sk-sweep") continue;
-        if (doc.at(key) != first.at(key))
-          throw CommandError{kExitRefused, shard.Path + " does not belong with " +
-                                               shards.front().Path + ": its " + key + " differs"};
-      }
-      if (doc.at("shard").at("count") != first.at("shard").at("count") ||
-          doc.at("runs").at("total") != first.at("runs").at("total"))
-        throw CommandError{kExitRefused, shard.Path + " does not belong with " +
-                                             shards.front().Path + ": another split of the sweep"};
-      const int index = doc.at("shard").at("index").get<int>();
-      if (index < 1 || index > count)
-        throw CommandError{kExitRefused, shard.Path + ": shard index out of range"};
-      const Shard*& slot = byIndex[static_cast<size_t>(index - 1)];
-      if (slot)
-        throw CommandError{kExitRefused, "shard " + std::to_string(index) + "/" +
-                                             std::to_string(count) + " given twice: " + slot->Path +
-                                             " and " + shard.Path};
-      slot = &shard;
-      extinct += doc.at("extinct_runs").get<size_t>();
+  const int count = first.at("shard").at("count").get<int>();
+  if (count < 1) throw CommandError{kExitRefused, shards.front().Path + ": no shard count"};
+  std::vector<const ShardFile*> byIndex(static_cast<size_t>(count), nullptr);
+  auto differs = [&](const ShardFile& shard, const std::string& what) {
+    return CommandError{kExitRefused, shard.Path + " does not belong with " + shards.front().Path +
+                                          ": its " + what + " differs"};
+  };
+  for (const ShardFile& shard : shards) {
+    const Json& doc = shard.Doc;
+    for (const char* key : {"version", "mode", "seed", "parameters"}) {
+      // A study of N infinite draws no random numbers: its shards need no common seed.
+      if (std::string_view(key) == "seed" && first.at("study").at("population") == "infinite")
+        continue;
+      if (doc.at(key) != first.at(key)) throw differs(shard, key);
     }
-  } catch (const Json::exception& e) {
-    throw CommandError{kExitRefused, std::string("a shard file is incomplete: ") + e.what()};
+    for (const char* key : {"vary", "replicates", "population"})
+      if (doc.at("study").at(key) != first.at("study").at(key))
+        throw differs(shard, std::string_view(key) == "vary" ? "grid" : key);
+    if (doc.at("shard").at("count") != first.at("shard").at("count") ||
+        doc.at("runs").at("total") != first.at("runs").at("total"))
+      throw CommandError{kExitRefused, shard.Path + " does not belong with " + shards.front().Path +
+                                           ": another split of the study"};
+    const int index = doc.at("shard").at("index").get<int>();
+    if (index < 1 || index > count)
+      throw CommandError{kExitRefused, shard.Path + ": shard index out of range"};
+    const ShardFile*& slot = byIndex[static_cast<size_t>(index - 1)];
+    if (slot)
+      throw CommandError{kExitRefused, "shard " + std::to_string(index) + "/" +
+                                           std::to_string(count) + " given twice: " + slot->Path +
+                                           " and " + shard.Path};
+    slot = &shard;
+    extinct += doc.at("extinct_runs").get<size_t>();
   }
   std::string missing;
   for (int i = 0; i < count; ++i)
@@ -509,60 +714,109 @@ int Merge(const Options& options, std::ostream& err) {
       missing +=
           (missing.empty() ? "" : ", ") + std::to_string(i + 1) + "/" + std::to_string(count);
   if (!missing.empty()) throw CommandError{kExitRefused, "missing shards: " + missing};
+  return byIndex;
+}
 
-  const std::optional<RunMode> mode = ParseRunMode(first.value("mode", ""));
-  if (!mode || !IsSweep(*mode)) throw CommandError{kExitRefused, "the shards hold no sweep"};
+// The job the shards were cut from.
+StudyJob JobOfShard(const Json& first) {
+  StudyJob job;
+  job.Mode = first.at("mode").get<std::string>();
+  const std::optional<RunMode> sweep = ParseRunMode(job.Mode);
+  if (job.Mode != kStudyMode && !(sweep && IsSweep(*sweep)))
+    throw CommandError{kExitRefused, "the shards hold no sweep or study"};
+  const Json& study = first.at("study");
+  const bool finite = study.at("population") == "finite";
   const Prepared prepared =
-      PrepareParameters(MakeParameterTable(), *mode, AssignmentsOf(first.at("parameters")));
+      PrepareParameters(MakeParameterTable(), sweep ? *sweep : StudyBaseMode(finite),
+                        AssignmentsOf(first.at("parameters")));
   if (!prepared.Refusal.empty()) throw CommandError{kExitRefused, prepared.Refusal};
-  const SweepPlan plan = MakePlan(prepared.Set, *mode);
-  const size_t total = plan.RunCount();
-  if (first.at("runs").at("total").get<size_t>() != total)
+  job.Set = prepared.Set;
+  job.Definition = StudyOfJson(study, job.Set, first.at("seed").get<uint64_t>());
+  PrepareStudy(job, nullptr);
+  if (first.at("runs").at("total").get<size_t>() != job.Prepared->RunCount())
     throw CommandError{kExitRefused, "the shards do not match their parameters"};
+  return job;
+}
 
-  std::vector<double> outcomes;
-  outcomes.reserve(total);
-  for (int i = 1; i <= count; ++i) {
-    const Shard& shard = *byIndex[static_cast<size_t>(i - 1)];
-    const RunRange range = ShardRange(total, i, count);
-    const Json& list = shard.Doc.at("outcomes");
-    if (!list.is_array() || list.size() != range.End - range.First ||
+// Every shard's rows, in order, through the study's files.
+size_t MergeRows(const StudyJob& job, const std::vector<const ShardFile*>& shards,
+                 const Options& options, std::vector<double>& outcomes) {
+  StreamedFiles files(options.Out);
+  StudyLines lines(job, files);
+  for (const std::string& name : lines.Names())
+    if (!files.Open(name)) throw CommandError{kExitFailed, "cannot write " + files.FailedPath()};
+  bool ok = lines.Begin();
+  const size_t total = job.Prepared->RunCount();
+  const size_t varied = job.Definition.Varied.size();
+  for (size_t i = 0; ok && i < shards.size(); ++i) {
+    const ShardFile& shard = *shards[i];
+    const RunRange range =
+        ShardRange(total, static_cast<int>(i + 1), static_cast<int>(shards.size()));
+    const Json& rows = shard.Doc.at("rows");
+    if (!rows.is_array() || rows.size() != range.Count() ||
         shard.Doc.at("runs").value("first", SIZE_MAX) != range.First)
       throw CommandError{kExitRefused, shard.Path + ": its runs are not those of shard " +
-                                           std::to_string(i) + "/" + std::to_string(count)};
-    for (const Json& item : list) {
-      double value = 0;
-      if (!item.is_string() || !ParseHex(item.get<std::string>(), value))
-        throw CommandError{kExitRefused, shard.Path + ": an outcome is not a hexadecimal number"};
-      outcomes.push_back(value);
+                                           std::to_string(i + 1) + "/" +
+                                           std::to_string(shards.size())};
+    size_t run = range.First;
+    for (const Json& row : rows) {
+      StudyOutcome o;
+      if (!row.is_string() || !ParseRunsRow(row.get<std::string>(), varied, o) ||
+          o.Place.Point != PlaceOf(job.Definition, run).Point)
+        throw CommandError{kExitRefused, shard.Path + ": row " + std::to_string(run + 1) +
+                                             " is not a run of the study"};
+      o.Place = PlaceOf(job.Definition, run++);
+      o.Loci = job.Prepared->Loci(o.Place.Point);
+      outcomes.push_back(o.FinalRPlus);
+      if (!(ok = lines.Add(o))) break;
     }
   }
+  if (!ok || !lines.Finish() || !files.Commit())
+    throw CommandError{kExitFailed, "cannot write " + files.FailedPath()};
+  return total;
+}
 
-  MakeFolder(options.Out);
-  SweepReport report(plan, prepared.Set);
-  bool ok = report.Open(options.Out);
-  for (size_t i = 0; ok && i < outcomes.size(); ++i) ok = report.Add(outcomes[i]);
-  if (!report.Close() || !ok) {
-    report.Discard();
-    throw CommandError{kExitFailed, "cannot write " + report.FailedPath()};
+int Merge(const Options& options, std::ostream& err) {
+  const std::string start = platform::UtcDateTimeText();
+  if (options.ShardFiles.empty()) throw CommandError{kExitRefused, "merge needs the shard files"};
+  CheckPlot(options);
+  std::vector<ShardFile> shards;
+  for (const std::string& path : options.ShardFiles) {
+    Json doc = ReadJson(path);
+    if (!doc.is_object() || doc.value("kind", "") != kShardKind)
+      throw CommandError{kExitRefused, path + " is not a shard file of " + kProgram};
+    shards.push_back({path, std::move(doc)});
   }
-  Json doc = CommandJson(*mode, prepared.Set, first.at("seed").get<uint64_t>(), 0);
+  size_t extinct = 0;
+  std::vector<const ShardFile*> ordered;
+  StudyJob job;
+  try {
+    ordered = OrderShards(shards, extinct);
+    job = JobOfShard(shards.front().Doc);
+  } catch (const Json::exception& e) {
+    throw CommandError{kExitRefused, std::string("a shard file is incomplete: ") + e.what()};
+  }
+  if (!options.Plot.empty() && !job.IsSweep())
+    throw CommandError{kExitRefused, "--plot draws the results of sk-sweep and n-sweep"};
+  MakeFolder(options.Out);
+  std::vector<double> outcomes;
+  const size_t total = MergeRows(job, ordered, options, outcomes);
+  Json doc = CommandJson(job.Mode, job.Set, job.Definition.Seed, 0);
   doc.erase("threads");
+  if (!job.IsSweep()) doc["study"] = StudyJson(job.Definition);
   doc["shard"] = nullptr;
   doc["merged"] = Json::array();
-  for (int i = 0; i < count; ++i) {
-    const Json& s = byIndex[static_cast<size_t>(i)]->Doc;
-    doc["merged"].push_back({{"file", byIndex[static_cast<size_t>(i)]->Path},
-                             {"threads", s.value("threads", 0)},
-                             {"start", s.value("start", "")},
-                             {"end", s.value("end", "")}});
-  }
+  for (const ShardFile* s : ordered)
+    doc["merged"].push_back({{"file", s->Path},
+                             {"threads", s->Doc.value("threads", 0)},
+                             {"start", s->Doc.value("start", "")},
+                             {"end", s->Doc.value("end", "")}});
   doc["runs"] = {{"total", total}, {"completed", total}};
   doc["extinct_runs"] = extinct;
   doc["status"] = "complete";
-  doc["files"] = mode == RunMode::NSweep ? Json{"ReportFile2.txt", "ReportFile3.txt"}
-                                         : Json{"ReportFile2.txt"};
-  WritePlotOrFail(options, plan, outcomes, doc);
+  StreamedFiles none(options.Out);
+  doc["files"] = StudyLines(job, none).Names();
+  WritePlotOrFail(options, job, outcomes, doc);
   doc["start"] = start;
   doc["end"] = platform::UtcDateTimeText();
   WriteFileOrFail(InFolder(options.Out, "run.json"), doc.dump(1) + "\n");
@@ -577,14 +831,32 @@ void AddPlotOption(CLI::App& command, Options& options) {
       ->type_name("FILE");
 }
 
+void AddRunOptions(CLI::App& sub, Options& options) {
+  sub.add_option("--set", options.Sets, "NAME=VALUE: a parameter (see --list); repeatable")
+      ->type_name("NAME=VALUE");
+  sub.add_option("--params", options.ParamsFile,
+                 "TOML file of parameters (same names; --set wins)");
+  sub.add_option("--write-params", options.WriteParams,
+                 "Write the complete, validated parameters of the run to this TOML file");
+  sub.add_option("--seed", options.Seed,
+                 "Seed (unsigned 64-bit); default: drawn from the system, printed and stored");
+  sub.add_option("--threads", options.Threads, "Threads for a sweep (default: every core)");
+  sub.add_option("--shard", options.Shard,
+                 "i/n: run only the i-th of n parts of a sweep and write a shard file");
+  sub.add_option("--out", options.Out, "Folder of the output files (created if missing)")
+      ->capture_default_str();
+  sub.add_flag("--quiet", options.Quiet, "No progress display");
+  AddPlotOption(sub, options);
+}
+
 }  // namespace
 
 int RunBatchCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
                     const std::atomic<bool>& stop, bool terminal) {
   CLI::App app{
       "Runs quorvel's simulations without a window: a single run with N infinite or finite, "
-      "the sweep over S and K, or the sweep over Log10(N), with reproducible seeds, every "
-      "core, and shards for a cluster.",
+      "the sweep over S and K, the sweep over Log10(N), or a study of any parameters over a "
+      "grid, with reproducible seeds, every core, and shards for a cluster.",
       kProgram};
   app.set_version_flag("--version", std::string(kProgram) + " " + BatchVersion());
   bool list = false;
@@ -605,25 +877,25 @@ int RunBatchCommand(const std::vector<std::string>& args, std::ostream& out, std
   };
   for (const auto& [mode, help] : kModes) {
     CLI::App* sub = app.add_subcommand(RunModeName(mode), help);
-    sub->add_option("--set", options.Sets, "NAME=VALUE: a parameter (see --list); repeatable")
-        ->type_name("NAME=VALUE");
-    sub->add_option("--params", options.ParamsFile,
-                    "TOML file of parameters (same names; --set wins)");
-    sub->add_option("--write-params", options.WriteParams,
-                    "Write the complete, validated parameters of the run to this TOML file");
-    sub->add_option("--seed", options.Seed,
-                    "Seed (unsigned 64-bit); default: drawn from the system, printed and stored");
-    sub->add_option("--threads", options.Threads, "Threads for a sweep (default: every core)");
-    sub->add_option("--shard", options.Shard,
-                    "i/n: run only the i-th of n parts of a sweep and write a shard file");
-    sub->add_option("--out", options.Out, "Folder of the output files (created if missing)")
-        ->capture_default_str();
-    sub->add_flag("--quiet", options.Quiet, "No progress display");
-    AddPlotOption(*sub, options);
+    AddRunOptions(*sub, options);
     modes.emplace_back(mode, sub);
   }
+  CLI::App* study = app.add_subcommand(
+      kStudyMode,
+      "any parameters over a grid with replicates (runs.csv, summary.csv): the cross product "
+      "of every --vary, the first varying slowest");
+  study
+      ->add_option("--vary", options.Vary,
+                   "NAME=FROM:TO:STEP or NAME=V1,V2,...: a varied parameter of --list; "
+                   "repeatable, 1 to 4")
+      ->type_name("NAME=VALUES");
+  study->add_option("--replicates", options.Replicates,
+                    "Runs per grid point (more than 1 needs a finite population)");
+  study->add_flag("--finite", options.Finite,
+                  "A finite population, N = 10^log10n (implied when log10n is varied)");
+  AddRunOptions(*study, options);
   CLI::App* merge =
-      app.add_subcommand("merge", "Merge the shard files of one sweep into its reports");
+      app.add_subcommand("merge", "Merge the shard files of one sweep or study into its files");
   merge->add_option("shards", options.ShardFiles, "The shard files")->required();
   merge->add_option("--out", options.Out, "Folder of the reports (created if missing)")
       ->capture_default_str();
@@ -644,6 +916,7 @@ int RunBatchCommand(const std::vector<std::string>& args, std::ostream& out, std
       return kExitOk;
     }
     if (merge->parsed()) return Merge(options, err);
+    if (study->parsed()) return RunStudyMode(options, err, stop, terminal);
     for (const auto& [mode, sub] : modes)
       if (sub->parsed()) return RunMode_(mode, options, err, stop, terminal);
     out << app.help();
