@@ -179,7 +179,7 @@ void QuorvelWindow::FinishStudy() {
                            .arg(outcomes.size())
                            .arg(runCount)
                      : QString("%1 - Study: %2 runs done").arg(baseTitle_).arg(outcomes.size()));
-  if (!studyResults_) studyResults_ = new StudyResults(this);
+  if (!studyResults_) studyResults_ = new StudyResultsWindow(this);
   studyResults_->Show(run->Of(), std::move(outcomes), run->Stopped(), studyCorrections_);
   showStudyResults_->setEnabled(true);
   run->deleteLater();

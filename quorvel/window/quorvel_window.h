@@ -15,7 +15,7 @@
 #include "quorvel/params/parameter_file.h"
 #include "quorvel/window/main_window.h"
 #include "quorvel/window/study_dialog.h"
-#include "quorvel/window/study_results.h"
+#include "quorvel/window/study_results_window.h"
 #include "quorvel/window/study_run.h"
 
 namespace quorvel {
@@ -46,7 +46,7 @@ class QuorvelWindow : public platform::ProgramWindow {
   void StartStudy();
   // The study under way (null when none), and the window of the last study's results.
   StudyRun* RunningStudy() const { return studyRun_; }
-  StudyResults* StudyResultsWindow() const { return studyResults_; }
+  StudyResultsWindow* StudyWindow() const { return studyResults_; }
   // Save as... of the dialog without its file dialog: the window's entries with the
   // dialog's study; empty on success, else the message.
   QString SaveStudyTo(const QString& path);
@@ -84,7 +84,7 @@ class QuorvelWindow : public platform::ProgramWindow {
   QAction* showStudyResults_;
   StudyDialog* studyDialog_ = nullptr;
   StudyRun* studyRun_ = nullptr;
-  StudyResults* studyResults_ = nullptr;
+  StudyResultsWindow* studyResults_ = nullptr;
   QStringList studyCorrections_;
   std::optional<StudyTable> openedStudy_;  // of the set opened last, until the dialog has it
   QString baseTitle_;

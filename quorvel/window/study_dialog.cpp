@@ -1,5 +1,6 @@
 #include "quorvel/window/study_dialog.h"
 
+#include <QAbstractItemView>
 #include <QButtonGroup>
 #include <QComboBox>
 #include <QGridLayout>
@@ -53,13 +54,17 @@ QLayout* StudyDialog::BuildRows(const std::vector<StudyChoice>& choices) {
   for (int row = 0; row < kRows; ++row) {
     RowWidgets& widgets = rows_[static_cast<size_t>(row)];
     widgets.parameter = new QComboBox(this);
+    // Captions are long: the list shows them whole, the box only their start.
+    widgets.parameter->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    widgets.parameter->setMinimumContentsLength(28);
     widgets.parameter->addItem("(none)", QString());
     for (const StudyChoice& choice : choices)
       widgets.parameter->addItem(choice.Caption, QString::fromStdString(choice.Name));
+    widgets.parameter->view()->setMinimumWidth(widgets.parameter->view()->sizeHintForColumn(0));
     widgets.values = new QLineEdit(this);
-    widgets.values->setMinimumWidth(320);
+    widgets.values->setMinimumWidth(280);
     widgets.message = MessageLabel(this);
-    widgets.message->setMinimumWidth(240);
+    widgets.message->setMinimumWidth(200);
     grid->addWidget(widgets.parameter, row + 1, 0);
     grid->addWidget(widgets.values, row + 1, 1);
     grid->addWidget(widgets.message, row + 1, 2);
@@ -140,6 +145,7 @@ void StudyDialog::Fill(const StudyTable& table) {
     ChooseParameter(row, vary.substr(0, equals));
     Values(row)->setText(
         equals == std::string::npos ? QString() : QString::fromStdString(vary.substr(equals + 1)));
+    Values(row)->setCursorPosition(0);
   }
   replicates_->setValue(table.Replicates);
   (table.Finite ? finite_ : infinite_)->setChecked(true);

@@ -105,7 +105,7 @@ TEST_F(StudyWindowTest, AStudyFileOpensTheDialogAndItsExportIsTheBatchProgramsTa
   EXPECT_FALSE(window.Start()->isEnabled());
   EXPECT_FALSE(window.StudyAction()->isEnabled());
   window.RunningStudy()->Wait();
-  quorvel::StudyResults* results = window.StudyResultsWindow();
+  quorvel::StudyResultsWindow* results = window.StudyWindow();
   ASSERT_NE(results, nullptr);
   EXPECT_TRUE(results->isVisible());
   EXPECT_EQ(results->Summary()->rowCount(), 6);
@@ -134,7 +134,7 @@ TEST_F(StudyWindowTest, StopEndsTheStudyWithWholeRunsOnly) {
   EXPECT_FALSE(Dialog().Seed()->text().isEmpty());  // drawn, and shown
   window.Stop()->trigger();
   window.RunningStudy()->Wait();
-  quorvel::StudyResults* results = window.StudyResultsWindow();
+  quorvel::StudyResultsWindow* results = window.StudyWindow();
   ASSERT_NE(results, nullptr);
   EXPECT_TRUE(results->Heading()->text().startsWith("Stopped after"));
   EXPECT_TRUE(window.Form().windowTitle().contains("Study stopped after"));

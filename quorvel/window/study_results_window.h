@@ -18,9 +18,9 @@ class QTableWidget;
 
 namespace quorvel {
 
-class StudyResults : public platform::FigureWindow {
+class StudyResultsWindow : public platform::FigureWindow {
  public:
-  explicit StudyResults(QWidget* owner);
+  explicit StudyResultsWindow(QWidget* owner);
 
   // Shows what a study came to and brings the window up. `stopped` when the user ended it
   // early; `corrections` are what the validation pass changed in its grid points.

@@ -1,4 +1,4 @@
-#include "quorvel/window/study_results.h"
+#include "quorvel/window/study_results_window.h"
 
 #include <QDir>
 #include <QHeaderView>
@@ -23,26 +23,29 @@ QStringList Cells(std::string_view line) {
 
 }  // namespace
 
-StudyResults::StudyResults(QWidget* owner) : FigureWindow(owner, "Quorvel - Study results") {
+StudyResultsWindow::StudyResultsWindow(QWidget* owner)
+    : FigureWindow(owner, "Quorvel - Study results") {
   heading_ = new QLabel(this);
   heading_->setWordWrap(true);
   heading_->setTextInteractionFlags(Qt::TextSelectableByMouse);
   summary_ = new QTableWidget(this);
   summary_->setEditTriggers(QAbstractItemView::NoEditTriggers);
   summary_->verticalHeader()->hide();
+  summary_->verticalHeader()->setDefaultSectionSize(summary_->fontMetrics().height() + 6);
   AddBelowFigure(heading_, 0);
   AddBelowFigure(summary_, kSummaryStretch);
   SetDataWriter([this](const QString& path) { return WriteData(path); });
 }
 
-QString StudyResults::SummaryPath(const QString& path) {
+QString StudyResultsWindow::SummaryPath(const QString& path) {
   QString base = path;
   if (base.endsWith(".csv", Qt::CaseInsensitive)) base.chop(4);
   return base + "-summary.csv";
 }
 
-void StudyResults::Show(std::shared_ptr<const Study> study, std::vector<StudyOutcome> outcomes,
-                        bool stopped, const QStringList& corrections) {
+void StudyResultsWindow::Show(std::shared_ptr<const Study> study,
+                              std::vector<StudyOutcome> outcomes, bool stopped,
+                              const QStringList& corrections) {
   study_ = std::move(study);
   outcomes_ = std::move(outcomes);
   const StudyDefinition& definition = study_->Definition();
@@ -57,7 +60,7 @@ void StudyResults::Show(std::shared_ptr<const Study> study, std::vector<StudyOut
   FigureWindow::Show(nullptr, std::nullopt);
 }
 
-void StudyResults::FillSummary() {
+void StudyResultsWindow::FillSummary() {
   std::vector<QStringList> lines;
   StudyTables tables(*study_, [&lines](const char* table, std::string_view line) {
     if (std::string_view(table) == kSummaryTable) lines.push_back(Cells(line));
@@ -77,7 +80,7 @@ void StudyResults::FillSummary() {
   summary_->resizeColumnsToContents();
 }
 
-QString StudyResults::WriteData(const QString& path) const {
+QString StudyResultsWindow::WriteData(const QString& path) const {
   if (!study_) return "There are no numbers to save.";
   std::ostringstream runs, summary;
   StudyTables tables(*study_, [&](const char* table, std::string_view line) {
