@@ -541,6 +541,10 @@ std::optional<ShardSpec> CheckStudyOptions(const StudyJob& job, const Options& o
     if (job.Definition.FinitePopulation() && !options.Seed)
       throw CommandError{kExitRefused, "--shard needs --seed, the same for every shard"};
   }
+  if (!options.Plot.empty() && job.Definition.Varied.size() > 2)
+    throw CommandError{kExitRefused,
+                       "--plot draws the results of one or two varied parameters; those of " +
+                           std::to_string(job.Definition.Varied.size()) + " are in summary.csv"};
   if (!options.Plot.empty() && !job.IsSweep())
     throw CommandError{kExitRefused, "--plot draws the results of sk-sweep and n-sweep"};
   CheckPlot(options);

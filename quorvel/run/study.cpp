@@ -291,9 +291,53 @@ RunRange ShardRange(size_t runs, int index, int count) {
 
 // --- Prepared study -----------------------------------------------------------------------
 
+namespace {
+
+// Parameters whose validated value depends on another's, or that change another's: the
+// N sweep's bounds, the number of demes and the diffusion box, the loci and the linkage
+// start, the inversion and the sinusoidal variation. A grid varying any of them passes
+// every point whole through the validation pass; any other parameter is validated value
+// by value, the same rules giving the same result at every point.
+bool RulesTieToOthers(const std::string& name) {
+  static const std::set<std::string> kTied = {"from", "to", "demes",     "interdemic-diffusion",
+                                              "loci", "ld", "inversion", "sinusoidal"};
+  return kTied.count(name) > 0;
+}
+
+bool IsHaplotype(const std::string& name) {
+  return name == "ab" || name == "Ab" || name == "aB" || name == "AB";
+}
+
+// A varied value as the validated set holds it (entry text, or on/off for a switch), and
+// as the tables show it.
+struct ValidatedValue {
+  std::string Text;
+  std::string Shown;
+};
+
+ValidatedValue ValueIn(const ParameterValues& set, const ParameterName& p) {
+  if (IsSwitchName(p)) return {ValueText(set, p), ValueText(set, p)};
+  const std::string& text = set.Entries[static_cast<size_t>(p.Entry)];
+  return {text, ShortestText(common::ParseLeadingNumber(text))};
+}
+
+void SetValue(ParameterValues& set, const ParameterName& p, const std::string& text) {
+  if (!IsSwitchName(p))
+    set.Entries[static_cast<size_t>(p.Entry)] = text;
+  else if (p.Which != Switch::Loci)
+    SwitchValue(set, p.Which) = text == "on" ? 1 : 0;
+}
+
+}  // namespace
+
 struct Study::Impl {
   std::vector<std::pair<std::string, std::string>> Base;
   bool Finite = false;
+  // Value by value: the validated base and each varied value validated on it.
+  bool ByValue = false;
+  ParameterValues BaseSet;
+  std::vector<const ParameterName*> Names;
+  std::vector<std::vector<ValidatedValue>> Values;
 
   std::vector<std::pair<std::string, std::string>> PointAssignments(const StudyDefinition& d,
                                                                     size_t point) const {
@@ -303,8 +347,13 @@ struct Study::Impl {
       out.emplace_back(d.Varied[i].Name, d.Varied[i].Values[at[i]]);
     return out;
   }
-  PreparedPoint Point(const StudyDefinition& d, size_t point) const {
-    return PreparePoint(Base, PointAssignments(d, point), Finite);
+  // The point's set as the validation pass leaves it.
+  ParameterValues Set(const StudyDefinition& d, size_t point) const {
+    if (!ByValue) return PreparePoint(Base, PointAssignments(d, point), Finite).Set;
+    ParameterValues set = BaseSet;
+    const std::vector<size_t> at = PointValueIndexes(d, point);
+    for (size_t i = 0; i < at.size(); ++i) SetValue(set, *Names[i], Values[i][at[i]].Text);
+    return set;
   }
 };
 
@@ -312,6 +361,9 @@ Study::Study(StudyDefinition definition)
     : definition_(std::move(definition)), impl_(std::make_unique<Impl>()) {
   impl_->Base = AssignmentsOf(definition_.Base);
   impl_->Finite = definition_.FinitePopulation();
+  impl_->ByValue = std::none_of(definition_.Varied.begin(), definition_.Varied.end(),
+                                [](const VariedParameter& p) { return RulesTieToOthers(p.Name); });
+  for (const VariedParameter& p : definition_.Varied) impl_->Names.push_back(FindName(p.Name));
 }
 
 Study::~Study() = default;
@@ -326,22 +378,69 @@ std::string PointText(const StudyDefinition& d, size_t point) {
   return text + ")";
 }
 
+// The first point where varied parameter i takes its value-th value.
+size_t FirstPointWith(const StudyDefinition& d, size_t i, size_t value) {
+  size_t stride = 1;
+  for (size_t j = i + 1; j < d.Varied.size(); ++j) stride *= d.Varied[j].Values.size();
+  return value * stride;
+}
+
+// Collects the corrections, each once; false with the refusal set when the point is refused.
+bool TakePrepared(const PreparedPoint& prepared, const std::string& where, StudyCheck& check,
+                  std::set<std::string>& reported) {
+  if (!prepared.Refusal.empty()) {
+    check.Refusal = where + ": " + prepared.Refusal;
+    return false;
+  }
+  for (const std::string& c : prepared.Corrections)
+    if (reported.insert(c).second) check.Corrections.push_back(c);
+  return true;
+}
+
 }  // namespace
+
+bool Study::ValidateByValue(StudyCheck& check) {
+  const StudyDefinition& d = definition_;
+  Impl& impl = *impl_;
+  std::set<std::string> reported;
+  const PreparedPoint base = PreparePoint(impl.Base, {}, impl.Finite);
+  if (!TakePrepared(base, "the base parameters", check, reported)) return false;
+  impl.BaseSet = base.Set;
+  impl.Values.assign(d.Varied.size(), {});
+  for (size_t i = 0; i < d.Varied.size(); ++i) {
+    for (size_t v = 0; v < d.Varied[i].Values.size(); ++v) {
+      const PreparedPoint one =
+          PreparePoint(impl.Base, {{d.Varied[i].Name, d.Varied[i].Values[v]}}, impl.Finite);
+      if (!TakePrepared(one, PointText(d, FirstPointWith(d, i, v)), check, reported)) return false;
+      impl.Values[i].push_back(ValueIn(one.Set, *impl.Names[i]));
+    }
+  }
+  return true;
+}
+
+bool Study::ValidateByPoint(StudyCheck& check) {
+  std::set<std::string> reported;
+  for (size_t point = 0; point < definition_.PointCount(); ++point) {
+    const PreparedPoint prepared =
+        PreparePoint(impl_->Base, impl_->PointAssignments(definition_, point), impl_->Finite);
+    if (!TakePrepared(prepared, PointText(definition_, point), check, reported)) return false;
+  }
+  return true;
+}
 
 std::shared_ptr<const Study> Study::Prepare(const StudyDefinition& definition, StudyCheck& check) {
   check = StudyCheck();
   check.Refusal = DefinitionRefusal(definition);
   if (!check.Refusal.empty()) return nullptr;
   auto study = std::make_shared<Study>(definition);
-  std::set<std::string> reported;
-  for (size_t point = 0; point < definition.PointCount(); ++point) {
-    const PreparedPoint prepared = study->impl_->Point(definition, point);
-    if (!prepared.Refusal.empty()) {
-      check.Refusal = PointText(definition, point) + ": " + prepared.Refusal;
-      return nullptr;
-    }
-    for (const std::string& c : prepared.Corrections)
-      if (reported.insert(c).second) check.Corrections.push_back(c);
+  if (!(study->impl_->ByValue ? study->ValidateByValue(check) : study->ValidateByPoint(check)))
+    return nullptr;
+  // The start state depends on the haplotypes and the linkage start alone.
+  const bool perPoint =
+      std::any_of(definition.Varied.begin(), definition.Varied.end(), [](const VariedParameter& p) {
+        return IsHaplotype(p.Name) || p.Name == "ld" || p.Name == "loci";
+      });
+  for (size_t point = 0; point < (perPoint ? definition.PointCount() : 1); ++point) {
     if (!StartStateAccepted(study->PointInputs(point))) {
       check.Refusal = PointText(definition, point) +
                       ": the haplotype frequencies ab + Ab + aB + AB do not total 1";
@@ -352,34 +451,30 @@ std::shared_ptr<const Study> Study::Prepare(const StudyDefinition& definition, S
 }
 
 int Study::Loci(size_t point) const {
-  return impl_->Point(definition_, point).Set.Loci;
+  return impl_->Set(definition_, point).Loci;
 }
 
 std::vector<std::string> Study::PointValues(size_t point) const {
-  const PreparedPoint prepared = impl_->Point(definition_, point);
   std::vector<std::string> values;
-  for (const VariedParameter& v : definition_.Varied) {
-    const ParameterName* p = FindName(v.Name);
-    if (IsSwitchName(*p)) {
-      values.push_back(ValueText(prepared.Set, *p));
-    } else {
-      double number =
-          common::ParseLeadingNumber(prepared.Set.Entries[static_cast<size_t>(p->Entry)]);
-      values.push_back(ShortestText(number));
-    }
+  if (impl_->ByValue) {
+    const std::vector<size_t> at = PointValueIndexes(definition_, point);
+    for (size_t i = 0; i < at.size(); ++i) values.push_back(impl_->Values[i][at[i]].Shown);
+    return values;
   }
+  const ParameterValues set = impl_->Set(definition_, point);
+  for (const ParameterName* p : impl_->Names) values.push_back(ValueIn(set, *p).Shown);
   return values;
 }
 
 RunInputs Study::PointInputs(size_t point) const {
-  const PreparedPoint prepared = impl_->Point(definition_, point);
+  const ParameterValues set = impl_->Set(definition_, point);
   quorvel::ParameterSet core;
-  for (int i = 0; i < kEntryCount; ++i) core.Text(i) = prepared.Set.Entries[static_cast<size_t>(i)];
-  core.Checks = prepared.Set.Checks;
+  for (int i = 0; i < kEntryCount; ++i) core.Text(i) = set.Entries[static_cast<size_t>(i)];
+  core.Checks = set.Checks;
   const bool finite = impl_->Finite;
   const float log10N =
       finite ? static_cast<float>(common::ParseLeadingNumber(core.Text(kEntryLog10N))) : 0.0f;
-  RunInputs inputs = ReadRunInputs(core, static_cast<int16_t>(prepared.Set.Loci), !finite, log10N);
+  RunInputs inputs = ReadRunInputs(core, static_cast<int16_t>(set.Loci), !finite, log10N);
   if (definition_.KeepEnteredS)
     inputs.EnteredS = common::ParseLeadingNumber(definition_.Base.Entries[kEntryS]);
   return inputs;

@@ -115,6 +115,9 @@ class Study {
   ~Study();
 
  private:
+  bool ValidateByValue(StudyCheck& check);
+  bool ValidateByPoint(StudyCheck& check);
+
   StudyDefinition definition_;
   std::unique_ptr<Impl> impl_;
 };
