@@ -1,7 +1,7 @@
 #include <QApplication>
 #include <QTimer>
 
-#include "platform/command_line.h"
+#include "platform/widgets/command_line.h"
 #include "quorvel/window/quorvel_window.h"
 
 int main(int argc, char** argv) {
