@@ -100,7 +100,7 @@ void SKHeatMap::Paint(QPainter& painter) const {
   const QSizeF size(size_);
   painter.fillRect(QRectF(QPointF(0, 0), size), Qt::white);
   painter.setRenderHint(QPainter::Antialiasing, true);
-  DrawTitle(painter, size, "Final R+ frequency over S and K");
+  DrawTitle(painter, size, QString::fromStdString(results_.Title));
 
   const auto& blocks = results_.Blocks;
   size_t columns = 0;
@@ -114,7 +114,7 @@ void SKHeatMap::Paint(QPainter& painter) const {
   const double top = TitleBottom(painter);
   if (columns == 0) {
     DrawNoValues(painter, QRectF(0, top, size.width(), size.height() - top),
-                 "The sweep ran no value of S.");
+                 QString::fromStdString("The sweep ran no value of " + results_.Rows + "."));
     painter.restore();
     return;
   }
@@ -186,8 +186,9 @@ void SKHeatMap::Paint(QPainter& painter) const {
   }
   painter.setPen(Qt::black);
   painter.drawText(QRectF(plot.left(), size.height() - kPad - line, plot.width(), line),
-                   Qt::AlignCenter, "K (epistasis)");
-  DrawUpwards(painter, QPointF(kPad + line / 2, plot.center().y()), "S");
+                   Qt::AlignCenter, QString::fromStdString(results_.Columns));
+  DrawUpwards(painter, QPointF(kPad + line / 2, plot.center().y()),
+              QString::fromStdString(results_.Rows));
 
   // The colour scale.
   const QRectF bar(plot.right() + 2 * kPad, plot.top(), kBarWidth, plot.height());
@@ -216,7 +217,9 @@ void NSweepChart::Paint(QPainter& painter) const {
   const QSizeF size(size_);
   painter.fillRect(QRectF(QPointF(0, 0), size), Qt::white);
   painter.setRenderHint(QPainter::Antialiasing, true);
-  DrawTitle(painter, size, QString::fromUtf8("Mean R+ frequency \u00B1 one S.D. against Log10(N)"));
+  DrawTitle(painter, size,
+            QString::fromUtf8("Mean R+ frequency \u00B1 one S.D. against ") +
+                QString::fromStdString(results_.Across));
 
   const QFont font = ChartFont(12);
   painter.setFont(font);
@@ -254,7 +257,7 @@ void NSweepChart::Paint(QPainter& painter) const {
   const double top = titleBottom + line + kGap;
   if (points.empty()) {
     DrawNoValues(painter, QRectF(0, top, size.width(), size.height() - top),
-                 "The sweep ran no value of Log10(N).");
+                 QString::fromStdString("The sweep ran no value of " + results_.Across + "."));
     painter.restore();
     return;
   }
@@ -305,7 +308,7 @@ void NSweepChart::Paint(QPainter& painter) const {
   painter.drawRect(plot);
   painter.setPen(Qt::black);
   painter.drawText(QRectF(plot.left(), size.height() - kPad - line, plot.width(), line),
-                   Qt::AlignCenter, "Log10(N)");
+                   Qt::AlignCenter, QString::fromStdString(results_.Across));
   DrawUpwards(painter, QPointF(kPad + line / 2, plot.center().y()), "Final R+ frequency");
 
   painter.setClipRect(plot.adjusted(-4, -4, 4, 4));
@@ -425,6 +428,34 @@ std::optional<SweepFigure> MakeSweepFigure(const CommandRecord& record) {
     NSweepResults results = PopulationResults(record);
     platform::CsvTable numbers = NSweepTable(results);
     return SweepFigure{std::make_shared<NSweepChart>(std::move(results)), std::move(numbers)};
+  }
+  return std::nullopt;
+}
+
+std::optional<SweepFigure> MakeStudyFigure(const StudyResults& study) {
+  if (study.Parameters.size() == 1) {
+    NSweepResults results;
+    results.Across = study.Parameters[0];
+    for (const StudyPointResults& p : study.Points)
+      results.Points.push_back({static_cast<float>(p.Values[0]), p.Outcomes, p.Mean, p.Deviation});
+    platform::CsvTable numbers = NSweepTable(results);
+    numbers.columns[0] = results.Across;
+    return SweepFigure{std::make_shared<NSweepChart>(std::move(results)), std::move(numbers)};
+  }
+  if (study.Parameters.size() == 2) {
+    SKSweepResults results;
+    results.Rows = study.Parameters[0];
+    results.Columns = study.Parameters[1];
+    results.Title = "Mean final R+ frequency over " + results.Rows + " and " + results.Columns;
+    for (const StudyPointResults& p : study.Points) {
+      if (results.Blocks.empty() || results.Blocks.back().S != p.Values[0])
+        results.Blocks.push_back({p.Values[0], {}, {}});
+      results.Blocks.back().K.push_back(p.Values[1]);
+      results.Blocks.back().RPlusFreq.push_back(p.Mean);
+    }
+    platform::CsvTable numbers = SKSweepTable(results);
+    numbers.columns = {results.Rows, results.Columns, "Mean R+ frequency"};
+    return SweepFigure{std::make_shared<SKHeatMap>(std::move(results)), std::move(numbers)};
   }
   return std::nullopt;
 }

@@ -6,11 +6,13 @@
 
 #include <memory>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "platform/csv.h"
 #include "platform/figure.h"
 #include "quorvel/run/run_state.h"
+#include "quorvel/run/study_results.h"
 
 namespace quorvel::charts {
 
@@ -23,6 +25,11 @@ struct SKBlock {
 
 struct SKSweepResults {
   std::vector<SKBlock> Blocks;
+  // What the rows and the columns vary and what a cell shows: a study's heat map names its
+  // own parameters.
+  std::string Rows = "S";
+  std::string Columns = "K (epistasis)";
+  std::string Title = "Final R+ frequency over S and K";
 };
 
 // One value of Log10(N) of the N sweep.
@@ -35,6 +42,7 @@ struct NSweepPoint {
 
 struct NSweepResults {
   std::vector<NSweepPoint> Points;
+  std::string Across = "Log10(N)";  // the varied parameter; a study's chart names its own
 };
 
 // A chart laid out for the size it is given (by default a 640 x 480 figure).
@@ -90,5 +98,10 @@ struct SweepFigure {
 };
 // The figure of the sweep a command ran; nullopt for a single run.
 std::optional<SweepFigure> MakeSweepFigure(const CommandRecord& record);
+
+// A study's chart: with one varied parameter the mean final R+ frequency with one S.D. and
+// every run against it, with two a heat map of the mean, the first parameter on the
+// vertical axis. Nullopt for more than two.
+std::optional<SweepFigure> MakeStudyFigure(const StudyResults& results);
 
 }  // namespace quorvel::charts
