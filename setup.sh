@@ -74,8 +74,7 @@ if [ "$mode" = bench ]; then need_packages "${BENCH_PACKAGES[@]}"; fi
 case "$mode" in
   run)
     program=${2:-tessaline}
-    exe="$BUILD_DIR/$program/$program"
-    [ "$program" = quorvel ] && exe="$BUILD_DIR/quorvel/window/quorvel"
+    exe="$BUILD_DIR/$program/window/$program"
     exec "$exe"
     ;;
   test)

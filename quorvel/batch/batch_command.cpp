@@ -15,7 +15,7 @@
 
 #include "app_version.h"
 #include "common/number_text.h"
-#include "platform/files.h"
+#include "platform/system/files.h"
 #include "quorvel/batch/batch_parameters.h"
 #include "quorvel/batch/batch_plot.h"
 #include "quorvel/batch/batch_runs.h"

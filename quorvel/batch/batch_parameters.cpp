@@ -6,7 +6,7 @@
 #include <sstream>
 
 #include "common/number_text.h"
-#include "platform/files.h"
+#include "platform/system/files.h"
 #include "quorvel/run/run_driver.h"
 
 namespace quorvel::batch {

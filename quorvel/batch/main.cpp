@@ -12,7 +12,7 @@
 #include <unistd.h>
 #endif
 
-#include "platform/arguments.h"
+#include "platform/system/arguments.h"
 #include "quorvel/batch/batch_command.h"
 
 namespace {

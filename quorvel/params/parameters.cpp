@@ -3,7 +3,7 @@
 #include <cmath>
 
 #include "common/number_text.h"
-#include "platform/files.h"
+#include "platform/system/files.h"
 
 namespace quorvel {
 

@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/files.h"
+#include "platform/system/files.h"
 #include "quorvel/run/run_core.h"
 
 namespace quorvel {

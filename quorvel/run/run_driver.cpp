@@ -1,7 +1,7 @@
 #include "quorvel/run/run_driver.h"
 
 #include "common/number_text.h"
-#include "platform/files.h"
+#include "platform/system/files.h"
 #include "quorvel/run/ordered_executor.h"
 #include "quorvel/run/seeds.h"
 

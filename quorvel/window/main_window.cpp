@@ -7,8 +7,8 @@
 #include <QStyle>
 
 #include "common/number_text.h"
-#include "platform/files.h"
-#include "platform/twips.h"
+#include "platform/system/files.h"
+#include "platform/widgets/twips.h"
 #include "quorvel/run/report_files.h"
 #include "quorvel/run/run_driver.h"
 #include "quorvel/window/command_controller.h"

@@ -13,9 +13,9 @@
 #include <vector>
 
 #include "common/drawing_surface.h"
-#include "platform/focus_line_edit.h"
-#include "platform/message_box.h"
-#include "platform/picture_box.h"
+#include "platform/widgets/focus_line_edit.h"
+#include "platform/widgets/message_box.h"
+#include "platform/widgets/picture_box.h"
 #include "quorvel/model/model.h"
 #include "quorvel/model/uniform_generator.h"
 #include "quorvel/params/parameter_set.h"

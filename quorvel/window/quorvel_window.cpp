@@ -9,10 +9,10 @@
 #include <QShortcut>
 
 #include "common/number_text.h"
-#include "platform/files.h"
-#include "platform/last_folder.h"
-#include "platform/message_box.h"
-#include "platform/picture_figure.h"
+#include "platform/system/files.h"
+#include "platform/widgets/last_folder.h"
+#include "platform/widgets/message_box.h"
+#include "platform/widgets/picture_figure.h"
 #include "quorvel/charts/sweep_charts.h"
 #include "quorvel/run/report_files.h"
 

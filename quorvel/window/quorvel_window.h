@@ -7,10 +7,10 @@
 #include <memory>
 #include <optional>
 
-#include "platform/csv.h"
-#include "platform/figure_actions.h"
-#include "platform/figure_window.h"
-#include "platform/program_window.h"
+#include "platform/system/csv.h"
+#include "platform/widgets/figure_actions.h"
+#include "platform/widgets/figure_window.h"
+#include "platform/widgets/program_window.h"
 #include "quorvel/params/parameter_file.h"
 #include "quorvel/window/main_window.h"
 

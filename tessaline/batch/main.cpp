@@ -2,7 +2,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/arguments.h"
+#include "platform/system/arguments.h"
 #include "tessaline/batch/batch.h"
 
 int main(int argc, char** argv) {

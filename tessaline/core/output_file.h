@@ -9,7 +9,7 @@
 #include <string>
 
 #include "common/drawing_surface.h"
-#include "platform/files.h"
+#include "platform/system/files.h"
 #include "tessaline/core/controls.h"
 
 namespace tessaline {

@@ -5,7 +5,7 @@
 
 #include <vector>
 
-#include "platform/csv.h"
+#include "platform/system/csv.h"
 #include "tessaline/core/controls.h"
 #include "tessaline/core/plotting.h"
 

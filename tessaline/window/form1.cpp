@@ -3,7 +3,7 @@
 #include <QCoreApplication>
 #include <QFont>
 
-#include "platform/twips.h"
+#include "platform/widgets/twips.h"
 #include "tessaline/core/plotted_table.h"
 #include "tessaline/core/simulations.h"
 

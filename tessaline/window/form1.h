@@ -12,10 +12,10 @@
 #include <memory>
 #include <vector>
 
-#include "platform/csv.h"
-#include "platform/focus_line_edit.h"
-#include "platform/message_box.h"
-#include "platform/picture_box.h"
+#include "platform/system/csv.h"
+#include "platform/widgets/focus_line_edit.h"
+#include "platform/widgets/message_box.h"
+#include "platform/widgets/picture_box.h"
 #include "tessaline/core/controls.h"
 #include "tessaline/core/parameter_set.h"
 #include "tessaline/core/program.h"

@@ -1,6 +1,6 @@
 #include <QApplication>
 
-#include "platform/command_line.h"
+#include "platform/widgets/command_line.h"
 #include "tessaline/window/tessaline_window.h"
 
 int main(int argc, char** argv) {

@@ -4,11 +4,11 @@
 #include <QDir>
 #include <QFile>
 
-#include "platform/files.h"
-#include "platform/last_folder.h"
-#include "platform/message_box.h"
+#include "platform/system/files.h"
+#include "platform/widgets/last_folder.h"
+#include "platform/widgets/message_box.h"
 
-#include "platform/picture_figure.h"
+#include "platform/widgets/picture_figure.h"
 
 namespace tessaline {
 TessalineWindow::TessalineWindow(const platform::ProgramInfo& info)

@@ -2,8 +2,8 @@
 // in the menus and on the picture's context menu, and Start for the selected simulation.
 #pragma once
 
-#include "platform/figure_actions.h"
-#include "platform/program_window.h"
+#include "platform/widgets/figure_actions.h"
+#include "platform/widgets/program_window.h"
 #include "tessaline/window/form1.h"
 
 namespace tessaline {

@@ -1,10 +1,12 @@
-#include "quorvel/charts/sweep_charts.h"
+#include "quorvel/charts/n_sweep_chart.h"
+#include "quorvel/charts/sk_heat_map.h"
 
 #include <gtest/gtest.h>
 
 #include <QImage>
 #include <cmath>
 
+using namespace quorvel;
 using namespace quorvel::charts;
 
 namespace {
@@ -49,19 +51,6 @@ TEST(SweepCharts, NChartMarksTheMeansAndSurvivesNoValues) {
 
   NSweepChart empty{NSweepResults{}};
   EXPECT_EQ(platform::FigureImage(empty, 1.0).size(), empty.Size());
-}
-
-TEST(SweepCharts, TablesHoldEveryRun) {
-  const platform::CsvTable sk = SKSweepTable(TwoBlocks());
-  EXPECT_EQ(sk.rows.size(), 6u);
-  EXPECT_EQ(sk.rows[4], (std::vector<std::string>{"0.02", "0.81", "1"}));
-  EXPECT_EQ(sk.rows[5][2], "");  // a run without a value leaves its cell empty
-
-  NSweepResults results;
-  results.Points = {{1.0f, {0.1, 0.3, 0.5}, 0.3, 0.2}, {1.5f, {0.6}, 0.6, 0}};
-  const platform::CsvTable n = NSweepTable(results);
-  EXPECT_EQ(n.columns.size(), 6u);
-  EXPECT_EQ(n.rows[1], (std::vector<std::string>{"1.5", "0.6", "0", "0.6", "", ""}));
 }
 
 TEST(SweepCharts, AStudyOfOneParameterGetsAMeanChartOfTwoAHeatMapOfMoreNone) {

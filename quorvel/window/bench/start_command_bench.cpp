@@ -20,7 +20,7 @@
 #include <vector>
 
 #include "common/recording_surface.h"
-#include "platform/message_box.h"
+#include "platform/widgets/message_box.h"
 #include "quorvel/model/model.h"
 #include "quorvel/run/run_driver.h"
 #include "quorvel/run/run_state.h"

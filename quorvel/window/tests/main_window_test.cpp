@@ -12,8 +12,8 @@
 #include <filesystem>
 #include <memory>
 
-#include "platform/files.h"
-#include "platform/twips.h"
+#include "platform/system/files.h"
+#include "platform/widgets/twips.h"
 
 using quorvel::MainWindow;
 

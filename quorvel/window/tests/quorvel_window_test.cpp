@@ -10,7 +10,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "platform/message_box.h"
+#include "platform/widgets/message_box.h"
 #include "quorvel/params/entries.h"
 
 namespace {

@@ -19,8 +19,8 @@
 
 #include "common/number_text.h"
 #include "common/testing/test_files.h"
-#include "platform/message_box.h"
-#include "platform/twips.h"
+#include "platform/widgets/message_box.h"
+#include "platform/widgets/twips.h"
 #include "quorvel/run/report_files.h"
 #include "quorvel/run/run_driver.h"
 #include "quorvel/window/main_window.h"
