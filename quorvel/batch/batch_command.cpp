@@ -24,6 +24,7 @@
 #include "quorvel/run/run_driver.h"
 #include "quorvel/run/seeds.h"
 #include "quorvel/run/study.h"
+#include "quorvel/run/study_results.h"
 #include "quorvel/run/study_tables.h"
 #include "quorvel/run/sweep_studies.h"
 
@@ -405,11 +406,11 @@ class StudyLines {
 // Hands every outcome to the files and keeps what the chart of a sweep needs.
 class FileObserver : public StudyObserver {
  public:
-  FileObserver(StudyLines& lines, Progress& progress, const std::atomic<bool>& stop)
-      : lines_(lines), progress_(progress), stop_(stop) {}
+  FileObserver(StudyLines& lines, Progress& progress, const std::atomic<bool>& stop, bool keep)
+      : lines_(lines), progress_(progress), stop_(stop), keep_(keep) {}
   bool RunEnded(const StudyOutcome& outcome) override {
     if (!lines_.Add(outcome)) return false;
-    Outcomes.push_back(outcome.FinalRPlus);
+    if (keep_) Outcomes.push_back(outcome.FinalRPlus);
     progress_.Show(++done_);
     return true;
   }
@@ -423,6 +424,7 @@ class FileObserver : public StudyObserver {
   StudyLines& lines_;
   Progress& progress_;
   const std::atomic<bool>& stop_;
+  bool keep_;  // the outcomes, for a chart
   size_t done_ = 0;
 };
 
@@ -445,10 +447,24 @@ CommandRecord SweepRecordOf(const StudyJob& job, const std::vector<double>& outc
   return record;
 }
 
+// The chart of a study of one or two parameters: mean, S.D. and runs per grid point.
+StudyResults StudyResultsOf(const StudyJob& job, const std::vector<double>& outcomes) {
+  StudyResultsCollector collector(*job.Prepared);
+  for (size_t run = 0; run < outcomes.size(); ++run) {
+    StudyOutcome o;
+    o.Place = PlaceOf(job.Definition, run);
+    o.FinalRPlus = outcomes[run];
+    collector.Add(o);
+  }
+  return collector.Results();
+}
+
 void WritePlotOrFail(const Options& options, const StudyJob& job,
                      const std::vector<double>& outcomes, Json& doc) {
   if (options.Plot.empty()) return;
-  const std::string failure = WritePlot(SweepRecordOf(job, outcomes), options.Plot);
+  const std::string failure = job.IsSweep()
+                                  ? WritePlot(SweepRecordOf(job, outcomes), options.Plot)
+                                  : WritePlot(StudyResultsOf(job, outcomes), options.Plot);
   if (!failure.empty()) throw CommandError{kExitFailed, failure};
   doc["plot"] = options.Plot;
 }
@@ -463,7 +479,7 @@ Json RunStudyToFiles(const StudyJob& job, const Options& options, unsigned threa
     if (!files.Open(name)) throw CommandError{kExitFailed, "cannot write " + files.FailedPath()};
   const size_t planned = job.Prepared->RunCount();
   Progress progress(err, terminal && !options.Quiet, planned);
-  FileObserver observer(lines, progress, stop);
+  FileObserver observer(lines, progress, stop, !options.Plot.empty());
   bool written = lines.Begin();
   StudyProgress done;
   if (written) done = RunStudy(*job.Prepared, {0, planned}, threads, observer);
@@ -545,8 +561,6 @@ std::optional<ShardSpec> CheckStudyOptions(const StudyJob& job, const Options& o
     throw CommandError{kExitRefused,
                        "--plot draws the results of one or two varied parameters; those of " +
                            std::to_string(job.Definition.Varied.size()) + " are in summary.csv"};
-  if (!options.Plot.empty() && !job.IsSweep())
-    throw CommandError{kExitRefused, "--plot draws the results of sk-sweep and n-sweep"};
   CheckPlot(options);
   return shard;
 }
@@ -800,8 +814,10 @@ int Merge(const Options& options, std::ostream& err) {
   } catch (const Json::exception& e) {
     throw CommandError{kExitRefused, std::string("a shard file is incomplete: ") + e.what()};
   }
-  if (!options.Plot.empty() && !job.IsSweep())
-    throw CommandError{kExitRefused, "--plot draws the results of sk-sweep and n-sweep"};
+  if (!options.Plot.empty() && job.Definition.Varied.size() > 2)
+    throw CommandError{kExitRefused,
+                       "--plot draws the results of one or two varied parameters; those of " +
+                           std::to_string(job.Definition.Varied.size()) + " are in summary.csv"};
   MakeFolder(options.Out);
   std::vector<double> outcomes;
   const size_t total = MergeRows(job, ordered, options, outcomes);

@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/files.h"
+#include "platform/system/files.h"
 #include "quorvel/params/parameter_file.h"
 #include "quorvel/run/run_state.h"
 

@@ -572,10 +572,55 @@ StudyOutcome RunStudyRun(const Study& study, size_t run, RunSink& sink) {
   return RunWithInputs(study, run, study.PointInputs(PlaceOf(study.Definition(), run).Point), sink);
 }
 
+namespace {
+
+// Asks the observer every few generations whether to stop, on the study's own thread.
+class AskingSink : public RunSink {
+ public:
+  explicit AskingSink(StudyObserver& observer) : observer_(observer) {}
+  void Generation(const GenerationRow& row) override {
+    if (row.Generation % 64 == 0) stop_ = observer_.StopRequested();
+  }
+  bool StopRequested() const override { return stop_; }
+
+ private:
+  StudyObserver& observer_;
+  bool stop_ = false;
+};
+
+// One thread: the runs go on the calling thread, with nothing to hand between threads.
+StudyProgress RunInline(const Study& study, RunRange range, StudyObserver& observer) {
+  StudyProgress progress;
+  PointCache cache;
+  for (size_t run = range.First; run < range.End; ++run) {
+    if (observer.StopRequested()) {
+      progress.Stopped = true;
+      break;
+    }
+    const size_t point = PlaceOf(study.Definition(), run).Point;
+    if (cache.Point != point) {
+      cache.Inputs = study.PointInputs(point);
+      cache.Point = point;
+    }
+    AskingSink sink(observer);
+    const StudyOutcome outcome = RunWithInputs(study, run, cache.Inputs, sink);
+    if (sink.StopRequested()) {
+      progress.Stopped = true;
+      break;
+    }
+    if (!observer.RunEnded(outcome)) break;
+    ++progress.Done;
+    if (outcome.ExtinctAt > 0) ++progress.Extinct;
+  }
+  return progress;
+}
+
+}  // namespace
+
 StudyProgress RunStudy(const Study& study, RunRange range, unsigned threads,
                        StudyObserver& observer) {
+  if (threads <= 1) return RunInline(study, range, observer);
   StudyProgress progress;
-  threads = std::max(threads, 1u);
   std::vector<PointCache> caches(threads);
   std::atomic<bool> stop{false};
   bool going = true;

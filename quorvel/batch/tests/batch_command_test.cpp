@@ -360,7 +360,7 @@ TEST_F(BatchCommandTest, StudyRefusalsTouchNoFileAndShardsOfAnotherStudyAreRefus
       {{"study", "--vary", "K=1,x"}, "K: 'x' is not a number"},
       {{"study", "--vary", "ld=on", "--set", "ab=0.5"}, "point 1 (ld=on): the haplotype"},
       {{"study", "--vary", "S=0.1", "--vary", "K=1", "--vary", "z=0", "--plot", "a.svg"},
-       "summary.csv"},
+       "those of 3 are in summary.csv"},
   };
   for (const auto& [given, message] : cases) {
     std::vector<std::string> args = given;
