@@ -6,7 +6,9 @@
 #include <QTableWidget>
 #include <sstream>
 
-#include "platform/files.h"
+#include "platform/system/files.h"
+#include "quorvel/charts/sweep_charts.h"
+#include "quorvel/run/study_results.h"
 #include "quorvel/run/study_tables.h"
 
 namespace quorvel {
@@ -57,7 +59,10 @@ void StudyResultsWindow::Show(std::shared_ptr<const Study> study,
   if (!corrections.isEmpty()) heading += "\nValues corrected: " + corrections.join("; ");
   heading_->setText(heading);
   FillSummary();
-  FigureWindow::Show(nullptr, std::nullopt);
+  StudyResultsCollector collector(*study_);
+  for (const StudyOutcome& outcome : outcomes_) collector.Add(outcome);
+  std::optional<charts::SweepFigure> figure = charts::MakeStudyFigure(collector.Results());
+  FigureWindow::Show(figure ? figure->Picture : nullptr, std::nullopt);
 }
 
 void StudyResultsWindow::FillSummary() {

@@ -10,7 +10,7 @@
 #include <memory>
 #include <vector>
 
-#include "platform/figure_window.h"
+#include "platform/widgets/figure_window.h"
 #include "quorvel/run/study.h"
 
 class QLabel;

@@ -14,7 +14,7 @@
 #include <QTest>
 
 #include "common/testing/test_files.h"
-#include "platform/message_box.h"
+#include "platform/widgets/message_box.h"
 #include "quorvel/params/entries.h"
 #include "quorvel/window/quorvel_window.h"
 
@@ -108,6 +108,7 @@ TEST_F(StudyWindowTest, AStudyFileOpensTheDialogAndItsExportIsTheBatchProgramsTa
   quorvel::StudyResultsWindow* results = window.StudyWindow();
   ASSERT_NE(results, nullptr);
   EXPECT_TRUE(results->isVisible());
+  EXPECT_TRUE(results->HasFigure());
   EXPECT_EQ(results->Summary()->rowCount(), 6);
   EXPECT_TRUE(window.StudyAction()->isEnabled());
 
