@@ -1,3 +1,4 @@
+#include "quorvel/charts/sweep_charts.h"
 #include "quorvel/charts/n_sweep_chart.h"
 #include "quorvel/charts/sk_heat_map.h"
 
