@@ -246,21 +246,27 @@ bool SweepReportLines::Begin() {
   return selection_ || Write(3, kPopulationStatisticsHeader);
 }
 
+bool SweepReportLines::Heading(size_t run) {
+  const size_t size =
+      selection_ ? selection_->K.size() : static_cast<size_t>(std::max(population_->Iterations, 1));
+  const size_t block = run / size;
+  if (run % size != 0 || headed_ == block) return !failed_;
+  headed_ = block;
+  if (selection_) return Write(2, SelectionHeading(u_, selection_->S[block]));
+  block_.clear();
+  return Write(2, PopulationHeading(population_->Log10N[block]));
+}
+
 bool SweepReportLines::Add(double rPlusFreq) {
   const size_t run = next_++;
+  if (!Heading(run)) return false;
   if (selection_) {
     const size_t perS = selection_->K.size();
-    const size_t k = run % perS;
-    if (k == 0 && !Write(2, SelectionHeading(u_, selection_->S[run / perS]))) return false;
-    if (!Write(2, SelectionLine(selection_->K[k], rPlusFreq))) return false;
-    return k + 1 < perS || Write(2, kBlockEnd);
+    if (!Write(2, SelectionLine(selection_->K[run % perS], rPlusFreq))) return false;
+    return run % perS + 1 < perS || Write(2, kBlockEnd);
   }
   const size_t iterations = static_cast<size_t>(std::max(population_->Iterations, 1));
   const float log10N = population_->Log10N[run / iterations];
-  if (run % iterations == 0) {
-    if (!Write(2, PopulationHeading(log10N))) return false;
-    block_.clear();
-  }
   if (!Write(2, OutcomeLine(rPlusFreq))) return false;
   block_.push_back(rPlusFreq);
   if (block_.size() < iterations) return true;

@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -167,6 +168,9 @@ class SweepReportLines {
   SweepReportLines(const PopulationSweepPlan& plan, Writer write);
   // The header of ReportFile3 (nothing for the S-K sweep).
   bool Begin();
+  // The heading of the run's block when the run is the first of its block and the heading
+  // is not written yet: a window writes it as the block's first run starts.
+  bool Heading(size_t run);
   // The outcome of the next run: a block's heading before its first run, its closing line
   // (and the statistics line) after its last.
   bool Add(double rPlusFreq);
@@ -179,6 +183,7 @@ class SweepReportLines {
   double u_ = 0;
   Writer write_;
   size_t next_ = 0;
+  size_t headed_ = SIZE_MAX;   // the block whose heading is written
   std::vector<double> block_;  // the outcomes of the current Log10(N) value
   bool failed_ = false;
 };

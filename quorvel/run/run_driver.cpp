@@ -268,7 +268,8 @@ void RunDriver::SelectionLoop() {
     inputs.K = plan.K[run % perS];
     return inputs;
   };
-  steps.begin = [this, &plan, perS](size_t run) {
+  steps.begin = [this, &plan, perS, &report](size_t run) {
+    if (!report.Heading(run)) return false;
     if (run % perS == 0) window_.ShowProgress(kShowS, common::FormatNumber(plan.S[run / perS]));
     ClearPicture(false);
     window_.ShowProgress(kShowK, common::FormatNumber(plan.K[run % perS]));
@@ -311,7 +312,8 @@ void RunDriver::PopulationLoop() {
     inputs.Log10N = plan.Log10N[v];
     return inputs;
   };
-  steps.begin = [this, &plan, iterations](size_t run) {
+  steps.begin = [this, &plan, iterations, &report](size_t run) {
+    if (!report.Heading(run)) return false;
     const float log10N = plan.Log10N[run / iterations];
     if (run % iterations == 0) {
       state_.Log10N = log10N;
