@@ -19,7 +19,6 @@ class RecordingSurface : public DrawingSurface {
     height_ = height;
   }
   void SetForeColour(Colour colour) override { colour_ = colour; }
-  Colour ForeColour() const { return colour_; }
   void Point(float x, float y) override {
     primitives_.push_back({Primitive::Kind::Point, colour_, x, y, 0, 0, {}});
   }

@@ -1,6 +1,7 @@
 // Fuzz target for the validation pass over every entry, as Start runs it: the first byte
-// sets the check boxes, the rest are the texts of entries 0 to 20 and of the folder, one
-// per line (missing lines keep the start-up texts). Checked on every input:
+// sets the check boxes, the rest are the texts of the parameter entries (in the order of
+// their rows) and of the folder, one per line (missing lines keep the start-up texts). Checked on
+// every input:
 // - a blank entry stays as it was; any other reads as a value within its entry's bounds or
 //   is the text of one of the bounds (a bound that float32 cannot hold exactly reads as
 //   the decimal typed);
@@ -14,6 +15,7 @@
 #include <cstdlib>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "common/number_text.h"
 #include "quorvel/params/parameter_set.h"
@@ -74,16 +76,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   set.Checks.GeneticDrift = static_cast<quorvel::CheckValue>((boxes >> 3) & 1);
 
   std::string_view rest(reinterpret_cast<const char*>(data + 1), size - 1);
-  for (int box = 0; box <= quorvel::kEntryCount && !rest.empty(); ++box) {
+  std::vector<int> typedBoxes(quorvel::kParameterEntries.begin(), quorvel::kParameterEntries.end());
+  typedBoxes.push_back(quorvel::kEntryFolder);
+  for (size_t i = 0; i < typedBoxes.size() && !rest.empty(); ++i) {
     const size_t end = std::min(rest.find('\n'), rest.size());
-    set.Text(box == quorvel::kEntryCount ? quorvel::kEntryFolder : box) =
-        std::string(rest.substr(0, end));
+    set.Text(typedBoxes[i]) = std::string(rest.substr(0, end));
     rest.remove_prefix(std::min(end + 1, rest.size()));
   }
   const quorvel::ParameterSet typed = set;
   const quorvel::ValidationOutcome outcome = quorvel::ValidateEntries(table, set, kDefaultFolder);
 
-  for (int entry = 0; entry < quorvel::kEntryCount; ++entry) {
+  for (int entry : quorvel::kParameterEntries) {
     const std::string& before = typed.Text(entry);
     const std::string& after = set.Text(entry);
     if (Blank(before)) {

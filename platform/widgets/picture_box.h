@@ -30,7 +30,6 @@ class PictureBox : public QFrame, public common::DrawingSurface {
   float ScaleWidth() const override;
   float ScaleHeight() const override;
   void SetForeColour(common::Colour colour) override { foreColour_ = colour; }
-  common::Colour ForeColour() const { return foreColour_; }
   void Point(float x, float y) override;
   void Line(float x1, float y1, float x2, float y2) override;
   void Circle(float x, float y, float radius) override;

@@ -141,14 +141,14 @@ class Progress {
 
 Json ParametersJson(const ParameterValues& set) {
   Json parameters = Json::object();
-  for (const ParameterName& p : ParameterNames()) {
-    if (p.Entry >= 0) {
+  for (const ParameterRow& p : kParameterRows) {
+    if (p.IsEntry()) {
       const double value = common::ParseLeadingNumber(set.Entries[static_cast<size_t>(p.Entry)]);
-      if (KindOf(p.Entry) == EntryKind::Whole)
+      if (p.Kind == ParameterKind::Whole)
         parameters[p.Name] = static_cast<long long>(value);
       else
         parameters[p.Name] = value;
-    } else if (p.Which == Switch::Loci)
+    } else if (p.Kind == ParameterKind::Loci)
       parameters[p.Name] = set.Loci;
     else
       parameters[p.Name] = ValueText(set, p);
@@ -668,8 +668,8 @@ int Merge(const Options& options, std::ostream& err) {
   doc["runs"] = {{"total", total}, {"completed", total}};
   doc["extinct_runs"] = extinct;
   doc["status"] = "complete";
-  doc["files"] = mode == RunMode::NSweep ? Json{"ReportFile2.txt", "ReportFile3.txt"}
-                                         : Json{"ReportFile2.txt"};
+  doc["files"] = Json::array();
+  for (int n : ReportFilesOf(*mode)) doc["files"].push_back(ReportFileName(n));
   WritePlotOrFail(options, plan, outcomes, doc);
   doc["start"] = start;
   doc["end"] = platform::UtcDateTimeText();

@@ -31,7 +31,7 @@ std::string EntryReason(const ParameterTable& table, int entry, const std::strin
   unbounded.MaxValue[static_cast<size_t>(entry)] = std::numeric_limits<float>::max();
   const std::string rounded = ValidateEntryText(unbounded, entry, before);
   if (common::ParseLeadingNumber(rounded) == common::ParseLeadingNumber(after))
-    return KindOf(entry) == EntryKind::Half ? "rounded to a half step" : "rounded down";
+    return KindOf(entry) == ParameterKind::Half ? "rounded to a half step" : "rounded down";
   return after == BoundText(table.MaxValue[static_cast<size_t>(entry)]) ? "upper bound"
                                                                         : "lower bound";
 }
@@ -40,15 +40,8 @@ std::string EntryReason(const ParameterTable& table, int entry, const std::strin
 
 ParameterValues StartUpSet(const ParameterTable& table, RunMode mode) {
   ParameterValues set;
-  for (int i = 0; i < kEntryCount; ++i) set.Entries[static_cast<size_t>(i)] = StartText(table, i);
-  set.Checks.TotalStochasticity = 1;
-  set.Checks.RecombForR = 1;
-  // The run mode decides whether drift is on, as choosing its button does.
-  RunState state;
-  UniformGenerator generator;
-  Model model(generator);
-  ChooseRunMode(RunModeOption(mode), state, model);
-  set.Checks.GeneticDrift = state.Checks.GeneticDrift;
+  for (int i : kParameterEntries) set.Entries[static_cast<size_t>(i)] = StartText(table, i);
+  set.Checks = StartChecks(mode);
   return set;
 }
 
@@ -59,52 +52,46 @@ Prepared PrepareParameters(const ParameterTable& table, RunMode mode,
   set = StartUpSet(table, mode);
   bool diffusionSet = false;
   for (const auto& [name, value] : assignments) {
-    const ParameterName* p = FindName(name);
+    const ParameterRow* p = FindParameter(name);
     if (!p) {
       out.Refusal = "unknown parameter '" + name + "'; did you mean '" + NearestName(name) + "'?";
       return out;
     }
-    if (p->Entry >= 0) {
-      if (common::TrimBlanks(value).empty()) {
-        out.Refusal = name + ": " +
-                      (p->Entry <= 8 ? std::string(kValuesNeededMessage) : "a number is needed");
-        return out;
-      }
-      if (!IsNumberText(value)) {
-        out.Refusal = name + ": '" + value + "' is not a number";
-        return out;
-      }
+    if (p->IsEntry() && common::TrimBlanks(value).empty()) {
+      out.Refusal =
+          name + ": " + (IsEssentialEntry(p->Entry) ? kValuesNeededMessage : "a number is needed");
+      return out;
+    }
+    if (const std::string refusal = AssignmentRefusal(*p, value); !refusal.empty()) {
+      out.Refusal = name + ": " + refusal;
+      return out;
+    }
+    if (p->IsEntry()) {
       set.Entries[static_cast<size_t>(p->Entry)] = value;
-    } else if (p->Which == Switch::Loci) {
-      if (value != "2" && value != "3") {
-        out.Refusal = "loci: '" + value + "' is not 2 or 3";
-        return out;
-      }
+    } else if (p->Kind == ParameterKind::Loci) {
       set.Loci = value == "2" ? 2 : 3;
     } else {
-      if (value != "on" && value != "off") {
-        out.Refusal = name + ": '" + value + "' is not on or off";
-        return out;
-      }
-      SwitchValue(set, p->Which) = value == "on" ? 1 : 0;
-      if (p->Which == Switch::InterdemicDiffusion) diffusionSet = true;
+      SwitchValue(set, *p) = value == "on" ? 1 : 0;
+      if (p->Box == &CheckBoxes::InterdemicDiffusion) diffusionSet = true;
     }
   }
 
   // The check boxes that the window keeps in step with others.
-  auto correctSwitch = [&](const char* name, CheckValue& value, CheckValue to, const char* why) {
+  auto correctSwitch = [&](CheckValue CheckBoxes::*box, CheckValue to, const char* why) {
+    CheckValue& value = set.Checks.*box;
     if (value == to) return;
-    out.Corrections.push_back({name, OnOff(value), OnOff(to), why});
+    out.Corrections.push_back({ParameterOfSwitch(box).Name, OnOff(value), OnOff(to), why});
     value = to;
   };
-  if (set.Loci == 3) correctSwitch("ld", set.Checks.LinkageDisequilibrium, 0, "two loci only");
-  if (set.Checks.InversionOfS == 0)
-    correctSwitch("sinusoidal", set.Checks.SinusoidalOption, 0, "needs inversion");
+  for (const ParameterRow& row : kParameterRows)
+    if (row.Box)
+      if (const char* why = SwitchHeldOff(row.Box, set.Checks, set.Loci))
+        correctSwitch(row.Box, 0, why);
 
   // The window's validation pass; each change of a value is explained by the first step
   // of the pass alone (rounding, bounds) and by the rules between entries after it.
   quorvel::ParameterSet core;
-  for (int i = 0; i < kEntryCount; ++i) core.Text(i) = set.Entries[static_cast<size_t>(i)];
+  for (int i : kParameterEntries) core.Text(i) = set.Entries[static_cast<size_t>(i)];
   core.Checks = set.Checks;
   const std::string folder = platform::DefaultFolder();
   core.Text(kEntryFolder) = folder;
@@ -116,10 +103,9 @@ Prepared PrepareParameters(const ParameterTable& table, RunMode mode,
   auto note = [&](int entry, const std::string& before, const std::string& after,
                   const std::string& why) {
     if (number(before) == number(after)) return;
-    out.Corrections.push_back(
-        {ParameterNames()[static_cast<size_t>(entry)].Name, before, after, why});
+    out.Corrections.push_back({ParameterOfEntry(entry)->Name, before, after, why});
   };
-  for (int i = 0; i < kEntryCount; ++i) {
+  for (int i : kParameterEntries) {
     const std::string before = set.Entries[static_cast<size_t>(i)];
     const std::string bounded = ValidateEntryText(table, i, before);
     note(i, before, bounded, EntryReason(table, i, before, bounded));
@@ -127,8 +113,8 @@ Prepared PrepareParameters(const ParameterTable& table, RunMode mode,
     set.Entries[static_cast<size_t>(i)] = core.Text(i);
   }
   if (diffusionSet)
-    correctSwitch("interdemic-diffusion", set.Checks.InterdemicDiffusion,
-                  core.Checks.InterdemicDiffusion, "follows demes");
+    correctSwitch(&CheckBoxes::InterdemicDiffusion, core.Checks.InterdemicDiffusion,
+                  "follows demes");
   set.Checks.InterdemicDiffusion = core.Checks.InterdemicDiffusion;
   return out;
 }
@@ -136,24 +122,21 @@ Prepared PrepareParameters(const ParameterTable& table, RunMode mode,
 std::string ListText(const ParameterTable& table) {
   const ParameterValues start = StartUpSet(table, RunMode::Single);
   std::string text;
-  for (const ParameterName& p : ParameterNames()) {
+  for (const ParameterRow& p : kParameterRows) {
     std::string line = p.Name;
     line.resize(std::max<size_t>(line.size() + 1, 22), ' ');
     std::string value;
     std::string bounds;
-    if (p.Entry >= 0) {
+    if (p.IsEntry()) {
       std::string startText = start.Entries[static_cast<size_t>(p.Entry)];
       value = ValidateEntryText(table, p.Entry, startText);
       bounds = "[" + BoundText(table.MinValue[static_cast<size_t>(p.Entry)]) + ", " +
                BoundText(table.MaxValue[static_cast<size_t>(p.Entry)]) + "]";
-    } else if (p.Which == Switch::Loci) {
+    } else if (p.Kind == ParameterKind::Loci) {
       value = "2";
       bounds = "2|3";
-    } else if (p.Which == Switch::Drift) {
-      value = "mode";  // off for N infinite, on for a finite population
-      bounds = "on|off";
     } else {
-      value = ValueText(start, p);
+      value = p.FollowsRunMode ? "mode" : ValueText(start, p);
       bounds = "on|off";
     }
     line += value;

@@ -10,7 +10,7 @@ namespace quorvel::batch {
 
 quorvel::ParameterSet CoreSet(const ParameterValues& set) {
   quorvel::ParameterSet core;
-  for (int i = 0; i < kEntryCount; ++i) core.Text(i) = set.Entries[static_cast<size_t>(i)];
+  for (int i : kParameterEntries) core.Text(i) = set.Entries[static_cast<size_t>(i)];
   core.Checks = set.Checks;
   return core;
 }
@@ -34,11 +34,10 @@ SweepPlan MakePlan(const ParameterValues& set, RunMode mode) {
 
 CommandRecord SweepRecord(const SweepPlan& plan, const std::vector<double>& outcomes) {
   CommandRecord record;
-  record.SelectionSweep = plan.Mode == RunMode::SkSweep;
-  record.PopulationSweep = plan.Mode == RunMode::NSweep;
+  record.Mode = plan.Mode;
   record.Outcomes = outcomes;
   for (size_t i = 0; i < outcomes.size(); ++i) {
-    if (record.SelectionSweep) {
+    if (plan.Mode == RunMode::SkSweep) {
       const size_t perS = plan.Selection.K.size();
       record.S.push_back(plan.Selection.S[i / perS]);
       record.K.push_back(plan.Selection.K[i % perS]);
@@ -65,8 +64,8 @@ class HeadlessWindow : public RunWindow, public common::MessageSink {
                  const std::atomic<bool>& stop)
       : set_(set), folder_(folder), stop_(stop) {}
   std::string EntryText(int index) const override {
-    if (index >= 0 && index < kEntryCount) return set_.Entries[static_cast<size_t>(index)];
-    return index == kEntryFolder ? folder_ : std::string();
+    if (index == kEntryFolder) return folder_;
+    return ParameterOfEntry(index) ? set_.Entries[static_cast<size_t>(index)] : std::string();
   }
   void ShowProgress(int, const std::string&) override {}
   bool StopRequested() const override { return stop_; }
@@ -90,8 +89,7 @@ class HeadlessWindow : public RunWindow, public common::MessageSink {
 }  // namespace
 
 RunContext::RunContext(const ParameterValues& set, RunMode mode)
-    : inputs_(ReadRunInputs(CoreSet(set), static_cast<int16_t>(set.Loci),
-                            mode == RunMode::Single || mode == RunMode::SkSweep, 0)) {}
+    : inputs_(ReadRunInputs(CoreSet(set), static_cast<int16_t>(set.Loci), NInfinite(mode), 0)) {}
 
 std::string RunContext::CheckStartFrequencies() const {
   return StartStateAccepted(inputs_) ? std::string() : kHaplotypeTotalMessage;
@@ -122,7 +120,7 @@ SingleResult RunSingle(const ParameterValues& set, RunMode mode, const std::stri
   model.AllelesNum = static_cast<int16_t>(set.Loci);
   model.BuildGenotypeTables();
   RunState state;
-  ChooseRunMode(RunModeOption(mode), state, model);
+  ChooseRunMode(mode, state, model);
   state.Checks = set.Checks;
   HeadlessWindow window(set, folder, stop);
   RunCommand(model, state, window);

@@ -7,12 +7,12 @@
 namespace quorvel::charts {
 
 std::optional<SweepFigure> MakeSweepFigure(const CommandRecord& record) {
-  if (record.SelectionSweep) {
+  if (record.Mode == RunMode::SkSweep) {
     SKSweepResults results = SelectionResults(record);
     platform::CsvTable numbers = SKSweepTable(results);
     return SweepFigure{std::make_shared<SKHeatMap>(std::move(results)), std::move(numbers)};
   }
-  if (record.PopulationSweep) {
+  if (record.Mode == RunMode::NSweep) {
     NSweepResults results = PopulationResults(record);
     platform::CsvTable numbers = NSweepTable(results);
     return SweepFigure{std::make_shared<NSweepChart>(std::move(results)), std::move(numbers)};

@@ -15,8 +15,6 @@ namespace quorvel {
 
 namespace {
 
-constexpr const char* kModeNames[] = {"single", "single-finite", "sk-sweep", "n-sweep"};
-
 std::string ShortestText(double value) {
   char buffer[64];
   const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
@@ -25,116 +23,20 @@ std::string ShortestText(double value) {
 
 }  // namespace
 
-std::optional<RunMode> ParseRunMode(std::string_view name) {
-  for (int i = 0; i < 4; ++i)
-    if (name == kModeNames[i]) return static_cast<RunMode>(i);
-  return std::nullopt;
+CheckValue& SwitchValue(ParameterValues& values, const ParameterRow& row) {
+  return values.Checks.*row.Box;
 }
 
-const char* RunModeName(RunMode mode) {
-  return kModeNames[static_cast<int>(mode)];
-}
-
-const std::vector<ParameterName>& ParameterNames() {
-  static const std::vector<ParameterName> kNames = {
-      {"u", 0, Switch::Loci, "forward mutation rate"},
-      {"w", 1, Switch::Loci, "back mutation rate"},
-      {"S", 2, Switch::Loci, "selection coefficient"},
-      {"K", 3, Switch::Loci, "epistasis (above 1: sex disadvantaged)"},
-      {"a", 4, Switch::Loci, "start frequency of allele a"},
-      {"b", 5, Switch::Loci, "start frequency of allele b"},
-      {"c", 6, Switch::Loci, "start frequency of allele c (three loci)"},
-      {"z", 7, Switch::Loci, "fraction of R- carriers recombining"},
-      {"iterations", 8, Switch::Loci, "runs per Log10(N) value (n-sweep)"},
-      {"log10n", 9, Switch::Loci, "Log10(N) of a single finite run"},
-      {"demes", 10, Switch::Loci, "number of demes"},
-      {"diffusion", 11, Switch::Loci, "interdemic diffusion of genes"},
-      {"inversion-period", 12, Switch::Loci, "generations between inversions of S"},
-      {"ab", 13, Switch::Loci, "start frequency of haplotype ab (with ld)"},
-      {"Ab", 14, Switch::Loci, "start frequency of haplotype Ab (with ld)"},
-      {"aB", 15, Switch::Loci, "start frequency of haplotype aB (with ld)"},
-      {"AB", 16, Switch::Loci, "start frequency of haplotype AB (with ld)"},
-      {"maxgen", 17, Switch::Loci, "generations per run"},
-      {"from", 18, Switch::Loci, "first Log10(N) of the n-sweep (step 0.5)"},
-      {"to", 19, Switch::Loci, "last Log10(N) of the n-sweep"},
-      {"rplus", 20, Switch::Loci, "start frequency of R+"},
-      {"loci", -1, Switch::Loci, "number of loci: 2 or 3"},
-      {"ld", -1, Switch::Ld, "start in linkage disequilibrium from ab, Ab, aB, AB (two loci)"},
-      {"interdemic-diffusion", -1, Switch::InterdemicDiffusion,
-       "genes diffuse between demes (follows demes)"},
-      {"inversion", -1, Switch::Inversion, "S changes sign every inversion-period generations"},
-      {"sinusoidal", -1, Switch::Sinusoidal, "S varies sinusoidally (with inversion)"},
-      {"total-stochasticity", -1, Switch::TotalStochasticity,
-       "R- carriers draw their own mutation randomness"},
-      {"recombination", -1, Switch::Recombination, "recombination for R+"},
-      {"drift", -1, Switch::Drift,
-       "genetic drift (default: on in single-finite and n-sweep, off in the others)"},
-  };
-  return kNames;
-}
-
-const ParameterName* FindName(std::string_view name) {
-  for (const ParameterName& p : ParameterNames())
-    if (name == p.Name) return &p;
-  return nullptr;
+std::string ValueText(const ParameterValues& values, const ParameterRow& row) {
+  if (row.IsEntry()) return values.Entries[static_cast<size_t>(row.Entry)];
+  if (row.Kind == ParameterKind::Loci) return std::to_string(values.Loci);
+  return values.Checks.*row.Box == 1 ? "on" : "off";
 }
 
 std::string NearestName(std::string_view name) {
   std::vector<std::string> names;
-  for (const ParameterName& p : ParameterNames()) names.emplace_back(p.Name);
+  for (const ParameterRow& row : kParameterRows) names.emplace_back(row.Name);
   return common::NearestWord(name, names);
-}
-
-CheckValue& SwitchValue(ParameterValues& values, Switch which) {
-  CheckBoxes& c = values.Checks;
-  switch (which) {
-    case Switch::Ld:
-      return c.LinkageDisequilibrium;
-    case Switch::InterdemicDiffusion:
-      return c.InterdemicDiffusion;
-    case Switch::Inversion:
-      return c.InversionOfS;
-    case Switch::Sinusoidal:
-      return c.SinusoidalOption;
-    case Switch::TotalStochasticity:
-      return c.TotalStochasticity;
-    case Switch::Recombination:
-      return c.RecombForR;
-    case Switch::Drift:
-    case Switch::Loci:  // no check box: callers never ask for it
-      break;
-  }
-  return c.GeneticDrift;
-}
-
-std::string ValueText(const ParameterValues& values, const ParameterName& name) {
-  if (name.Entry >= 0) return values.Entries[static_cast<size_t>(name.Entry)];
-  if (name.Which == Switch::Loci) return std::to_string(values.Loci);
-  ParameterValues copy = values;
-  return SwitchValue(copy, name.Which) == 1 ? "on" : "off";
-}
-
-bool IsNumberText(std::string text) {
-  text = common::TrimBlanks(text);
-  NormalizeNumberText(text);
-  size_t i = 0;
-  const size_t n = text.size();
-  auto digit = [&](size_t k) { return k < n && text[k] >= '0' && text[k] <= '9'; };
-  if (i < n && (text[i] == '+' || text[i] == '-')) ++i;
-  bool digits = false;
-  while (digit(i)) ++i, digits = true;
-  if (i < n && text[i] == '.') {
-    ++i;
-    while (digit(i)) ++i, digits = true;
-  }
-  if (!digits) return false;
-  if (i < n && (text[i] == 'E' || text[i] == 'e' || text[i] == 'D' || text[i] == 'd')) {
-    ++i;
-    if (i < n && (text[i] == '+' || text[i] == '-')) ++i;
-    if (!digit(i)) return false;
-    while (digit(i)) ++i;
-  }
-  return i == n;
 }
 
 bool ParseParameterText(std::string_view text, const std::string& source, ParameterFile& file,
@@ -191,10 +93,10 @@ bool ReadParameterFile(const std::string& path, ParameterFile& file, std::string
 std::string ParameterFileText(const ParameterValues& values, std::optional<RunMode> mode) {
   std::string text;
   if (mode) text += std::string(kModeKey) + " = \"" + RunModeName(*mode) + "\"\n";
-  for (const ParameterName& p : ParameterNames()) {
+  for (const ParameterRow& p : kParameterRows) {
     text += p.Name;
     text += " = ";
-    if (p.Entry >= 0) {
+    if (p.IsEntry()) {
       const std::string& entry = values.Entries[static_cast<size_t>(p.Entry)];
       // Written as the number the entry reads, which reads back to the same number; an
       // entry left empty stays empty.
@@ -202,7 +104,7 @@ std::string ParameterFileText(const ParameterValues& values, std::optional<RunMo
         text += "\"\"";
       else
         text += ShortestText(common::ParseLeadingNumber(entry));
-    } else if (p.Which == Switch::Loci) {
+    } else if (p.Kind == ParameterKind::Loci) {
       text += std::to_string(values.Loci);
     } else {
       text += '"' + ValueText(values, p) + '"';

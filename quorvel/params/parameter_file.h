@@ -12,41 +12,10 @@
 #include <vector>
 
 #include "quorvel/params/parameter_set.h"
+#include "quorvel/params/run_mode.h"
 
 namespace quorvel {
 
-// The four run modes, in the order of the window's run-mode buttons.
-enum class RunMode { Single = 0, SingleFinite = 1, SkSweep = 2, NSweep = 3 };
-std::optional<RunMode> ParseRunMode(std::string_view name);
-const char* RunModeName(RunMode mode);
-inline int RunModeOption(RunMode mode) {
-  return static_cast<int>(mode);
-}
-inline bool IsSweep(RunMode mode) {
-  return mode == RunMode::SkSweep || mode == RunMode::NSweep;
-}
-
-enum class Switch {
-  Loci,
-  Ld,
-  InterdemicDiffusion,
-  Inversion,
-  Sinusoidal,
-  TotalStochasticity,
-  Recombination,
-  Drift
-};
-
-// One name: an entry (Entry >= 0) or a switch.
-struct ParameterName {
-  const char* Name;
-  int Entry;  // -1 for a switch
-  Switch Which;
-  const char* Meaning;
-};
-// Every name, in the order of --list and of the parameter files written.
-const std::vector<ParameterName>& ParameterNames();
-const ParameterName* FindName(std::string_view name);
 // The valid name nearest to an unknown one (edit distance), for "did you mean".
 std::string NearestName(std::string_view name);
 // The key of the run mode in a parameter file; its value is a RunModeName.
@@ -54,19 +23,15 @@ inline constexpr const char* kModeKey = "mode";
 
 // What a run reads: the texts of the entries, the check boxes and the number of loci.
 struct ParameterValues {
-  std::array<std::string, kEntryCount> Entries;
+  std::array<std::string, kBoxNumbers> Entries;  // by box number; only the entries are used
   CheckBoxes Checks;
   int Loci = 2;
 };
 
-// The check box of a switch other than Loci.
-CheckValue& SwitchValue(ParameterValues& values, Switch which);
-// The text of a name in a set: the entry text, "on"/"off", or the number of loci.
-std::string ValueText(const ParameterValues& values, const ParameterName& name);
-
-// A number as an entry takes it: sign, digits with at most one point (a decimal comma is
-// read as a point), and an exponent introduced by E or D.
-bool IsNumberText(std::string text);
+// The check box of a switch.
+CheckValue& SwitchValue(ParameterValues& values, const ParameterRow& row);
+// The text of a parameter in a set: the entry text, "on"/"off", or the number of loci.
+std::string ValueText(const ParameterValues& values, const ParameterRow& row);
 
 // A parameter file as read: the run mode when it names one, and every other key with its
 // value as text (numbers in their shortest form, true/false as on/off), in key order.

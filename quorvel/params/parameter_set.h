@@ -9,21 +9,9 @@
 
 #include "quorvel/params/entries.h"
 #include "quorvel/params/parameters.h"
+#include "quorvel/params/run_mode.h"
 
 namespace quorvel {
-
-// A check box's value: 0 clear, 1 ticked, 2 greyed. Only 1 switches a step on.
-using CheckValue = int16_t;
-
-struct CheckBoxes {
-  CheckValue InterdemicDiffusion = 0;  // follows the number of demes (validation pass)
-  CheckValue InversionOfS = 0;
-  CheckValue SinusoidalOption = 0;
-  CheckValue TotalStochasticity = 0;
-  CheckValue RecombForR = 0;
-  CheckValue GeneticDrift = 0;
-  CheckValue LinkageDisequilibrium = 0;
-};
 
 struct ParameterSet {
   // By box number (Entry); numbers without a box stay empty.
@@ -34,9 +22,23 @@ struct ParameterSet {
   std::string& Text(int box) { return Texts[static_cast<size_t>(box)]; }
 };
 
+// The check boxes after start-up and the choice of the run mode: each switch's start
+// value, genetic drift as the mode sets it.
+CheckBoxes StartChecks(RunMode mode);
+
 // The boxes and check boxes as they stand after start-up: the start texts, the default
 // folder, and the check boxes of the first run mode (N infinite, so no genetic drift).
 ParameterSet StartUpParameterSet(const ParameterTable& table, const std::string& defaultFolder);
+
+// Why a switch must stay off while the others stand as they do (a start in linkage
+// disequilibrium needs two loci, the sinusoidal variation of S needs its inversion), or
+// nullptr when it may be on.
+const char* SwitchHeldOff(CheckValue CheckBoxes::*box, const CheckBoxes& checks, int loci);
+
+// Why a value cannot be assigned to a parameter ("'x' is not a number", "... is not on or
+// off", "... is not 2 or 3"), or an empty text when it can. A blank entry is left to the
+// caller: a run refuses it where the entry is essential.
+std::string AssignmentRefusal(const ParameterRow& row, const std::string& value);
 
 // What the pass leaves beside the texts and the diffusion box.
 struct ValidationOutcome {

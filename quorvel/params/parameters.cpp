@@ -1,133 +1,71 @@
 #include "quorvel/params/parameters.h"
 
 #include <cmath>
+#include <cstdlib>
 
 #include "common/number_text.h"
 #include "platform/system/files.h"
 
 namespace quorvel {
 
-EntryKind KindOf(int entry) {
-  switch (entry) {
-    case kEntryIterations:
-    case kEntryDemes:
-    case kEntryInversionPeriod:
-    case kEntryMaxGen:
-      return EntryKind::Whole;
-    case kEntryLog10N:
-    case kEntryLoopFrom:
-    case kEntryLoopTo:
-      return EntryKind::Half;
-    default:
-      return EntryKind::Real;
-  }
+const ParameterRow* FindParameter(std::string_view name) {
+  for (const ParameterRow& row : kParameterRows)
+    if (name == row.Name) return &row;
+  return nullptr;
+}
+
+const ParameterRow* ParameterOfEntry(int entry) {
+  for (const ParameterRow& row : kParameterRows)
+    if (row.IsEntry() && row.Entry == entry) return &row;
+  return nullptr;
+}
+
+const ParameterRow& ParameterOfSwitch(CheckValue CheckBoxes::*box) {
+  for (const ParameterRow& row : kParameterRows)
+    if (row.Box == box) return row;
+  // Every check box has its row.
+  std::abort();
+}
+
+ParameterKind KindOf(int entry) {
+  const ParameterRow* row = ParameterOfEntry(entry);
+  return row ? row->Kind : ParameterKind::Real;
 }
 
 ParameterTable MakeParameterTable() {
-  struct Row {
-    float min, max, def;
-  };
-  // Entries 13 to 16 and 18 to 20 have no default (HasDefault); they start with fixed texts.
-  static constexpr Row kRows[kEntryCount] = {
-      {1e-10f, 1e-4f, 1e-5f},     // 0 u
-      {1e-10f, 1e-4f, 1e-5f},     // 1 w
-      {-1.0f, 1.0f, 0.1f},        // 2 S
-      {0.6f, 1.4f, 1.0f},         // 3 K
-      {0.0f, 1.0f, 1.0f},         // 4 start frequency of a
-      {0.0f, 1.0f, 1.0f},         // 5 start frequency of b
-      {0.0f, 1.0f, 1.0f},         // 6 start frequency of c
-      {0.0f, 1.0f, 0.0f},         // 7 z
-      {2.0f, 10000.0f, 100.0f},   // 8 iterations: a standard deviation needs two runs
-      {1.0f, 20.0f, 6.0f},        // 9 Log10(N)
-      {1.0f, 100.0f, 1.0f},       // 10 demes
-      {0.0f, 1.0f, 0.1f},         // 11 interdemic diffusion
-      {10.0f, 10000.0f, 100.0f},  // 12 inversion period of S
-      {0.0f, 1.0f, 0.0f},         // 13 ab
-      {0.0f, 1.0f, 0.0f},         // 14 Ab
-      {0.0f, 1.0f, 0.0f},         // 15 aB
-      {0.0f, 1.0f, 0.0f},         // 16 AB
-      {10.0f, 10000.0f, 250.0f},  // 17 MaxGen
-      {1.0f, 11.5f, 0.0f},        // 18 Log10(N) loop start
-      {1.5f, 20.0f, 0.0f},        // 19 Log10(N) loop end
-      {0.01f, 0.99f, 0.0f},       // 20 start frequency of R+
-  };
   ParameterTable table;
-  for (int i = 0; i < kEntryCount; ++i) {
-    table.MinValue[i] = kRows[i].min;
-    table.MaxValue[i] = kRows[i].max;
-    table.DefaultValue[i] = kRows[i].def;
+  for (const ParameterRow& row : kParameterRows) {
+    if (!row.IsEntry()) continue;
+    const size_t i = static_cast<size_t>(row.Entry);
+    table.MinValue[i] = row.Min;
+    table.MaxValue[i] = row.Max;
+    table.DefaultValue[i] = row.Default;
   }
   return table;
 }
 
 bool HasDefault(int entry) {
-  return (entry >= 0 && entry <= kEntryInversionPeriod) || entry == kEntryMaxGen;
+  const ParameterRow* row = ParameterOfEntry(entry);
+  return row && row->HasDefault();
 }
 
 std::string StartText(const ParameterTable& table, int entry) {
-  if (HasDefault(entry)) return common::FormatSingle(table.DefaultValue[entry]);
+  if (const ParameterRow* row = ParameterOfEntry(entry))
+    return row->Start ? row->Start : common::FormatSingle(table.DefaultValue[entry]);
   switch (entry) {
-    // The haplotype start state totals 1 and is at linkage equilibrium.
-    case kEntryHaplotypeAb:
-    case kEntryHaplotypeACapB:
-      return "0.3";
-    case kEntryHaplotypeCapAb:
-    case kEntryHaplotypeCapACapB:
-      return "0.2";
+    // The displays of the haplotype start state: its total and D.
     case kShowTotal:
-    case kEntryLoopFrom:
       return "1";
     case kShowD:
       return "0";
-    case kEntryLoopTo:
-      return "12";
-    case kEntryStartRPlus:
-      return ".5";
     default:
       return "";
   }
 }
 
 std::string EntryCaption(int entry) {
+  if (const ParameterRow* row = ParameterOfEntry(entry)) return row->Caption;
   switch (entry) {
-    case kEntryU:
-      return "u (from 1e-10 to 1e-4)";
-    case kEntryW:
-      return "w (from 1e-10 to 1e-4)";
-    case kEntryS:
-      return "S (from -1 to 1)";
-    case kEntryK:
-      return "K (epistasis: from 0.6 to 1.4; if >1 sex disadv.)";
-    case kEntryStartA:
-      return "Start frequency of a (from 0 to 1)";
-    case kEntryStartB:
-      return "Start frequency of b (from 0 to 1)";
-    case kEntryStartC:
-      return "Start frequency of c (from 0 to 1)";
-    case kEntryZ:
-      return "z value (fract. of R- recombining; from 0 to 1)";
-    case kEntryIterations:
-      return "No. iterations (from 1 to 10000)";
-    case kEntryLog10N:
-      return "Log10(N) value (from 1 to 20)";
-    case kEntryDemes:
-      return "No. of demes (from 1 to 100)";
-    case kEntryDiffusion:
-      return "Interdemic diffusion of genes (from 0 to 1)";
-    case kEntryInversionPeriod:
-      return "Inversion of S value (from 10 to 10000)";
-    case kEntryHaplotypeAb:
-      return "ab (from 0 to 1)";
-    case kEntryHaplotypeCapAb:
-      return "Ab (from 0 to 1)";
-    case kEntryHaplotypeACapB:
-      return "aB (from 0 to 1)";
-    case kEntryHaplotypeCapACapB:
-      return "AB (from 0 to 1)";
-    case kEntryMaxGen:
-      return "MaxGen (from 10 to 10000)";
-    case kEntryStartRPlus:
-      return "Start frequency of R+ (from .01 to .99)";
     case kShowD:
       return "D (if >0 sex disadv.)";
     case kShowTotal:
@@ -160,6 +98,29 @@ std::string NormalizeNumberText(std::string& text) {
   return text;
 }
 
+bool IsNumberText(std::string text) {
+  text = common::TrimBlanks(text);
+  NormalizeNumberText(text);
+  size_t i = 0;
+  const size_t n = text.size();
+  auto digit = [&](size_t k) { return k < n && text[k] >= '0' && text[k] <= '9'; };
+  if (i < n && (text[i] == '+' || text[i] == '-')) ++i;
+  bool digits = false;
+  while (digit(i)) ++i, digits = true;
+  if (i < n && text[i] == '.') {
+    ++i;
+    while (digit(i)) ++i, digits = true;
+  }
+  if (!digits) return false;
+  if (i < n && (text[i] == 'E' || text[i] == 'e' || text[i] == 'D' || text[i] == 'd')) {
+    ++i;
+    if (i < n && (text[i] == '+' || text[i] == '-')) ++i;
+    if (!digit(i)) return false;
+    while (digit(i)) ++i;
+  }
+  return i == n;
+}
+
 namespace {
 
 std::string BoundText(float bound) {
@@ -179,11 +140,11 @@ std::string ValidateEntryText(const ParameterTable& table, int entry, std::strin
   if (!std::isfinite(x)) return x < 0 ? BoundText(table.MinValue[entry]) : upper;
 
   switch (KindOf(entry)) {
-    case EntryKind::Whole:
+    case ParameterKind::Whole:
       x = std::floor(x);
       out = common::FormatNumber(x);
       break;
-    case EntryKind::Half: {
+    case ParameterKind::Half: {
       // Cut to one decimal; a decimal of 0 or 5 stays, any other goes to the nearest whole.
       const double y = std::floor(x * 10.0);
       if (!std::isfinite(y)) return y < 0 ? BoundText(table.MinValue[entry]) : upper;
@@ -194,7 +155,7 @@ std::string ValidateEntryText(const ParameterTable& table, int entry, std::strin
       NormalizeNumberText(out);
       break;
     }
-    case EntryKind::Real:
+    default:
       break;
   }
 

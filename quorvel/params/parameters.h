@@ -1,5 +1,5 @@
-// The 21 numbered parameter entries of quorvel: their captions, bounds, defaults and start
-// texts, and the text rules of the validation pass that keep every entry a clean number
+// quorvel's parameter entries as their rows give them (captions, bounds, defaults and start
+// texts), and the text rules of the validation pass that keep every entry a clean number
 // inside its bounds. Plain C++, shared by the window and the command-line program.
 #pragma once
 
@@ -11,16 +11,15 @@
 
 namespace quorvel {
 
-// How an entry is rounded before its bounds are applied.
-enum class EntryKind { Real, Whole, Half };
-EntryKind KindOf(int entry);
+// How an entry is rounded before its bounds are applied (its row's kind).
+ParameterKind KindOf(int entry);
 
-// Bounds and defaults in single precision, as the entries were designed; an entry is
+// Bounds and defaults in single precision, by box number, from the rows; an entry is
 // compared, in double precision, with its bound widened from float.
 struct ParameterTable {
-  std::array<float, kEntryCount> MinValue{};
-  std::array<float, kEntryCount> MaxValue{};
-  std::array<float, kEntryCount> DefaultValue{};  // used for entries 0 to 12 and 17
+  std::array<float, kBoxNumbers> MinValue{};
+  std::array<float, kBoxNumbers> MaxValue{};
+  std::array<float, kBoxNumbers> DefaultValue{};  // for the entries whose row has a default
 };
 ParameterTable MakeParameterTable();
 
@@ -32,7 +31,7 @@ bool HasDefault(int entry);
 // single-precision text form, or a fixed text. Empty for the other boxes.
 std::string StartText(const ParameterTable& table, int entry);
 
-// The caption beside a box: an entry's label (for the diffusion and the inversion period,
+// The caption beside a box: an entry's caption (for the diffusion and the inversion period,
 // the caption of the check box that governs the entry), a display's or the folder's label.
 // Empty for the boxes without one (the bounds of the N sweep stand in a run mode's caption).
 std::string EntryCaption(int entry);
@@ -45,6 +44,15 @@ bool NormalizedOnLeaving(int entry);
 // run of leading zeros shrinks to one. Texts of one character are left alone. The text is
 // changed in place and returned.
 std::string NormalizeNumberText(std::string& text);
+
+// A number as an entry takes it: sign, digits with at most one point (a decimal comma is
+// read as a point), and an exponent introduced by E or D.
+bool IsNumberText(std::string text);
+
+// A run needs entries 0 to 8: with one of them blank it is refused.
+inline bool IsEssentialEntry(int entry) {
+  return entry >= kEntryU && entry <= kEntryIterations;
+}
 
 // One entry through the first step of the validation pass: trimmed, normalised, rounded
 // by its kind and brought inside its bounds. A blank entry is returned untouched. An entry

@@ -33,6 +33,7 @@ RunInputs ReadRunInputs(const ParameterSet& set, int16_t loci, bool nInfinite, f
   for (size_t i = 0; i < in.Start.HaplotypeFreq.size(); ++i)
     in.Start.HaplotypeFreq[i] = value(kEntryHaplotypeAb + static_cast<int>(i));
   in.Start.RPlus = value(kEntryStartRPlus);
+  for (int entry : kParameterEntries) in.Entered[static_cast<size_t>(entry)] = value(entry);
   return in;
 }
 

@@ -46,6 +46,9 @@ struct RunInputs {
   float Log10N = 0;  // N = 10^Log10N when N is finite
   CheckBoxes Checks;
   StartInputs Start;
+  // Every parameter entry's number as the run read it, by box number: a value the model
+  // takes as it is needs no field of its own (the sweeps change S, K and Log10N above).
+  std::array<double, kBoxNumbers> Entered{};
 };
 
 // The run's inputs as the entries give them, each read by its leading number and kept in

@@ -27,7 +27,7 @@ void NewRecord(CommandRecord& record) {
 class RunDriver::Sink : public RunSink {
  public:
   Sink(RunDriver& driver, int16_t maxGen)
-      : driver_(driver), plot_(driver.picture_, maxGen), single_(driver.state_.SingleSimulation) {}
+      : driver_(driver), plot_(driver.picture_, maxGen), single_(!IsSweep(driver.state_.Mode)) {}
   void Generation(const GenerationRow& row) override {
     plot_.Draw(row);
     if (single_) {
@@ -110,8 +110,8 @@ void RunDriver::StartCommand() {
   window_.ValidateEntries();
   for (int box = 0; box < kBoxNumbers; ++box) entries_.Text(box) = window_.EntryText(box);
   entries_.Checks = state_.Checks;
-  for (int i = kEntryU; i <= kEntryIterations; ++i) {
-    if (common::TrimBlanks(entries_.Text(i)).empty()) {
+  for (int i : kParameterEntries) {
+    if (IsEssentialEntry(i) && common::TrimBlanks(entries_.Text(i)).empty()) {
       window_.Messages().ShowMessage(kValuesNeededMessage);
       return;
     }
@@ -126,12 +126,12 @@ void RunDriver::StartCommand() {
   ClearPicture(true);
   files_.CloseAll();
 
-  if (state_.SingleSimulation) {
+  if (!IsSweep(state_.Mode)) {
     SingleRun();
   } else {
-    if (model_.NInfinite) {
-      if (state_.LoopSandK) SelectionLoop();
-    } else if (state_.LoopLog10N) {
+    if (state_.Mode == RunMode::SkSweep) {
+      SelectionLoop();
+    } else {
       PopulationLoop();
     }
     // A stopped sweep leaves the run it stopped in on view.
@@ -146,7 +146,7 @@ void RunDriver::RunOne(const RunInputs& inputs) {
   TakeOutcome(RunIn(model_, inputs, sink));
   // A single run's curves are what the user came for; in a sweep the next run clears
   // them, so the throttled repaint is enough there.
-  picture_.Refresh(state_.SingleSimulation);
+  picture_.Refresh(!IsSweep(state_.Mode));
 }
 
 void RunDriver::TakeOutcome(const RunOutcome& outcome) {
@@ -159,6 +159,7 @@ void RunDriver::TakeOutcome(const RunOutcome& outcome) {
 
 void RunDriver::SingleRun() {
   NewRecord(state_.Last);
+  state_.Last.Mode = state_.Mode;
   if (!OpenReportFile(1)) return;
   if (!WriteReport(1, ReportFile1Header(model_.AllelesNum))) return;
   if (!model_.NInfinite)
@@ -255,7 +256,7 @@ void RunDriver::RunSweepInParallel(size_t count, const SweepSteps& steps) {
 
 void RunDriver::SelectionLoop() {
   NewRecord(state_.Last);
-  state_.Last.SelectionSweep = true;
+  state_.Last.Mode = RunMode::SkSweep;
   if (!OpenReportFile(2)) return;
   const SelectionSweepPlan plan = MakeSelectionSweepPlan();
   const size_t perS = plan.K.size();
@@ -290,7 +291,7 @@ void RunDriver::SelectionLoop() {
 
 void RunDriver::PopulationLoop() {
   NewRecord(state_.Last);
-  state_.Last.PopulationSweep = true;
+  state_.Last.Mode = RunMode::NSweep;
   if (!OpenReportFile(2) || !OpenReportFile(3)) return;
   if (!WriteReport(3, kPopulationStatisticsHeader)) return;
   auto value = [this](int entry) {
@@ -341,12 +342,10 @@ void RunDriver::PopulationLoop() {
   if (!plan.Log10N.empty() && !failed_ && !stopped_) state_.Log10N = plan.Log10N.back() + 0.5f;
 }
 
-void ChooseRunMode(int option, RunState& state, Model& model) {
-  state.SingleSimulation = option == 0 || option == 1;
-  state.LoopSandK = option == 2;
-  state.LoopLog10N = option == 3;
-  model.NInfinite = option == 0 || option == 2;
-  state.Checks.GeneticDrift = model.NInfinite ? 0 : 1;
+void ChooseRunMode(RunMode mode, RunState& state, Model& model) {
+  state.Mode = mode;
+  model.NInfinite = NInfinite(mode);
+  state.Checks.GeneticDrift = RunModeDrift(mode);
 }
 
 void RunCommand(Model& model, RunState& state, RunWindow& window) {

@@ -5,7 +5,7 @@
 // the report files.
 //
 // The window's Start_Click copies its check boxes into RunState::Checks, keeps the run
-// mode flags (RunState and Model::NInfinite) as its option buttons set them, and then
+// mode (RunState::Mode and Model::NInfinite) as its option buttons set it, and then
 // calls RunCommand(model, state, window). The model is the window's: its generator is the
 // program's, and after a command it holds the state of the last run.
 #pragma once
@@ -96,10 +96,9 @@ class RunDriver {
   RunInputs inputs_;
 };
 
-// The run mode of run-mode option button `option` (0 to 3): the mode flags, whether N is
-// infinite, and "Genetic drift" ticked for the modes with a finite population (cleared
-// for the others), as the choice of the button sets them.
-void ChooseRunMode(int option, RunState& state, Model& model);
+// The run mode as its option button sets it: the mode, whether N is infinite, and
+// "Genetic drift" ticked for the modes with a finite population (cleared for the others).
+void ChooseRunMode(RunMode mode, RunState& state, Model& model);
 
 // The whole Start command after the widget part of Start_Click.
 void RunCommand(Model& model, RunState& state, RunWindow& window);

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "quorvel/params/parameter_set.h"
+#include "quorvel/params/run_mode.h"
 #include "quorvel/run/run_core.h"
 
 namespace quorvel {
@@ -17,8 +18,7 @@ namespace quorvel {
 // the Log10(N) it ran with, in run order.
 struct CommandRecord {
   int Commands = 0;  // counts the commands that ran, so that a reader sees a new one
-  bool SelectionSweep = false;
-  bool PopulationSweep = false;
+  RunMode Mode = RunMode::Single;
   bool Complete = false;            // every run ended: neither stopped nor cut short by a file
   std::vector<GenerationRow> Rows;  // a single run
   std::vector<double> S, K;         // the S-K sweep, per run
@@ -35,10 +35,8 @@ struct RunState {
   // 0 when the population lived on.
   int16_t ExtinctAt = 0;
 
-  // Run mode, set by the run-mode option buttons (NInfinite lives in the model).
-  bool SingleSimulation = true;
-  bool LoopSandK = false;
-  bool LoopLog10N = false;
+  // Set by the run-mode option buttons (whether N is infinite lives in the model too).
+  RunMode Mode = RunMode::Single;
 
   CheckBoxes Checks;
 

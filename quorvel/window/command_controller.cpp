@@ -149,7 +149,7 @@ void CommandController::Finish() {
                       : Runs(done) + " done";
     if (extinctRuns_ > 0)
       status += QString("; the population died out in %1 of them").arg(extinctRuns_);
-  } else if (state.SingleSimulation && state.ExtinctAt > 0) {
+  } else if (!IsSweep(state.Mode) && state.ExtinctAt > 0) {
     status = QString("Population extinct at generation %1").arg(state.ExtinctAt);
     if (stopped_) status += QString("; stopped at generation %1").arg(state.Generation);
   } else if (stopped_) {

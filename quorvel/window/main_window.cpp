@@ -74,35 +74,35 @@ constexpr EntryPlace kEntryPlaces[] = {
 
 }  // namespace
 
-// The check boxes of the model's steps. Those that govern an entry (the diffusion, the
-// inversion period) stand where its label would and take its caption; each is made just
-// after the entry `after`, so that it lies between the entries it sits among.
+// The check boxes of the model's steps, each the box of a switch's row. Those that govern
+// an entry (the diffusion, the inversion period) stand where its label would and take its
+// caption; each is made just after the entry `after`, so that it lies between the entries
+// it sits among.
 struct MainWindow::CheckBoxPlace {
   const char* name;
   CheckBox* MainWindow::*box;
-  int governs;          // the entry whose caption it shows, or -1
-  const char* caption;  // when it governs none
+  CheckValue CheckBoxes::*value;
+  int governs;  // the entry whose caption it shows, or -1 for the caption of its row
   int left, top, width, height;
-  CheckValue value;
   bool enabled;
   int after;
 };
 
 const MainWindow::CheckBoxPlace MainWindow::kCheckBoxPlaces[] = {
-    {"InterdemicDiffusion", &MainWindow::interdemicDiffusion_, kEntryDiffusion, nullptr, 120, 4080,
-     3255, 255, 0, true, kEntryDiffusion},
-    {"InversionOfS", &MainWindow::inversionOfS_, kEntryInversionPeriod, nullptr, 120, 4440, 3255,
-     195, 0, true, kEntryInversionPeriod},
-    {"SinusoidalOption", &MainWindow::sinusoidalOption_, -1, "Sinusoidal variation of S", 120, 4740,
-     2775, 255, 0, false, kEntryInversionPeriod},
-    {"TotalStochasticity", &MainWindow::totalStochasticity_, -1, "Total stochasticity", 120, 5100,
-     1815, 195, 1, true, kEntryInversionPeriod},
-    {"RecombForR", &MainWindow::recombForR_, -1, "Recombination for R+", 120, 5400, 2055, 255, 1,
+    {"InterdemicDiffusion", &MainWindow::interdemicDiffusion_, &CheckBoxes::InterdemicDiffusion,
+     kEntryDiffusion, 120, 4080, 3255, 255, true, kEntryDiffusion},
+    {"InversionOfS", &MainWindow::inversionOfS_, &CheckBoxes::InversionOfS, kEntryInversionPeriod,
+     120, 4440, 3255, 195, true, kEntryInversionPeriod},
+    {"SinusoidalOption", &MainWindow::sinusoidalOption_, &CheckBoxes::SinusoidalOption, -1, 120,
+     4740, 2775, 255, false, kEntryInversionPeriod},
+    {"TotalStochasticity", &MainWindow::totalStochasticity_, &CheckBoxes::TotalStochasticity, -1,
+     120, 5100, 1815, 195, true, kEntryInversionPeriod},
+    {"RecombForR", &MainWindow::recombForR_, &CheckBoxes::RecombForR, -1, 120, 5400, 2055, 255,
      true, kEntryInversionPeriod},
-    {"GeneticDrift", &MainWindow::geneticDrift_, -1, "Genetic drift", 120, 5775, 1695, 255, 0, true,
-     kEntryInversionPeriod},
-    {"LinkageDisequilibrium", &MainWindow::linkageDisequilibrium_, -1, "Linkage disequilibrium (D)",
-     4200, 5400, 2175, 375, 0, true, kEntryInversionPeriod},
+    {"GeneticDrift", &MainWindow::geneticDrift_, &CheckBoxes::GeneticDrift, -1, 120, 5775, 1695,
+     255, true, kEntryInversionPeriod},
+    {"LinkageDisequilibrium", &MainWindow::linkageDisequilibrium_,
+     &CheckBoxes::LinkageDisequilibrium, -1, 4200, 5400, 2175, 375, true, kEntryInversionPeriod},
 };
 
 namespace {
@@ -247,11 +247,13 @@ void MainWindow::BuildEntries() {
       AddEntryLabel(place.index, QString::fromStdString(EntryCaption(place.index)), place.labelLeft,
                     place.labelTop, place.labelWidth, IsProgressDisplay(place.index) ? 285 : 255);
     }
+    const CheckBoxes start = StartChecks(RunMode::Single);
     for (const CheckBoxPlace& check : kCheckBoxPlaces) {
       if (check.after != place.index) continue;
-      const std::string caption = check.caption ? check.caption : EntryCaption(check.governs);
+      const std::string caption =
+          check.governs >= 0 ? EntryCaption(check.governs) : ParameterOfSwitch(check.value).Caption;
       this->*check.box = AddCheckBox(check.name, QString::fromStdString(caption), check.left,
-                                     check.top, check.width, check.height, check.value);
+                                     check.top, check.width, check.height, start.*check.value);
       if (!check.enabled) (this->*check.box)->setEnabled(false);
     }
   }
@@ -504,16 +506,13 @@ void MainWindow::Form_Load() {
 }
 
 void MainWindow::ResetEntries() {
-  for (int i = 0; i < kEntryCount; ++i) {
+  for (int i : kParameterEntries) {
     if (HasDefault(i)) SetEntryText(i, StartText(table_, i));
   }
   SetEntryText(kEntryFolder, defaultDirectory_);
-  interdemicDiffusion_->SetValue(0);
-  inversionOfS_->SetValue(0);
-  totalStochasticity_->SetValue(1);
-  geneticDrift_->SetValue(1);
-  linkageDisequilibrium_->SetValue(0);
-  sinusoidalOption_->SetValue(0);
+  const CheckBoxes start = StartChecks(RunMode::Single);
+  for (const CheckBoxPlace& check : kCheckBoxPlaces)
+    (this->*check.box)->SetValue(start.*check.value);
   option1_[0]->setChecked(true);
   Option1_GotFocus(0);
   repaint();
@@ -525,11 +524,11 @@ void MainWindow::LayoutForAlleles() {
       common::ToInt16(common::ParseLeadingNumber(allelesNumber_->text().toStdString()));
   if (model_.AllelesNum == 2 || model_.AllelesNum == 3) {
     const bool threeLoci = model_.AllelesNum == 3;
-    // The start frequency of c exists only with three loci, a start state in linkage
-    // disequilibrium only with two.
+    // The start frequency of c exists only with three loci.
     Txt(kEntryStartC)->setEnabled(threeLoci);
     linkageDisequilibrium_->SetValue(0);
-    linkageDisequilibrium_->setEnabled(!threeLoci);
+    linkageDisequilibrium_->setEnabled(
+        !SwitchHeldOff(&CheckBoxes::LinkageDisequilibrium, CheckValues(), model_.AllelesNum));
     for (QLabel* legend : lab4_) legend->setVisible(threeLoci);
   }
   model_.BuildGenotypeTables();
@@ -604,14 +603,15 @@ ParameterSet MainWindow::CurrentEntries() const {
 
 CheckBoxes MainWindow::CheckValues() const {
   CheckBoxes values;
-  values.InterdemicDiffusion = interdemicDiffusion_->Value();
-  values.GeneticDrift = geneticDrift_->Value();
-  values.TotalStochasticity = totalStochasticity_->Value();
-  values.RecombForR = recombForR_->Value();
-  values.InversionOfS = inversionOfS_->Value();
-  values.SinusoidalOption = sinusoidalOption_->Value();
-  values.LinkageDisequilibrium = linkageDisequilibrium_->Value();
+  for (const CheckBoxPlace& check : kCheckBoxPlaces)
+    values.*check.value = (this->*check.box)->Value();
   return values;
+}
+
+CheckBox* MainWindow::SwitchBox(CheckValue CheckBoxes::*value) const {
+  for (const CheckBoxPlace& check : kCheckBoxPlaces)
+    if (check.value == value) return this->*check.box;
+  return nullptr;
 }
 
 // --- Validation -----------------------------------------------------------------------------
@@ -677,30 +677,13 @@ QShortcut* MainWindow::EscapeShortcut() const {
 }
 
 void MainWindow::Option1_GotFocus(int index) {
-  ChooseRunMode(index, runState_, model_);
+  const RunMode mode = RunModeOfOption(index);
+  ChooseRunMode(mode, runState_, model_);
   geneticDrift_->SetValue(runState_.Checks.GeneticDrift);
   for (int i : {kEntryIterations, kEntryLog10N, kShowS, kShowK, kShowLog10N, kShowIteration})
-    SetEntryEnabled(i, false);
-  Txt(kEntryLoopFrom)->setEnabled(false);
-  Txt(kEntryLoopTo)->setEnabled(false);
-  switch (index) {
-    case 1:
-      SetEntryEnabled(kEntryLog10N, true);
-      break;
-    case 2:
-      SetEntryEnabled(kShowS, true);
-      SetEntryEnabled(kShowK, true);
-      break;
-    case 3:
-      SetEntryEnabled(kEntryIterations, true);
-      SetEntryEnabled(kShowLog10N, true);
-      SetEntryEnabled(kShowIteration, true);
-      Txt(kEntryLoopFrom)->setEnabled(true);
-      Txt(kEntryLoopTo)->setEnabled(true);
-      break;
-    default:
-      break;
-  }
+    SetEntryEnabled(i, ModeUsesBox(mode, i));
+  // The bounds of the N sweep stand in its button's caption: their label is another's.
+  for (int i : {kEntryLoopFrom, kEntryLoopTo}) Txt(i)->setEnabled(ModeUsesBox(mode, i));
 }
 
 void MainWindow::InterdemicDiffusion_Click() {
@@ -708,14 +691,12 @@ void MainWindow::InterdemicDiffusion_Click() {
 }
 
 void MainWindow::InversionOfS_Click() {
-  if (inversionOfS_->Value() == 0) {
-    Txt(kEntryInversionPeriod)->setEnabled(false);
-    sinusoidalOption_->setEnabled(false);
-    sinusoidalOption_->SetValue(0);
-  } else {
-    Txt(kEntryInversionPeriod)->setEnabled(true);
-    sinusoidalOption_->setEnabled(true);
-  }
+  const bool inversion = inversionOfS_->Value() != 0;
+  Txt(kEntryInversionPeriod)->setEnabled(inversion);
+  const bool heldOff =
+      SwitchHeldOff(&CheckBoxes::SinusoidalOption, CheckValues(), model_.AllelesNum) != nullptr;
+  sinusoidalOption_->setEnabled(!heldOff);
+  if (heldOff) sinusoidalOption_->SetValue(0);
 }
 
 void MainWindow::LinkageDisequilibrium_Click() {

@@ -77,6 +77,8 @@ class MainWindow : public QWidget, public RunWindow {
   CheckBox* RecombForR() const { return recombForR_; }
   CheckBox* GeneticDrift() const { return geneticDrift_; }
   CheckBox* LinkageDisequilibrium() const { return linkageDisequilibrium_; }
+  // The check box of a switch's row.
+  CheckBox* SwitchBox(CheckValue CheckBoxes::*value) const;
   QPushButton* StartButton() const { return start_; }
   QPushButton* EndProgram(int index) const { return index == 0 ? endProgram_ : nullptr; }
   QPushButton* ToggleAllelesNumber() const { return toggleAllelesNumber_; }

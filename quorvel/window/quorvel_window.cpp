@@ -75,28 +75,17 @@ void QuorvelWindow::ShowResultsOfCommand() {
 
 std::vector<std::pair<std::string, std::string>> QuorvelWindow::Parameters() const {
   std::vector<std::pair<std::string, std::string>> parameters;
-  const std::pair<int, const char*> unlabelled[] = {{kEntryDiffusion, "Interdemic diffusion"},
-                                                    {kEntryInversionPeriod, "Inversion period"},
-                                                    {kEntryLoopFrom, "Loop from Log10(N)"},
-                                                    {kEntryLoopTo, "Loop to Log10(N)"}};
-  for (int i = 0; i < kEntryCount; ++i) {
-    std::string name = "entry " + std::to_string(i);
-    if (const QLabel* label = form_->Labl(i)) name = label->text().simplified().toStdString();
-    for (const auto& [entry, caption] : unlabelled)
-      if (entry == i) name = caption;
-    parameters.emplace_back(name, form_->EntryText(i));
-  }
+  for (int i : kParameterEntries)
+    parameters.emplace_back(ParameterOfEntry(i)->ShownName(), form_->EntryText(i));
   const CheckBoxes checks = form_->CheckValues();
-  const std::pair<const char*, CheckValue> boxes[] = {
-      {"Genetic drift", checks.GeneticDrift},
-      {"Total stochasticity", checks.TotalStochasticity},
-      {"Recombination for R+", checks.RecombForR},
-      {"Inversion of S value", checks.InversionOfS},
-      {"Sinusoidal variation of S", checks.SinusoidalOption},
-      {"Linkage disequilibrium", checks.LinkageDisequilibrium}};
-  for (const auto& [caption, value] : boxes)
-    parameters.emplace_back(caption, std::to_string(value));
-  parameters.emplace_back("Loci", form_->AllelesNumber()->text().toStdString());
+  for (CheckValue CheckBoxes::*box :
+       {&CheckBoxes::GeneticDrift, &CheckBoxes::TotalStochasticity, &CheckBoxes::RecombForR,
+        &CheckBoxes::InversionOfS, &CheckBoxes::SinusoidalOption,
+        &CheckBoxes::LinkageDisequilibrium})
+    parameters.emplace_back(ParameterOfSwitch(box).ShownName(), std::to_string(checks.*box));
+  for (const ParameterRow& row : kParameterRows)
+    if (row.Kind == ParameterKind::Loci)
+      parameters.emplace_back(row.ShownName(), form_->AllelesNumber()->text().toStdString());
   return parameters;
 }
 
@@ -132,40 +121,17 @@ std::shared_ptr<const platform::Figure> QuorvelWindow::Picture() const {
       *form_->PictBox(), platform::LabelsBeside(*form_->PictBox(), labels));
 }
 
-CheckBox* QuorvelWindow::SwitchBox(Switch which) const {
-  switch (which) {
-    case Switch::Ld:
-      return form_->LinkageDisequilibrium();
-    case Switch::InterdemicDiffusion:
-      return form_->InterdemicDiffusion();
-    case Switch::Inversion:
-      return form_->InversionOfS();
-    case Switch::Sinusoidal:
-      return form_->SinusoidalOption();
-    case Switch::TotalStochasticity:
-      return form_->TotalStochasticity();
-    case Switch::Recombination:
-      return form_->RecombForR();
-    case Switch::Drift:
-      return form_->GeneticDrift();
-    case Switch::Loci:
-      break;
-  }
-  return nullptr;
-}
-
 ParameterValues QuorvelWindow::CurrentValues() const {
   ParameterValues values;
-  for (int i = 0; i < kEntryCount; ++i)
-    values.Entries[static_cast<size_t>(i)] = form_->EntryText(i);
+  for (int i : kParameterEntries) values.Entries[static_cast<size_t>(i)] = form_->EntryText(i);
   values.Checks = form_->CheckValues();
   values.Loci = form_->AllelesNumber()->text() == "3" ? 3 : 2;
   return values;
 }
 
 RunMode QuorvelWindow::CurrentMode() const {
-  for (int i = 0; i < 4; ++i)
-    if (form_->Option1(i)->isChecked()) return static_cast<RunMode>(i);
+  for (RunMode mode : kRunModes)
+    if (form_->Option1(RunModeOption(mode))->isChecked()) return mode;
   return RunMode::Single;
 }
 
@@ -186,23 +152,15 @@ QString QuorvelWindow::OpenParametersFrom(const QString& path) {
 
   // Every value is checked before any is typed, so that a file that cannot be used changes
   // nothing.
-  std::vector<std::pair<const ParameterName*, std::string>> known;
+  std::vector<std::pair<const ParameterRow*, std::string>> known;
   QStringList unknown;
   for (const auto& [key, value] : set.Assignments) {
-    const ParameterName* p = FindName(key);
+    const ParameterRow* p = FindParameter(key);
     if (!p) {
       unknown << QString::fromStdString(key);
       continue;
     }
-    std::string refusal;
-    if (p->Entry >= 0) {
-      if (!common::TrimBlanks(value).empty() && !IsNumberText(value))
-        refusal = "'" + value + "' is not a number";
-    } else if (p->Which == Switch::Loci) {
-      if (value != "2" && value != "3") refusal = "'" + value + "' is not 2 or 3";
-    } else if (value != "on" && value != "off") {
-      refusal = "'" + value + "' is not on or off";
-    }
+    const std::string refusal = AssignmentRefusal(*p, value);
     if (!refusal.empty())
       return QString("%1: %2: %3.\nNothing was changed.")
           .arg(name, QString::fromStdString(key), QString::fromStdString(refusal));
@@ -215,8 +173,7 @@ QString QuorvelWindow::OpenParametersFrom(const QString& path) {
   // then the check boxes (inversion before the sinusoidal variation it allows), then the
   // entries, then the validation pass.
   for (const auto& [p, value] : known)
-    if (p->Entry < 0 && p->Which == Switch::Loci &&
-        value != form_->AllelesNumber()->text().toStdString())
+    if (p->Kind == ParameterKind::Loci && value != form_->AllelesNumber()->text().toStdString())
       form_->ToggleAllelesNumber_Click();
   if (set.Mode) {
     const int option = RunModeOption(*set.Mode);
@@ -224,8 +181,8 @@ QString QuorvelWindow::OpenParametersFrom(const QString& path) {
     form_->Option1_GotFocus(option);
   }
   for (const auto& [p, value] : known) {
-    if (p->Entry >= 0 || p->Which == Switch::Loci) continue;
-    CheckBox* box = SwitchBox(p->Which);
+    if (p->Kind != ParameterKind::Switch) continue;
+    CheckBox* box = form_->SwitchBox(p->Box);
     // A box the window holds disabled keeps the value the window gives it.
     if (box->isEnabled()) box->SetValue(value == "on" ? 1 : 0);
   }

@@ -45,7 +45,6 @@ class QuorvelWindow : public platform::ProgramWindow {
   // The entries, check boxes and number of loci as they stand, and the run mode chosen.
   ParameterValues CurrentValues() const;
   RunMode CurrentMode() const;
-  CheckBox* SwitchBox(Switch which) const;
 
   QString name_;
   MainWindow* form_;

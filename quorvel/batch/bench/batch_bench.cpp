@@ -45,7 +45,7 @@ double DriverSweeps(const std::string& folder) {
   {
     quorvel::testing::Session session(folder);
     session.Window.UseNullSurface();
-    session.SetMode(2);
+    session.SetMode(quorvel::RunMode::SkSweep);
     session.Start();
   }
   {
@@ -55,7 +55,7 @@ double DriverSweeps(const std::string& folder) {
     session.Window.Entries[19] = "4";
     session.Window.Entries[8] = "50";
     session.Window.Entries[10] = "3";
-    session.SetMode(3);
+    session.SetMode(quorvel::RunMode::NSweep);
     session.Start();
   }
   return Seconds(start);

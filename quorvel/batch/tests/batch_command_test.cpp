@@ -64,7 +64,7 @@ TEST_F(BatchCommandTest, ReportsAreTheBytesTheWindowWritesForTheSameEntries) {
   window.Window.Entries[12] = "10";
   window.Start();
   ASSERT_TRUE(window.Window.Shown.empty());
-  window.SetMode(2);
+  window.SetMode(RunMode::SkSweep);
   window.Start();
 
   const std::vector<std::string> sets = {
@@ -89,7 +89,7 @@ TEST_F(BatchCommandTest, TheWindowsNSweepDerivesItsReplicatesAsTheBatchDoes) {
   // The window takes its sweep's seed from the clock mixed into its generator.
   std::filesystem::create_directories(Folder("window"));
   testing::Session window(Folder("window"));
-  window.SetMode(3);
+  window.SetMode(RunMode::NSweep);
   const std::vector<std::pair<int, const char*>> entries = {
       {18, "1.5"}, {19, "2"}, {8, "6"}, {10, "2"}, {17, "30"}};
   for (const auto& [entry, text] : entries)

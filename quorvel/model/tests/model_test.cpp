@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstring>
 #include <random>
+#include <set>
 #include <vector>
 
 #include "quorvel/model/model_impl.h"
@@ -54,27 +55,32 @@ int Uppercase(const TestModel& m, int g) {
 // ---------------------------------------------------------------------------------------
 // Genotype tables
 
-TEST(GenotypeTables, TwoLociAsTabled) {
-  Fixture f(2);
-  const TestModel& m = f.m;
-  EXPECT_EQ(m.AllelesTotal, 4);
-  EXPECT_EQ(m.GenotypesNum, 4);
-  EXPECT_EQ(m.MutationPathsNum, 10);
-  const int alleles[5][2] = {{0, 0}, {1, 2}, {3, 2}, {1, 4}, {3, 4}};
-  for (int g = 1; g <= 4; ++g) {
-    EXPECT_EQ(m.GenotypeAlleles[g][1], alleles[g][0]);
-    EXPECT_EQ(m.GenotypeAlleles[g][2], alleles[g][1]);
+// Each genotype carries, at locus l, the lowercase allele l or the uppercase l + loci; the
+// genotypes are every such combination once, from all lowercase (1) to all uppercase, and
+// with two loci they run ab, Ab, aB, AB.
+TEST(GenotypeTables, EveryCombinationOfAllelesOnce) {
+  for (int16_t loci : {int16_t{2}, int16_t{3}}) {
+    Fixture f(loci);
+    const TestModel& m = f.m;
+    EXPECT_EQ(m.AllelesTotal, 2 * loci);
+    ASSERT_EQ(m.GenotypesNum, 1 << loci);
+    std::set<int> combinations;
+    for (int g = 1; g <= m.GenotypesNum; ++g) {
+      int uppercase = 0;
+      for (int l = 1; l <= loci; ++l) {
+        const int allele = m.GenotypeAlleles[g][l];
+        ASSERT_TRUE(allele == l || allele == l + loci) << g << " " << l;
+        if (allele > loci) uppercase |= 1 << (l - 1);
+      }
+      combinations.insert(uppercase);
+    }
+    EXPECT_EQ(static_cast<int>(combinations.size()), m.GenotypesNum);
+    EXPECT_EQ(Uppercase(m, 1), 0);
+    EXPECT_EQ(Uppercase(m, m.GenotypesNum), loci);
   }
-  const int carriers[5][2] = {{0, 0}, {1, 3}, {1, 2}, {2, 4}, {3, 4}};
-  for (int a = 1; a <= 4; ++a) {
-    EXPECT_EQ(m.AlleleCarriers[a][1], carriers[a][0]);
-    EXPECT_EQ(m.AlleleCarriers[a][2], carriers[a][1]);
-  }
-  const int paths[11][3] = {{0, 0, 0}, {2, 4, 1}, {3, 4, 1}, {1, 2, 2}, {1, 3, 2}, {1, 4, 3},
-                            {2, 1, 4}, {3, 1, 4}, {4, 2, 5}, {4, 3, 5}, {4, 1, 6}};
-  for (int p = 1; p <= 10; ++p) {
-    for (int c = 0; c < 3; ++c) EXPECT_EQ(m.MutationPaths[p][c + 1], paths[p][c]) << p;
-  }
+  Fixture two(2);
+  EXPECT_EQ(two.m.GenotypeAlleles[2][1], 3);  // Ab
+  EXPECT_EQ(two.m.GenotypeAlleles[3][2], 4);  // aB
 }
 
 TEST(GenotypeTables, ThreeLociSpotChecksAndSwitchBack) {

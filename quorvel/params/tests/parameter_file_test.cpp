@@ -9,7 +9,7 @@ namespace {
 
 TEST(ParameterFile, EveryValueAndTheRunModeReadBack) {
   ParameterValues values;
-  for (int i = 0; i < kEntryCount; ++i)
+  for (int i : kParameterEntries)
     values.Entries[static_cast<size_t>(i)] = "0.0" + std::to_string(i + 1);
   values.Entries[kEntryMaxGen] = "1234";
   values.Entries[kEntryStartC] = "";  // an entry left empty
@@ -22,12 +22,12 @@ TEST(ParameterFile, EveryValueAndTheRunModeReadBack) {
   std::string message;
   ASSERT_TRUE(ParseParameterText(text, "set.toml", file, message)) << message;
   EXPECT_EQ(file.Mode, RunMode::NSweep);
-  ASSERT_EQ(file.Assignments.size(), ParameterNames().size());
+  ASSERT_EQ(file.Assignments.size(), std::size(kParameterRows));
   for (const auto& [name, value] : file.Assignments) {
-    const ParameterName* p = FindName(name);
+    const ParameterRow* p = FindParameter(name);
     ASSERT_NE(p, nullptr) << name;
     const std::string written = ValueText(values, *p);
-    if (p->Entry >= 0 && !written.empty())
+    if (p->IsEntry() && !written.empty())
       EXPECT_EQ(common::ParseLeadingNumber(value), common::ParseLeadingNumber(written)) << name;
     else
       EXPECT_EQ(value, written) << name;

@@ -19,9 +19,8 @@ namespace {
 // The program's state at start-up, in the run mode of option button `option`.
 struct ProgramState {
   explicit ProgramState(int option) {
-    state.Checks.TotalStochasticity = 1;
-    state.Checks.RecombForR = 1;
-    ChooseRunMode(option, state, model);
+    state.Checks = StartChecks(RunModeOfOption(option));
+    ChooseRunMode(RunModeOfOption(option), state, model);
   }
   UniformGenerator generator;
   Model model{generator};

@@ -39,7 +39,7 @@ class FakeRunWindow : public RunWindow, public common::MessageSink {
   // Draws nothing, for long commands.
   void UseNullSurface() { Surface = &Null; }
 
-  std::array<std::string, 41> Entries;
+  std::array<std::string, kBoxNumbers> Entries;
   std::vector<std::pair<int, std::string>> Progress;
   std::vector<std::string> Shown;
   int Validations = 0;
@@ -61,13 +61,11 @@ using common::testing::WriteBytes;
 // the run mode as the window sets them.
 struct Session {
   explicit Session(const std::string& folder) : Window(folder) {
-    State.Checks.TotalStochasticity = 1;
-    State.Checks.RecombForR = 1;
-    SetMode(0);
+    State.Checks = StartChecks(RunMode::Single);
+    SetMode(RunMode::Single);
   }
 
-  // The run-mode option buttons 0 to 3.
-  void SetMode(int option) { ChooseRunMode(option, State, Model); }
+  void SetMode(RunMode mode) { ChooseRunMode(mode, State, Model); }
 
   void SetLoci(int loci) {
     Model.AllelesNum = static_cast<int16_t>(loci);

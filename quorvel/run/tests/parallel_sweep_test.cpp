@@ -28,7 +28,7 @@ struct SweepResult {
 SweepResult Sweep(int option, unsigned threads, bool dying = false) {
   TempFolder folder;
   Session session(folder.Path());
-  session.SetMode(option);
+  session.SetMode(RunModeOfOption(option));
   if (dying) {
     session.Window.Entries[kEntryS] = "-0.99";
     session.Window.Entries[kEntryK] = "1.2";
@@ -76,7 +76,7 @@ TEST(ParallelSweep, EveryNumberOfThreadsGivesWhatOneGives) {
 TEST(ParallelSweep, AStopLeavesWholeRunsAndNoUnfinishedStatistics) {
   TempFolder folder;
   Session session(folder.Path());
-  session.SetMode(3);
+  session.SetMode(RunMode::NSweep);
   session.State.Checks.GeneticDrift = 1;
   session.Window.Entries[kEntryIterations] = "4";
   session.Window.Entries[kEntryLoopFrom] = "1";

@@ -40,7 +40,7 @@ TEST(RelayWindowTest, HandsOverThePictureSinceTheLastClearWithItsProgress) {
 TEST(RelayWindowTest, ACommandOnAnotherThreadIsWatchedAndStopped) {
   testing::TempFolder folder;
   testing::Session session(folder.Path());
-  session.SetMode(3);
+  session.SetMode(RunMode::NSweep);
   session.Window.Entries[kEntryIterations] = "1000";
   std::map<int, std::string> entries;
   for (int i = 0; i <= 20; ++i) entries[i] = session.Window.Entries[static_cast<size_t>(i)];

@@ -29,7 +29,7 @@ class RunCommandTest : public ::testing::Test {
     return lines;
   }
   std::vector<std::string>& Shown() { return session.Window.Shown; }
-  std::array<std::string, 41>& Entries() { return session.Window.Entries; }
+  std::array<std::string, kBoxNumbers>& Entries() { return session.Window.Entries; }
 
   TempFolder folder;
   Session session{folder.Path()};
@@ -107,8 +107,17 @@ TEST_F(RunCommandTest, SingleRunWritesHeaderAndOneLinePerGeneration) {
   }
 }
 
+TEST_F(RunCommandTest, ASecondSingleRunReplacesTheFirstReport) {
+  Entries()[17] = "20";
+  session.Start();
+  ASSERT_EQ(Lines(1).size(), 21u);
+  Entries()[17] = "10";
+  session.Start();
+  EXPECT_EQ(Lines(1).size(), 11u);
+}
+
 TEST_F(RunCommandTest, TheFirstFiniteRunAfterStartUpAlwaysDrawsTheSameNumbers) {
-  session.SetMode(1);
+  session.SetMode(RunMode::SingleFinite);
   session.State.Checks.GeneticDrift = 1;
   Entries()[9] = "2";
   Entries()[17] = "50";
@@ -119,7 +128,7 @@ TEST_F(RunCommandTest, TheFirstFiniteRunAfterStartUpAlwaysDrawsTheSameNumbers) {
 
   TempFolder otherFolder;
   Session restarted(otherFolder.Path());
-  restarted.SetMode(1);
+  restarted.SetMode(RunMode::SingleFinite);
   restarted.State.Checks.GeneticDrift = 1;
   restarted.Window.Entries = Entries();
   restarted.Window.Entries[30] = otherFolder.Path();
@@ -136,11 +145,11 @@ TEST_F(RunCommandTest, Log10NIsKeptBetweenCommands) {
   Entries()[17] = "10";
   session.Start();  // N infinite leaves it alone
   EXPECT_EQ(session.State.Log10N, 0.0f);
-  session.SetMode(1);
+  session.SetMode(RunMode::SingleFinite);
   Entries()[9] = "3.5";
   session.Start();
   EXPECT_EQ(session.State.Log10N, 3.5f);
-  session.SetMode(0);
+  session.SetMode(RunMode::Single);
   Entries()[9] = "5";
   session.Start();
   EXPECT_EQ(session.State.Log10N, 3.5f);
@@ -186,7 +195,7 @@ TEST_F(RunCommandTest, RefusedHaplotypesOpenNoFile) {
 }
 
 TEST_F(RunCommandTest, SelectionLoopWritesTwentyBlocksOfFortyOneRuns) {
-  session.SetMode(2);
+  session.SetMode(RunMode::SkSweep);
   session.Window.UseNullSurface();
   Entries()[17] = "10";
   session.Start();
@@ -217,7 +226,7 @@ TEST_F(RunCommandTest, SelectionLoopWritesTwentyBlocksOfFortyOneRuns) {
 }
 
 TEST_F(RunCommandTest, SelectionLoopKeepsTwentyBlocksWithAnOddNumberOfInversions) {
-  session.SetMode(2);
+  session.SetMode(RunMode::SkSweep);
   session.Window.UseNullSurface();
   session.State.Checks.InversionOfS = 1;
   Entries()[12] = "10";
@@ -229,7 +238,7 @@ TEST_F(RunCommandTest, SelectionLoopKeepsTwentyBlocksWithAnOddNumberOfInversions
 }
 
 TEST_F(RunCommandTest, SelectionLoopOutcomesFollowTheEpistasis) {
-  session.SetMode(2);
+  session.SetMode(RunMode::SkSweep);
   session.Window.UseNullSurface();
   session.Start();
   const std::vector<std::string> lines = Lines(2);
@@ -244,7 +253,7 @@ TEST_F(RunCommandTest, SelectionLoopOutcomesFollowTheEpistasis) {
 }
 
 TEST_F(RunCommandTest, PopulationLoopWritesBlocksAndStatistics) {
-  session.SetMode(3);
+  session.SetMode(RunMode::NSweep);
   session.State.Checks.GeneticDrift = 1;
   Entries()[8] = "3";
   Entries()[18] = "1";
@@ -298,7 +307,7 @@ TEST_F(RunCommandTest, PopulationLoopWritesBlocksAndStatistics) {
 }
 
 TEST_F(RunCommandTest, PopulationLoopIterationCountsAreRounded) {
-  session.SetMode(3);
+  session.SetMode(RunMode::NSweep);
   session.Window.UseNullSurface();
   Entries()[18] = "1";
   Entries()[19] = "1";
@@ -320,27 +329,13 @@ TEST_F(RunCommandTest, PopulationLoopIterationCountsAreRounded) {
 }
 
 TEST_F(RunCommandTest, PopulationLoopWithStartAboveEndRunsNothing) {
-  session.SetMode(3);
+  session.SetMode(RunMode::NSweep);
   Entries()[18] = "3";
   Entries()[19] = "2";
   session.Start();
   EXPECT_EQ(ReadBytes(Report(2)), "");
   EXPECT_EQ(ReadBytes(Report(3)), "N\tMean\tS.D.\r\n");
   EXPECT_EQ(session.State.Log10N, 3.0f);
-}
-
-TEST_F(RunCommandTest, ModeWithoutARunWritesNothing) {
-  // N infinite without the S-K loop flag, and N finite without the Log10(N) loop flag.
-  for (bool nInfinite : {true, false}) {
-    session.State.SingleSimulation = false;
-    session.State.LoopSandK = false;
-    session.State.LoopLog10N = false;
-    session.Model.NInfinite = nInfinite;
-    session.Start();
-    EXPECT_TRUE(Shown().empty());
-    EXPECT_FALSE(Exists(Report(1)));
-    EXPECT_FALSE(Exists(Report(2)));
-  }
 }
 
 TEST_F(RunCommandTest, AReportFileThatCannotBeCreatedEndsTheCommandWithAMessage) {
@@ -356,7 +351,7 @@ TEST_F(RunCommandTest, AReportFileThatCannotBeCreatedEndsTheCommandWithAMessage)
   Shown().clear();
   Entries()[30] = folder.Path();
   std::filesystem::create_directory(Report(3));
-  session.SetMode(3);
+  session.SetMode(RunMode::NSweep);
   session.Start();
   ASSERT_EQ(Shown().size(), 1u);
   EXPECT_NE(Shown()[0].find(Report(3)), std::string::npos);
@@ -366,7 +361,7 @@ TEST_F(RunCommandTest, AReportFileThatCannotBeCreatedEndsTheCommandWithAMessage)
 TEST_F(RunCommandTest, SeveralDemesDrawTheirMeans) {
   Entries()[10] = "3";
   Entries()[17] = "10";
-  session.SetMode(1);
+  session.SetMode(RunMode::SingleFinite);
   Entries()[9] = "2";
   session.State.Checks.GeneticDrift = 1;
   session.Start();
@@ -388,7 +383,7 @@ namespace quorvel {
 namespace {
 
 TEST_F(RunCommandTest, AStoppedSweepKeepsWholeLinesAndNoUnfinishedStatistics) {
-  session.SetMode(3);
+  session.SetMode(RunMode::NSweep);
   Entries()[8] = "3";
   Entries()[18] = "1";
   Entries()[19] = "2";
@@ -438,7 +433,7 @@ TEST_F(RunCommandTest, APopulationThatDiesOutIsToldApart) {
   EXPECT_EQ(session.State.ExtinctAt, 1);
   EXPECT_EQ(SplitTabs(Lines(1).back())[7], "0");  // the file stays as it was
 
-  session.SetMode(3);
+  session.SetMode(RunMode::NSweep);
   session.State.Checks.GeneticDrift = 1;
   Entries()[8] = "2";
   Entries()[18] = "1";

@@ -11,7 +11,7 @@ using testing::Session;
 class StartFrequencies : public ::testing::Test {
  protected:
   Session session{"unused"};
-  std::array<std::string, 41>& entries = session.Window.Entries;
+  std::array<std::string, kBoxNumbers>& entries = session.Window.Entries;
   quorvel::Model& model = session.Model;
 
   RunInputs Inputs() const {

@@ -11,7 +11,7 @@ namespace {
 
 TEST(SweepResults, TablesHoldEveryRunBlockByBlock) {
   CommandRecord record;
-  record.SelectionSweep = true;
+  record.Mode = RunMode::SkSweep;
   record.S = {0.01, 0.01, 0.01, 0.02, 0.02, 0.02};
   record.K = {0.8, 0.81, 0.82, 0.8, 0.81, 0.82};
   record.Outcomes = {0.0, 0.0, 0.0, 1.0, 1.0, std::nan("")};

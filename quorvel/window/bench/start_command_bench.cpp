@@ -41,10 +41,8 @@ std::map<std::string, std::vector<double>>& Times() {
 // The check boxes and the run mode as the window sets them after start-up and the choice
 // of option button `option`.
 void ChooseMode(Model& model, RunState& state, int option) {
-  state.Checks = CheckBoxes{};
-  state.Checks.TotalStochasticity = 1;
-  state.Checks.RecombForR = 1;
-  ChooseRunMode(option, state, model);
+  state.Checks = StartChecks(RunModeOfOption(option));
+  ChooseRunMode(RunModeOfOption(option), state, model);
 }
 
 // Times are kept under "<sweep> driver|window", with " threads" for two threads.

@@ -101,7 +101,7 @@ TEST_F(QuorvelWindowTest, AParameterSetSavedChangedAndOpenedGivesTheValuesBack) 
   quorvel::MainWindow& form = window.Form();
   auto state = [&] {
     std::vector<std::string> values;
-    for (int i = 0; i < quorvel::kEntryCount; ++i) values.push_back(form.EntryText(i));
+    for (int i : quorvel::kParameterEntries) values.push_back(form.EntryText(i));
     const quorvel::CheckBoxes c = form.CheckValues();
     for (int value : {c.InversionOfS, c.SinusoidalOption, c.GeneticDrift, c.RecombForR,
                       c.InterdemicDiffusion, c.LinkageDisequilibrium})

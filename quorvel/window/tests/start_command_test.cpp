@@ -275,55 +275,6 @@ TEST_F(StartCommandTest, SweepOverLog10N) {
   EXPECT_EQ((FileNames(folder)), (std::set<std::string>{"ReportFile2.txt", "ReportFile3.txt"}));
 }
 
-TEST_F(StartCommandTest, ABlankEssentialEntryIsRefused) {
-  Click(window->Option1(3));  // opens the number of iterations
-  for (int i : {0, 1, 2, 3, 4, 5, 7, 8}) {
-    const std::string before = Text(i);
-    window->Picture().Line(0, 0, 10, 10);
-    Type(i, "  ");
-    ASSERT_EQ(Text(i), "  ") << i;
-    Start();
-    ASSERT_EQ(shown.size(), 1u) << i;
-    EXPECT_EQ(shown[0], quorvel::kValuesNeededMessage);
-    EXPECT_TRUE(Drawn().empty()) << i;
-    EXPECT_TRUE(FileNames(folder).empty()) << i;
-    shown.clear();
-    Type(i, QString::fromStdString(before));
-  }
-  // An empty folder entry is no essential entry: it falls back to the default folder.
-  Click(window->Option1(0));
-  Type(17, "10");
-  Type(30, "");
-  EXPECT_EQ(Text(30), home.string());
-  Start();
-  EXPECT_TRUE(shown.empty());
-  EXPECT_TRUE(fs::exists(home / "ReportFile1.txt"));
-}
-
-TEST_F(StartCommandTest, HaplotypesNotTotallingOneAreRefused) {
-  std::ofstream(Report(1), std::ios::binary) << "an older report\r\n";
-  Click(window->LinkageDisequilibrium());
-  Type(13, "0.4");
-  Type(14, "0.2");
-  Type(15, "0.3");
-  Type(16, "0.2");
-  EXPECT_EQ(Text(22), "1.1");
-  Type(17, "10");
-  Start();
-  ASSERT_EQ(shown.size(), 1u);
-  EXPECT_EQ(shown[0], quorvel::kHaplotypeTotalMessage);
-  EXPECT_EQ(ReadBytes(Report(1)), "an older report\r\n");
-  EXPECT_EQ(FileNames(folder), std::set<std::string>{"ReportFile1.txt"});
-  EXPECT_TRUE(Drawn().empty());
-
-  // Corrected, the same command runs.
-  shown.clear();
-  Type(13, "0.3");
-  Start();
-  EXPECT_TRUE(shown.empty());
-  ExpectSingleRunReport(2, 10);
-}
-
 TEST_F(StartCommandTest, AFolderUnderAFileFallsBackToTheDefaultFolder) {
   std::ofstream(folder / "afile.txt", std::ios::binary) << "data\r\n";
   Type(17, "10");
@@ -340,52 +291,6 @@ TEST_F(StartCommandTest, AFolderUnderAFileFallsBackToTheDefaultFolder) {
   EXPECT_EQ(FileNames(folder), std::set<std::string>{"afile.txt"});
   EXPECT_EQ(ReadBytes(folder / "afile.txt"), "data\r\n");
   EXPECT_EQ(ReadLines(home / "ReportFile1.txt").size(), 11u);
-}
-
-TEST_F(StartCommandTest, AReportFileThatCannotBeWrittenLeavesNothingHalfWritten) {
-  // A folder in the place of the report file: it can be neither deleted nor replaced.
-  fs::create_directories(Report(1) / "inside");
-  Type(17, "10");
-  Start();
-  ASSERT_EQ(shown.size(), 1u);
-  EXPECT_EQ(shown[0], quorvel::ReportFileFailedMessage(Report(1).string()));
-  EXPECT_TRUE(fs::is_directory(Report(1)));
-  EXPECT_EQ(FileNames(folder), std::set<std::string>{"ReportFile1.txt"});
-
-  // The sweep over Log10(N) opens ReportFile2 first: it is removed again when ReportFile3
-  // fails.
-  shown.clear();
-  fs::create_directories(Report(3) / "inside");
-  Click(window->Option1(3));
-  Type(8, "2");
-  Type(19, "1");
-  ASSERT_EQ(Text(19), "1.5");  // the loop ends at 1.5 at the earliest
-  Start();
-  ASSERT_EQ(shown.size(), 1u);
-  EXPECT_EQ(shown[0], quorvel::ReportFileFailedMessage(Report(3).string()));
-  EXPECT_EQ((FileNames(folder)), (std::set<std::string>{"ReportFile1.txt", "ReportFile3.txt"}));
-  EXPECT_TRUE(Drawn().empty());
-
-  // The window stays usable: with a writable folder the same command runs.
-  shown.clear();
-  Type(30, QString::fromStdString(home.string()));
-  Start();
-  EXPECT_TRUE(shown.empty());
-  EXPECT_EQ(ReadLines(home / "ReportFile3.txt").size(), 3u);  // Log10(N) 1 and 1.5
-}
-
-TEST_F(StartCommandTest, ASecondSingleRunReplacesTheFirstReport) {
-  Type(17, "20");
-  Start();
-  ExpectSingleRunReport(2, 20);
-  const std::string first = ReadBytes(Report(1));
-  Type(17, "10");
-  Start();
-  EXPECT_TRUE(shown.empty());
-  ExpectSingleRunReport(2, 10);
-  // N infinite: the same numbers, fewer of them.
-  EXPECT_EQ(first.substr(0, ReadBytes(Report(1)).size()), ReadBytes(Report(1)));
-  ExpectCurvesOnThePicture(2, 10);
 }
 
 TEST_F(StartCommandTest, ALongSweepCanBeWatchedAndStopped) {
