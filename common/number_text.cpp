@@ -196,4 +196,10 @@ int32_t ToInt32(double value) {
   return static_cast<int32_t>(r);
 }
 
+std::string ShortestText(double value) {
+  char buffer[64];
+  const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+  return std::string(buffer, result.ptr);
+}
+
 }  // namespace common

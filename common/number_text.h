@@ -32,6 +32,10 @@ std::string FormatSingle(float value);
 // The general text form with P significant digits (15 or 7 above).
 std::string FormatWithDigits(double value, int significantDigits);
 
+// The shortest text that reads back to the same double, with a point (files that programs
+// read: parameter files, tables).
+std::string ShortestText(double value);
+
 // Conversion to a 16-bit integer: nearest integer, halves to the even neighbour. Values
 // beyond the 16-bit range saturate at its ends and NaN gives 0, so no caller ever sees
 // undefined behaviour; callers that need to know check InInt16Range first.

@@ -15,6 +15,7 @@ void DescribeOptions(QCommandLineParser& parser, const ProgramInfo& info) {
   parser.setApplicationDescription(info.description);
   parser.addHelpOption();
   parser.addVersionOption();
+  if (info.file_argument) parser.addPositionalArgument("file", info.file_argument, "[file]");
 }
 
 }  // namespace
@@ -45,15 +46,23 @@ void PrepareProgram(int argc, char** argv, const ProgramInfo& info) {
 }
 
 void RefuseUnknownArguments(const ProgramInfo& info) {
+  ProgramInfo takesNoFile = info;
+  takesNoFile.file_argument = nullptr;
+  FileArgument(takesNoFile);
+}
+
+QString FileArgument(const ProgramInfo& info) {
   QCommandLineParser parser;
   DescribeOptions(parser, info);
   parser.process(QCoreApplication::arguments());
   const QStringList left = parser.positionalArguments();
-  if (!left.isEmpty()) {
+  const qsizetype taken = info.file_argument ? 1 : 0;
+  if (left.size() > taken) {
     std::fprintf(stderr, "%s: unexpected argument '%s'; see --help\n", info.name,
-                 qPrintable(left.first()));
+                 qPrintable(left.at(taken)));
     std::exit(EXIT_FAILURE);
   }
+  return left.isEmpty() ? QString() : left.first();
 }
 
 }  // namespace platform

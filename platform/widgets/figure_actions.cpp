@@ -73,6 +73,7 @@ QString FigureActions::ExportPictureTo(const QString& path) {
 }
 
 QString FigureActions::ExportDataTo(const QString& path) {
+  if (writer_) return writer_(path);
   std::optional<CsvTable> table = data_ ? data_() : std::nullopt;
   if (!table) return "There are no numbers to save.";
   if (table->date.empty()) table->date = LocalDateTimeText();

@@ -26,6 +26,9 @@ class FigureActions : public QObject {
   // The numbers as they stand now, or nullopt when there are none. A table without a
   // date is dated when it is written.
   using DataSource = std::function<std::optional<CsvTable>()>;
+  // Writes numbers that go out in files of their own making for the path chosen; returns
+  // the empty text, or the message to show.
+  using DataWriter = std::function<QString(const QString& path)>;
 
   // `window` parents the dialogs and messages; the actions are added to it, so that their
   // shortcuts (Ctrl+E, Ctrl+Shift+E, and the standard Copy, which a focused text box
@@ -38,6 +41,8 @@ class FigureActions : public QObject {
   // Offers the three actions on a context menu of `widget`.
   void AddContextMenu(QWidget* widget);
   void SetEnabled(bool enabled);
+  // Export data then writes through `writer` instead of the data source's table.
+  void SetDataWriter(DataWriter writer) { writer_ = std::move(writer); }
 
   // The commands without their dialogs: empty on success, else the message shown.
   QString ExportPictureTo(const QString& path);
@@ -53,6 +58,7 @@ class FigureActions : public QObject {
   QWidget* window_;
   FigureSource figure_;
   DataSource data_;
+  DataWriter writer_;
   QAction* exportPicture_;
   QAction* exportData_;
   QAction* copyPicture_;

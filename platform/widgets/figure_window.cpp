@@ -49,15 +49,24 @@ FigureWindow::FigureWindow(QWidget* owner, const QString& title) : QWidget(owner
             [button, action] { button->setEnabled(action->isEnabled()); });
     buttons->addWidget(button);
   }
-  auto* layout = new QVBoxLayout(this);
-  layout->addWidget(view_, 1);
-  layout->addLayout(buttons);
+  layout_ = new QVBoxLayout(this);
+  layout_->addWidget(view_, 1);
+  layout_->addLayout(buttons);
   resize(680, 560);
   actions_->SetEnabled(false);
 }
 
 QWidget* FigureWindow::View() const {
   return view_;
+}
+
+void FigureWindow::SetDataWriter(FigureActions::DataWriter writer) {
+  actions_->SetDataWriter(std::move(writer));
+  writer_ = true;
+}
+
+void FigureWindow::AddBelowFigure(QWidget* widget, int stretch) {
+  layout_->insertWidget(layout_->count() - 1, widget, stretch);
 }
 
 void FigureWindow::Show(std::shared_ptr<Figure> figure, std::optional<CsvTable> numbers) {
@@ -71,8 +80,9 @@ void FigureWindow::Replace(std::shared_ptr<Figure> figure, std::optional<CsvTabl
   figure_ = std::move(figure);
   data_ = std::move(numbers);
   if (figure_) figure_->Fit(view_->size());
+  view_->setVisible(figure_ != nullptr);
   actions_->SetEnabled(figure_ != nullptr);
-  actions_->ExportData()->setEnabled(data_.has_value());
+  actions_->ExportData()->setEnabled(data_.has_value() || writer_);
   view_->update();
 }
 

@@ -12,6 +12,7 @@
 #include "platform/widgets/figure_actions.h"
 
 class QPushButton;
+class QVBoxLayout;
 
 namespace platform {
 
@@ -23,9 +24,15 @@ class FigureWindow : public QWidget {
   // Shows the figure (laid out for the window's size) and keeps its numbers for Export
   // data, replacing what was shown; brings the window up.
   void Show(std::shared_ptr<Figure> figure, std::optional<CsvTable> numbers);
-  // The same without bringing the window up.
+  // The same without bringing the window up. Without a figure only the numbers show.
   void Replace(std::shared_ptr<Figure> figure, std::optional<CsvTable> numbers);
   bool HasFigure() const { return figure_ != nullptr; }
+  // Export data writes through `writer` (files of its own making) instead of the table
+  // shown, from the first Show or Replace on.
+  void SetDataWriter(FigureActions::DataWriter writer);
+  // A widget between the figure and the buttons (a table of the numbers), given `stretch`
+  // of the height as the figure has 1.
+  void AddBelowFigure(QWidget* widget, int stretch);
   FigureActions& Actions() { return *actions_; }
   // The area the figure is painted in.
   QWidget* View() const;
@@ -36,6 +43,8 @@ class FigureWindow : public QWidget {
   std::shared_ptr<Figure> figure_;
   std::optional<CsvTable> data_;
   FigureArea* view_;
+  QVBoxLayout* layout_;
+  bool writer_ = false;
   FigureActions* actions_;
 };
 

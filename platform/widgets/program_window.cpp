@@ -126,9 +126,7 @@ ProgramWindow::ProgramWindow(QWidget* form, const ProgramInfo& info) : form_(for
   WaitForRun(openParameters_);
   connect(openParameters_, &QAction::triggered, this, [this] {
     const QString path = ChooseFileToOpen(this, "Open parameters", {kSetFilter});
-    if (path.isEmpty()) return;
-    const QString report = OpenParametersFrom(path);
-    if (!report.isEmpty()) ShowMessage(this, report);
+    if (!path.isEmpty()) OpenParametersFile(path);
   });
   connect(saveParameters_, &QAction::triggered, this, [this] {
     if (const QString nothing = NothingToSave(); !nothing.isEmpty()) {
@@ -199,6 +197,12 @@ void ProgramWindow::ShowAbout() {
 
 QString ProgramWindow::OpenParametersFrom(const QString&) {
   return {};
+}
+
+void ProgramWindow::OpenParametersFile(const QString& path) {
+  const QString report = OpenParametersFrom(path);
+  if (!report.isEmpty()) ShowMessage(this, report);
+  AfterOpening();
 }
 
 QString ProgramWindow::SaveParametersTo(const QString& path) {

@@ -74,8 +74,14 @@ class ProgramWindow : public QMainWindow {
   virtual QString OpenParametersFrom(const QString& path);
   // Writes ParameterText() whole (the old file stays until the new one is complete).
   QString SaveParametersTo(const QString& path);
+  // What Open parameters... does with the file chosen, also for a file named on the
+  // command line: the set is opened, what there is to tell goes to a message box, and then
+  // the program does what else the set asks for (AfterOpening).
+  void OpenParametersFile(const QString& path);
 
  protected:
+  // After an opened set and its message.
+  virtual void AfterOpening() {}
   // Why there is nothing to save yet; empty when Save parameters as may go on.
   virtual QString NothingToSave() const { return {}; }
   // The parameter set as its file holds it.

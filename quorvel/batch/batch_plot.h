@@ -6,6 +6,7 @@
 #include <string>
 
 #include "quorvel/run/run_state.h"
+#include "quorvel/run/study_results.h"
 
 namespace quorvel::batch {
 
@@ -16,5 +17,7 @@ std::string PlotRefusal(const std::string& path);
 // Writes the chart of the sweep in `record` to `path`, whole or not at all; empty, or what
 // went wrong.
 std::string WritePlot(const CommandRecord& record, const std::string& path);
+// The same for the chart of a study of one or two varied parameters.
+std::string WritePlot(const StudyResults& results, const std::string& path);
 
 }  // namespace quorvel::batch

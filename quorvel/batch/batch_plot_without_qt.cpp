@@ -10,4 +10,8 @@ std::string WritePlot(const CommandRecord&, const std::string& path) {
   return PlotRefusal(path);
 }
 
+std::string WritePlot(const StudyResults&, const std::string& path) {
+  return PlotRefusal(path);
+}
+
 }  // namespace quorvel::batch

@@ -1,74 +1,27 @@
-// The runs of a batch command. A sweep is a plan of independent runs (the 820 pairs of S
-// and K, or every replicate of every Log10(N) value); any run can be computed on any thread
-// from the parameter set, the command's seed and its index in the plan, and the report
-// files are written from the outcomes taken back in plan order. Single runs go through
-// the window's run driver as a whole Start command.
+// The runs of a batch command. The sweeps and the studies are studies of the run engine
+// (quorvel/run/study.h); what is left here is the single run, written as the window's
+// Start command writes it, and the files a study streams its lines to.
 #pragma once
 
 #include <atomic>
 #include <cstdint>
-#include <memory>
+#include <map>
 #include <string>
+#include <string_view>
 #include <vector>
 
-#include "quorvel/batch/batch_parameters.h"
-#include "quorvel/model/model.h"
-#include "quorvel/run/report_files.h"
-#include "quorvel/run/run_core.h"
-#include "quorvel/run/run_driver.h"
+#include "platform/system/files.h"
+#include "quorvel/params/parameter_file.h"
 #include "quorvel/run/run_state.h"
 
 namespace quorvel::batch {
 
-// The plan of a sweep, in the order the window runs it.
-struct SweepPlan {
-  RunMode Mode = RunMode::SkSweep;
-  SelectionSweepPlan Selection;    // S-K sweep
-  PopulationSweepPlan Population;  // N sweep
+// The run inputs of a single run of the mode.
+RunInputs SingleRunInputs(const ParameterValues& set, RunMode mode);
 
-  size_t RunCount() const {
-    return Mode == RunMode::SkSweep ? Selection.Runs() : Population.Runs();
-  }
-};
-SweepPlan MakePlan(const ParameterValues& set, RunMode mode);
-
-// The runs of the plan done so far, outcomes[i] being run i's, as the window's run driver
-// records a sweep.
-CommandRecord SweepRecord(const SweepPlan& plan, const std::vector<double>& outcomes);
-
-// The set as the run core and the window's run driver read it.
-quorvel::ParameterSet CoreSet(const ParameterValues& set);
-
-// The runs a shard holds: index-th (1 to count) of count balanced parts of the plan.
-struct RunRange {
-  size_t First = 0;
-  size_t End = 0;  // one past the last
-};
-RunRange ShardRange(size_t runs, int index, int count);
-
-// What one run of a sweep leaves for the reports and the provenance.
-struct RunResult {
-  double Outcome = 0;    // the final total frequency of R+
-  bool Extinct = false;  // every deme emptied: the outcome 0 says nothing of R+
-};
-
-// The runs of one thread: the run inputs the entries give, varied per run of the plan.
-class RunContext {
- public:
-  RunContext(const ParameterValues& set, RunMode mode);
-
-  // The message of the start set-up when it refuses the start frequencies; empty if none.
-  std::string CheckStartFrequencies() const;
-  // Run `index` of the plan.
-  RunResult Run(const SweepPlan& plan, size_t index, uint64_t seed) const;
-
- private:
-  RunInputs inputs_;
-};
-
-// A single run: the message the command showed (a report file that could not be
-// written), empty when none, the first generation with no individual left (0: none), the
-// generations it went through and whether it ran to its end.
+// A single run: the message of a report file that could not be written (empty when none),
+// the first generation with no individual left (0: none), the generations it went through
+// and whether it ran to its end.
 struct SingleResult {
   std::string Message;
   int ExtinctAt = 0;
@@ -76,34 +29,32 @@ struct SingleResult {
   bool Complete = false;
 };
 // A single run as the window's Start command does it, writing ReportFile1 to `folder`; the
-// finite run draws from a generator seeded with `seed`. Raising `stop` ends it after the
+// run draws from a generator seeded with `seed`. Raising `stop` ends it after the
 // generation in progress, as the window's Esc does.
 SingleResult RunSingle(const ParameterValues& set, RunMode mode, const std::string& folder,
                        uint64_t seed, const std::atomic<bool>& stop);
 
-// ReportFile2 (and ReportFile3 for the N sweep) written from the outcomes in plan order,
-// line for line as the window writes them.
-class SweepReport {
+// The files a command streams its lines to, in the temporary folder of the command's file
+// group, which gives them their names with the others: a command that fails leaves none of
+// them, one that stops leaves whole lines. Lines end in CR LF.
+class StreamedFiles {
  public:
-  SweepReport(const SweepPlan& plan, const ParameterValues& set);
-  // Recreates the files in the folder (the command's temporary folder, whose files take
-  // their names only when complete); false when one cannot be created.
-  bool Open(const std::string& folder);
-  // The outcome of the next run of the plan.
-  bool Add(double outcome);
-  // Closes the files; false when a write or the close failed.
+  explicit StreamedFiles(std::string folder) : folder_(std::move(folder)) {}
+  StreamedFiles(const StreamedFiles&) = delete;
+  StreamedFiles& operator=(const StreamedFiles&) = delete;
+
+  bool Open(const std::string& name);
+  bool WriteLine(const std::string& name, std::string_view line);
+  // Closes every file; false (FailedPath set) when a write or a close failed.
   bool Close();
-  const std::string& FailedPath() const { return files_.FailedPath(); }
+  const std::string& FailedPath() const { return failedPath_; }
 
  private:
-  bool Write(int n, const std::string& line);
+  std::string Path(const std::string& name) const;
 
-  const SweepPlan& plan_;
-  double u_ = 0;
-  ReportFiles files_;
-  size_t next_ = 0;
-  std::vector<double> valueOutcomes_;  // of the current Log10(N) value
-  bool failed_ = false;
+  std::string folder_;
+  std::map<std::string, platform::TextFile> files_;
+  std::string failedPath_;
 };
 
 }  // namespace quorvel::batch

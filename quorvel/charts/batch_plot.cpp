@@ -24,9 +24,10 @@ std::string PlotRefusal(const std::string& path) {
   return "--plot " + path + ": the name must end in .svg, .png or .pdf";
 }
 
-std::string WritePlot(const CommandRecord& record, const std::string& path) {
-  const std::optional<charts::SweepFigure> figure = charts::MakeSweepFigure(record);
-  if (!figure) return "--plot: only a sweep has a chart";
+namespace {
+
+std::string Export(const std::optional<charts::SweepFigure>& figure, const std::string& path) {
+  if (!figure) return "--plot: only a sweep or a study of one or two parameters has a chart";
   qtHandler = qInstallMessageHandler(QuietOnRuntimeFolder);
   const platform::GuiForFigures gui;
   const QString name = QString::fromStdString(path);
@@ -34,6 +35,16 @@ std::string WritePlot(const CommandRecord& record, const std::string& path) {
       platform::ExportFigure(*figure->Picture, name, platform::PngPixelRatio(name, 1.0));
   qInstallMessageHandler(qtHandler);
   return failure.toStdString();
+}
+
+}  // namespace
+
+std::string WritePlot(const CommandRecord& record, const std::string& path) {
+  return Export(charts::MakeSweepFigure(record), path);
+}
+
+std::string WritePlot(const StudyResults& results, const std::string& path) {
+  return Export(charts::MakeStudyFigure(results), path);
 }
 
 }  // namespace quorvel::batch

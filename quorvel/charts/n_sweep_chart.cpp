@@ -59,7 +59,8 @@ void DrawLegend(QPainter& painter, const QSizeF& size, const QFontMetricsF& metr
 }
 
 // Grid and ticks: frequencies by 0.2, Log10(N) by a round step; the frame and the captions.
-void DrawGrid(QPainter& painter, const Axes& axes, const QSizeF& size, double line) {
+void DrawGrid(QPainter& painter, const Axes& axes, const QSizeF& size, double line,
+              const QString& across) {
   const QRectF& plot = axes.plot;
   QPen gridPen(kGrid);
   gridPen.setWidthF(1);
@@ -89,7 +90,7 @@ void DrawGrid(QPainter& painter, const Axes& axes, const QSizeF& size, double li
   painter.drawRect(plot);
   painter.setPen(Qt::black);
   painter.drawText(QRectF(plot.left(), size.height() - kPad - line, plot.width(), line),
-                   Qt::AlignCenter, "Log10(N)");
+                   Qt::AlignCenter, across);
   DrawUpwards(painter, QPointF(kPad + line / 2, plot.center().y()), "Final R+ frequency");
 }
 
@@ -144,7 +145,8 @@ void NSweepChart::Paint(QPainter& painter) const {
   painter.save();
   const QSizeF size(size_);
   BeginChart(painter, size,
-             QString::fromUtf8("Mean R+ frequency \u00B1 one S.D. against Log10(N)"));
+             QString::fromUtf8("Mean R+ frequency \u00B1 one S.D. against ") +
+                 QString::fromStdString(results_.Across));
 
   const QFont font = ChartFont(12);
   painter.setFont(font);
@@ -158,13 +160,13 @@ void NSweepChart::Paint(QPainter& painter) const {
   const double top = titleBottom + line + kGap;
   if (points.empty()) {
     DrawNoValues(painter, QRectF(0, top, size.width(), size.height() - top),
-                 "The sweep ran no value of Log10(N).");
+                 QString::fromStdString("The sweep ran no value of " + results_.Across + "."));
   } else {
     const double left = kPad + line + kGap + metrics.horizontalAdvance("0.8") + kGap + kTick;
     const double bottom = kPad + line + kGap + line + kGap + kTick;
     const Axes axes = AxesFor(
         QRectF(left, top, size.width() - left - 2 * kPad, size.height() - top - bottom), points);
-    DrawGrid(painter, axes, size, line);
+    DrawGrid(painter, axes, size, line, QString::fromStdString(results_.Across));
     DrawRuns(painter, axes, points);
   }
   painter.restore();

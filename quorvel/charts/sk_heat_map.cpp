@@ -79,7 +79,8 @@ void DrawCells(QPainter& painter, const HeatMapLayout& l, const std::vector<SKBl
 }
 
 // K along the bottom, S up the left side, at the centres of the cells.
-void DrawAxes(QPainter& painter, const HeatMapLayout& l, const QSizeF& size) {
+void DrawAxes(QPainter& painter, const HeatMapLayout& l, const QSizeF& size,
+              const SKSweepResults& results) {
   const QRectF& plot = l.plot;
   const int kStep = LabelStep(l.cellWidth, l.kLabelWidth);
   for (size_t c = 0; c < l.columns; c += static_cast<size_t>(kStep)) {
@@ -97,8 +98,9 @@ void DrawAxes(QPainter& painter, const HeatMapLayout& l, const QSizeF& size) {
   }
   painter.setPen(Qt::black);
   painter.drawText(QRectF(plot.left(), size.height() - kPad - l.line, plot.width(), l.line),
-                   Qt::AlignCenter, "K (epistasis)");
-  DrawUpwards(painter, QPointF(kPad + l.line / 2, plot.center().y()), "S");
+                   Qt::AlignCenter, QString::fromStdString(results.Columns));
+  DrawUpwards(painter, QPointF(kPad + l.line / 2, plot.center().y()),
+              QString::fromStdString(results.Rows));
 }
 
 void DrawColourScale(QPainter& painter, const HeatMapLayout& l, const QSizeF& size) {
@@ -138,7 +140,7 @@ QColor FrequencyColour(double frequency) {
 void SKHeatMap::Paint(QPainter& painter) const {
   painter.save();
   const QSizeF size(size_);
-  BeginChart(painter, size, "Final R+ frequency over S and K");
+  BeginChart(painter, size, QString::fromStdString(results_.Title));
 
   const auto& blocks = results_.Blocks;
   const SKBlock* widest = nullptr;
@@ -148,12 +150,12 @@ void SKHeatMap::Paint(QPainter& painter) const {
   const double top = TitleBottom(painter);
   if (!widest) {
     DrawNoValues(painter, QRectF(0, top, size.width(), size.height() - top),
-                 "The sweep ran no value of S.");
+                 QString::fromStdString("The sweep ran no value of " + results_.Rows + "."));
   } else {
     painter.setFont(ChartFont(12));
     const HeatMapLayout layout = LayOut(painter, size, top, blocks, *widest);
     DrawCells(painter, layout, blocks);
-    DrawAxes(painter, layout, size);
+    DrawAxes(painter, layout, size, results_);
     DrawColourScale(painter, layout, size);
   }
   painter.restore();

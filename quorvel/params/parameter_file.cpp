@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <cctype>
 #include <charconv>
+#include <climits>
+#include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -15,11 +17,7 @@ namespace quorvel {
 
 namespace {
 
-std::string ShortestText(double value) {
-  char buffer[64];
-  const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
-  return std::string(buffer, result.ptr);
-}
+using common::ShortestText;
 
 }  // namespace
 
@@ -39,6 +37,84 @@ std::string NearestName(std::string_view name) {
   return common::NearestWord(name, names);
 }
 
+namespace {
+
+bool ReadStudyTable(const toml::table& table, const std::string& source, StudyTable& study,
+                    std::string& message) {
+  const std::string where = source + ": [study] ";
+  for (const auto& [key, node] : table) {
+    const std::string name(key.str());
+    if (name == "vary") {
+      const toml::array* list = node.as_array();
+      if (!list) {
+        message = where + "vary: a list of texts \"NAME=FROM:TO:STEP\" or \"NAME=V1,V2\" is needed";
+        return false;
+      }
+      for (const toml::node& item : *list) {
+        const auto text = item.value_exact<std::string>();
+        if (!text) {
+          message = where + "vary: every item must be a text";
+          return false;
+        }
+        study.Vary.push_back(*text);
+      }
+    } else if (name == "replicates") {
+      const auto count = node.value_exact<int64_t>();
+      if (!count || *count < 1 || *count > 1'000'000'000) {
+        message = where + "replicates: a whole number from 1 is needed";
+        return false;
+      }
+      study.Replicates = static_cast<int>(*count);
+    } else if (name == "population") {
+      const auto kind = node.value_exact<std::string>();
+      if (!kind || (*kind != "finite" && *kind != "infinite")) {
+        message = where + "population: \"finite\" or \"infinite\" is needed";
+        return false;
+      }
+      study.Finite = *kind == "finite";
+    } else if (name == "seed") {
+      // A seed beyond the signed integers of TOML is kept as a text.
+      uint64_t seed = 0;
+      const auto whole = node.value_exact<int64_t>();
+      const auto text = node.value_exact<std::string>();
+      const bool ok =
+          whole ? *whole >= 0
+                : text && !text->empty() &&
+                      std::from_chars(text->data(), text->data() + text->size(), seed).ptr ==
+                          text->data() + text->size();
+      if (!ok) {
+        message = where + "seed: a whole number from 0 to 2^64-1 is needed";
+        return false;
+      }
+      study.Seed = whole ? static_cast<uint64_t>(*whole) : seed;
+    } else {
+      message = where + "unknown key '" + name + "' (vary, replicates, population, seed)";
+      return false;
+    }
+  }
+  return true;
+}
+
+}  // namespace
+
+std::string StudyTableText(const StudyTable& study) {
+  std::string text = std::string("[") + kStudyKey + "]\nvary = [";
+  for (size_t i = 0; i < study.Vary.size(); ++i) {
+    text += i ? ", " : "";
+    std::ostringstream quoted;
+    quoted << toml::value<std::string>(study.Vary[i]);
+    text += quoted.str();
+  }
+  text += "]\nreplicates = " + std::to_string(study.Replicates) + "\npopulation = \"" +
+          (study.Finite ? "finite" : "infinite") + "\"\n";
+  if (study.Seed) {
+    const bool fits = *study.Seed <= static_cast<uint64_t>(INT64_MAX);
+    const std::string digits = std::to_string(*study.Seed);
+    text += "seed = " + (fits ? digits : '"' + digits + '"') + "\n";
+  }
+  return text;
+}
+
 bool ParseParameterText(std::string_view text, const std::string& source, ParameterFile& file,
                         std::string& message) {
   toml::table table;
@@ -53,6 +129,11 @@ bool ParseParameterText(std::string_view text, const std::string& source, Parame
   file = ParameterFile();
   for (const auto& [key, node] : table) {
     const std::string name(key.str());
+    if (name == kStudyKey && node.is_table()) {
+      file.Study.emplace();
+      if (!ReadStudyTable(*node.as_table(), source, *file.Study, message)) return false;
+      continue;
+    }
     std::string value;
     if (auto str = node.value_exact<std::string>()) {
       value = *str;

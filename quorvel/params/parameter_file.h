@@ -5,6 +5,7 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -33,10 +34,25 @@ CheckValue& SwitchValue(ParameterValues& values, const ParameterRow& row);
 // The text of a parameter in a set: the entry text, "on"/"off", or the number of loci.
 std::string ValueText(const ParameterValues& values, const ParameterRow& row);
 
-// A parameter file as read: the run mode when it names one, and every other key with its
-// value as text (numbers in their shortest form, true/false as on/off), in key order.
+// The [study] table of a parameter file: what a study varies ("NAME=FROM:TO:STEP" or
+// "NAME=V1,V2,..."), its replicates, its population and its seed when one was given.
+struct StudyTable {
+  std::vector<std::string> Vary;
+  int Replicates = 1;
+  bool Finite = false;
+  std::optional<uint64_t> Seed;
+  friend bool operator==(const StudyTable&, const StudyTable&) = default;
+};
+inline constexpr const char* kStudyKey = "study";
+// The table as a parameter file holds it, its heading first.
+std::string StudyTableText(const StudyTable& study);
+
+// A parameter file as read: the run mode when it names one, the [study] table when there is
+// one, and every other key with its value as text (numbers in their shortest form,
+// true/false as on/off), in key order.
 struct ParameterFile {
   std::optional<RunMode> Mode;
+  std::optional<StudyTable> Study;
   std::vector<std::pair<std::string, std::string>> Assignments;
 };
 // Parses the text of a parameter file; false with a message (naming `source`) when it is

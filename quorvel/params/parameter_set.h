@@ -13,6 +13,9 @@
 
 namespace quorvel {
 
+// What the window says of an empty essential entry.
+inline constexpr const char* kValuesNeededMessage = "One or more value are needed!";
+
 struct ParameterSet {
   // By box number (Entry); numbers without a box stay empty.
   std::array<std::string, kBoxNumbers> Texts;

@@ -189,21 +189,6 @@ std::string SelectionLine(double k, double rPlusFreq) {
   return common::FormatNumber(k) + "\t" + common::FormatNumber(rPlusFreq);
 }
 
-std::vector<std::string> SelectionReport(const SelectionSweepPlan& plan, double u,
-                                         const std::vector<double>& outcomes) {
-  std::vector<std::string> lines;
-  size_t run = 0;
-  for (double s : plan.S) {
-    lines.push_back(SelectionHeading(u, s));
-    for (double k : plan.K) {
-      if (run >= outcomes.size()) return lines;
-      lines.push_back(SelectionLine(k, outcomes[run++]));
-    }
-    lines.push_back(kBlockEnd);
-  }
-  return lines;
-}
-
 PopulationSweepPlan MakePopulationSweepPlan(float first, float last, int iterations) {
   PopulationSweepPlan plan;
   plan.Iterations = iterations;
@@ -237,25 +222,6 @@ std::string PopulationStatisticsLine(float log10N, const std::vector<double>& ou
          common::FormatNumber(result.Deviation);
 }
 
-PopulationReport MakePopulationReport(const PopulationSweepPlan& plan,
-                                      const std::vector<double>& outcomes) {
-  PopulationReport report;
-  report.File3.push_back(kPopulationStatisticsHeader);
-  size_t run = 0;
-  for (float log10N : plan.Log10N) {
-    report.File2.push_back(PopulationHeading(log10N));
-    std::vector<double> block;
-    for (int i = 0; i < plan.Iterations; ++i) {
-      if (run >= outcomes.size()) return report;
-      block.push_back(outcomes[run++]);
-      report.File2.push_back(OutcomeLine(block.back()));
-    }
-    report.File2.push_back(kBlockEnd);
-    report.File3.push_back(PopulationStatisticsLine(log10N, block));
-  }
-  return report;
-}
-
 MeanAndDeviation OutcomeStatistics(double sum, double sumOfSquares, int count) {
   if (count < 1) return {0, 0};
   const double n = count;
@@ -264,6 +230,48 @@ MeanAndDeviation OutcomeStatistics(double sum, double sumOfSquares, int count) {
   const double variance = (sumOfSquares - common::Power(sum, 2) / n) / (n - 1);
   // All outcomes equal but not exactly representable can round the variance below 0.
   return {mean, variance > 0 ? std::sqrt(variance) : 0};
+}
+
+SweepReportLines::SweepReportLines(const SelectionSweepPlan& plan, double u, Writer write)
+    : selection_(&plan), u_(u), write_(std::move(write)) {}
+
+SweepReportLines::SweepReportLines(const PopulationSweepPlan& plan, Writer write)
+    : population_(&plan), write_(std::move(write)) {}
+
+bool SweepReportLines::Write(int file, std::string_view line) {
+  if (!failed_ && !write_(file, line)) failed_ = true;
+  return !failed_;
+}
+
+bool SweepReportLines::Begin() {
+  return selection_ || Write(3, kPopulationStatisticsHeader);
+}
+
+bool SweepReportLines::Heading(size_t run) {
+  const size_t size =
+      selection_ ? selection_->K.size() : static_cast<size_t>(std::max(population_->Iterations, 1));
+  const size_t block = run / size;
+  if (run % size != 0 || headed_ == block) return !failed_;
+  headed_ = block;
+  if (selection_) return Write(2, SelectionHeading(u_, selection_->S[block]));
+  block_.clear();
+  return Write(2, PopulationHeading(population_->Log10N[block]));
+}
+
+bool SweepReportLines::Add(double rPlusFreq) {
+  const size_t run = next_++;
+  if (!Heading(run)) return false;
+  if (selection_) {
+    const size_t perS = selection_->K.size();
+    if (!Write(2, SelectionLine(selection_->K[run % perS], rPlusFreq))) return false;
+    return run % perS + 1 < perS || Write(2, kBlockEnd);
+  }
+  const size_t iterations = static_cast<size_t>(std::max(population_->Iterations, 1));
+  const float log10N = population_->Log10N[run / iterations];
+  if (!Write(2, OutcomeLine(rPlusFreq))) return false;
+  block_.push_back(rPlusFreq);
+  if (block_.size() < iterations) return true;
+  return Write(2, kBlockEnd) && Write(3, PopulationStatisticsLine(log10N, block_));
 }
 
 }  // namespace quorvel

@@ -11,8 +11,11 @@
 
 #include <algorithm>
 #include <array>
+#include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "quorvel/model/model.h"
@@ -126,9 +129,6 @@ SelectionSweepPlan MakeSelectionSweepPlan();
 // blank.
 std::string SelectionHeading(double u, double s);
 std::string SelectionLine(double k, double rPlusFreq);
-// The whole file from the outcomes in plan order.
-std::vector<std::string> SelectionReport(const SelectionSweepPlan& plan, double u,
-                                         const std::vector<double>& outcomes);
 
 // --- The N sweep ----------------------------------------------------------------------------
 // Log10(N) from the first value to the last by steps of 0.5 (float32), `iterations`
@@ -147,13 +147,6 @@ std::string PopulationHeading(float log10N);
 std::string OutcomeLine(double rPlusFreq);
 // From the outcomes of one Log10(N) value in run order.
 std::string PopulationStatisticsLine(float log10N, const std::vector<double>& outcomes);
-struct PopulationReport {
-  std::vector<std::string> File2;
-  std::vector<std::string> File3;
-};
-// Both files from the outcomes in plan order (value by value, replicate by replicate).
-PopulationReport MakePopulationReport(const PopulationSweepPlan& plan,
-                                      const std::vector<double>& outcomes);
 
 // The line that closes a block of ReportFile2.
 inline constexpr const char* kBlockEnd = " ";
@@ -166,5 +159,36 @@ struct MeanAndDeviation {
   double Deviation;
 };
 MeanAndDeviation OutcomeStatistics(double sum, double sumOfSquares, int count);
+
+// The one writer of a sweep's reports: ReportFile2 (and, for the N sweep, ReportFile3) line
+// by line from the outcomes of the runs in plan order, for the window, the batch program and
+// the merge of shards alike. `write` takes a line of file 2 or 3 and returns false when it
+// could not be written; every call returns false from then on.
+class SweepReportLines {
+ public:
+  using Writer = std::function<bool(int file, std::string_view line)>;
+  SweepReportLines(const SelectionSweepPlan& plan, double u, Writer write);
+  SweepReportLines(const PopulationSweepPlan& plan, Writer write);
+  // The header of ReportFile3 (nothing for the S-K sweep).
+  bool Begin();
+  // The heading of the run's block when the run is the first of its block and the heading
+  // is not written yet: a window writes it as the block's first run starts.
+  bool Heading(size_t run);
+  // The outcome of the next run: a block's heading before its first run, its closing line
+  // (and the statistics line) after its last.
+  bool Add(double rPlusFreq);
+
+ private:
+  bool Write(int file, std::string_view line);
+
+  const SelectionSweepPlan* selection_ = nullptr;
+  const PopulationSweepPlan* population_ = nullptr;
+  double u_ = 0;
+  Writer write_;
+  size_t next_ = 0;
+  size_t headed_ = SIZE_MAX;   // the block whose heading is written
+  std::vector<double> block_;  // the outcomes of the current Log10(N) value
+  bool failed_ = false;
+};
 
 }  // namespace quorvel

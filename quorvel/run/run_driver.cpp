@@ -260,6 +260,8 @@ void RunDriver::SelectionLoop() {
   if (!OpenReportFile(2)) return;
   const SelectionSweepPlan plan = MakeSelectionSweepPlan();
   const size_t perS = plan.K.size();
+  SweepReportLines report(plan, inputs_.U,
+                          [this](int n, std::string_view line) { return WriteReport(n, line); });
   SweepSteps steps;
   steps.setup = [this, &plan, perS](size_t run, UniformGenerator&) {
     RunInputs inputs = inputs_;
@@ -267,24 +269,18 @@ void RunDriver::SelectionLoop() {
     inputs.K = plan.K[run % perS];
     return inputs;
   };
-  steps.begin = [this, &plan, perS](size_t run) {
-    const double s = plan.S[run / perS];
-    if (run % perS == 0) {
-      if (!WriteReport(2, SelectionHeading(inputs_.U, s))) return false;
-      window_.ShowProgress(kShowS, common::FormatNumber(s));
-    }
+  steps.begin = [this, &plan, perS, &report](size_t run) {
+    if (!report.Heading(run)) return false;
+    if (run % perS == 0) window_.ShowProgress(kShowS, common::FormatNumber(plan.S[run / perS]));
     ClearPicture(false);
     window_.ShowProgress(kShowK, common::FormatNumber(plan.K[run % perS]));
     return true;
   };
-  steps.end = [this, &plan, perS](size_t run) {
-    const double s = plan.S[run / perS];
-    const double k = plan.K[run % perS];
-    state_.Last.S.push_back(s);
-    state_.Last.K.push_back(k);
+  steps.end = [this, &plan, perS, &report](size_t run) {
+    state_.Last.S.push_back(plan.S[run / perS]);
+    state_.Last.K.push_back(plan.K[run % perS]);
     state_.Last.Outcomes.push_back(state_.RPlusFreq);
-    if (!WriteReport(2, SelectionLine(k, state_.RPlusFreq))) return false;
-    return run % perS + 1 < perS || WriteReport(2, kBlockEnd);
+    return report.Add(state_.RPlusFreq);
   };
   RunSweep(plan.S.size() * perS, steps);
 }
@@ -293,13 +289,15 @@ void RunDriver::PopulationLoop() {
   NewRecord(state_.Last);
   state_.Last.Mode = RunMode::NSweep;
   if (!OpenReportFile(2) || !OpenReportFile(3)) return;
-  if (!WriteReport(3, kPopulationStatisticsHeader)) return;
   auto value = [this](int entry) {
     return static_cast<float>(common::ParseLeadingNumber(entries_.Text(entry)));
   };
   const PopulationSweepPlan plan = MakePopulationSweepPlan(
       value(kEntryLoopFrom), value(kEntryLoopTo),
       common::ToInt16(common::ParseLeadingNumber(entries_.Text(kEntryIterations))));
+  SweepReportLines report(plan,
+                          [this](int n, std::string_view line) { return WriteReport(n, line); });
+  if (!report.Begin()) return;
   state_.Log10N = value(kEntryLoopFrom);
   const size_t iterations = static_cast<size_t>(std::max(plan.Iterations, 0));
   // One seed for the sweep, from the clock mixed into the program's generator; replicate r
@@ -307,7 +305,6 @@ void RunDriver::PopulationLoop() {
   // batch program's replicates do, never from what the previous replicate left.
   model_.Random->Reseed(clock_());
   const uint64_t sweepSeed = SeedFromState(*model_.Random);
-  std::vector<double> outcomes;
   SweepSteps steps;
   steps.setup = [this, &plan, iterations, sweepSeed](size_t run, UniformGenerator& generator) {
     const size_t v = run / iterations;
@@ -316,26 +313,21 @@ void RunDriver::PopulationLoop() {
     inputs.Log10N = plan.Log10N[v];
     return inputs;
   };
-  steps.begin = [this, &plan, iterations, &outcomes](size_t run) {
+  steps.begin = [this, &plan, iterations, &report](size_t run) {
+    if (!report.Heading(run)) return false;
     const float log10N = plan.Log10N[run / iterations];
     if (run % iterations == 0) {
       state_.Log10N = log10N;
       window_.ShowProgress(kShowLog10N, common::FormatSingle(log10N));
-      if (!WriteReport(2, PopulationHeading(log10N))) return false;
-      outcomes.clear();
     }
     ClearPicture(false);
     window_.ShowProgress(kShowIteration, std::to_string(run % iterations + 1));
     return true;
   };
-  steps.end = [this, &plan, iterations, &outcomes](size_t run) {
-    const float log10N = plan.Log10N[run / iterations];
-    if (!WriteReport(2, OutcomeLine(state_.RPlusFreq))) return false;
-    outcomes.push_back(state_.RPlusFreq);
-    state_.Last.Log10N.push_back(log10N);
+  steps.end = [this, &plan, iterations, &report](size_t run) {
+    state_.Last.Log10N.push_back(plan.Log10N[run / iterations]);
     state_.Last.Outcomes.push_back(state_.RPlusFreq);
-    if (run % iterations + 1 < iterations) return true;
-    return WriteReport(2, kBlockEnd) && WriteReport(3, PopulationStatisticsLine(log10N, outcomes));
+    return report.Add(state_.RPlusFreq);
   };
   RunSweep(plan.Log10N.size() * iterations, steps);
   // The sweep leaves Log10(N) one step beyond its last value.

@@ -25,7 +25,6 @@
 
 namespace quorvel {
 
-inline constexpr const char* kValuesNeededMessage = "One or more value are needed!";
 inline constexpr const char* kHaplotypeTotalMessage = "ab+Ab+aB+Ab frequencies <> 1!";
 // The message of a report file that cannot be deleted, created or written.
 std::string ReportFileFailedMessage(const std::string& path);

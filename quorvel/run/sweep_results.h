@@ -4,6 +4,7 @@
 // has them without Qt.
 #pragma once
 
+#include <string>
 #include <vector>
 
 #include "platform/system/csv.h"
@@ -20,6 +21,11 @@ struct SKBlock {
 
 struct SKSweepResults {
   std::vector<SKBlock> Blocks;
+  // What the rows and the columns vary and the chart's title: a study's heat map names its
+  // own parameters.
+  std::string Rows = "S";
+  std::string Columns = "K (epistasis)";
+  std::string Title = "Final R+ frequency over S and K";
 };
 
 // One value of Log10(N) of the N sweep.
@@ -32,6 +38,7 @@ struct NSweepPoint {
 
 struct NSweepResults {
   std::vector<NSweepPoint> Points;
+  std::string Across = "Log10(N)";  // the varied parameter; a study's chart names its own
 };
 
 // The runs of an S-K sweep, block by block of one S.

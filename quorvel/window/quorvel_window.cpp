@@ -14,12 +14,22 @@
 #include "platform/widgets/message_box.h"
 #include "platform/widgets/picture_figure.h"
 #include "quorvel/charts/sweep_charts.h"
+#include "quorvel/run/ordered_executor.h"
+#include "quorvel/run/progress_estimate.h"
 #include "quorvel/run/report_files.h"
+#include "quorvel/run/seeds.h"
 
 namespace quorvel {
+namespace {
+
+constexpr const char* kStudyFilter = "Studies (*.toml)";
+
+}  // namespace
+
 QuorvelWindow::QuorvelWindow(const platform::ProgramInfo& info)
     : ProgramWindow(new MainWindow, info), name_(info.name) {
   form_ = static_cast<MainWindow*>(ProgramWindow::Form());
+  baseTitle_ = form_->windowTitle();
 
   picture_ = new platform::FigureActions(
       this, [this] { return Picture(); }, [this] { return SingleRunTable(); });
@@ -28,11 +38,19 @@ QuorvelWindow::QuorvelWindow(const platform::ProgramInfo& info)
   start_ = AddRunAction("&Start simulation", Qt::CTRL | Qt::Key_R, true);
   connect(start_, &QAction::triggered, this,
           [this] { platform::ClickAsUser(form_->StartButton()); });
+  study_ = AddRunAction("St&udy...", Qt::CTRL | Qt::Key_T, true);
+  connect(study_, &QAction::triggered, this, &QuorvelWindow::OpenStudyDialog);
   // Esc of the menu takes the place of the form's own, which would make the key ambiguous.
   stop_ = AddRunAction("S&top", Qt::Key_Escape, false);
   stop_->setEnabled(false);
   form_->EscapeShortcut()->setEnabled(false);
-  connect(stop_, &QAction::triggered, form_, &MainWindow::Stop);
+  connect(stop_, &QAction::triggered, this, [this] {
+    if (studyRun_) {
+      studyRun_->Stop();
+    } else {
+      form_->Stop();
+    }
+  });
   connect(form_, &MainWindow::commandStarted, this, [this] {
     SetRunning(true);
     stop_->setEnabled(true);
@@ -51,6 +69,134 @@ QuorvelWindow::QuorvelWindow(const platform::ProgramInfo& info)
     results_->raise();
     results_->activateWindow();
   });
+  showStudyResults_ = RunMenu()->addAction("Show st&udy results");
+  showStudyResults_->setEnabled(false);
+  connect(showStudyResults_, &QAction::triggered, this, [this] {
+    if (!studyResults_) return;
+    studyResults_->show();
+    studyResults_->raise();
+    studyResults_->activateWindow();
+  });
+}
+
+std::vector<StudyChoice> QuorvelWindow::StudyChoices() const {
+  const std::vector<std::pair<std::string, std::string>> captions = Parameters();
+  std::vector<StudyChoice> choices;
+  for (const ParameterRow& row : kParameterRows) {
+    QString caption;
+    if (row.IsEntry()) {
+      caption = QString::fromStdString(captions[static_cast<size_t>(row.Entry)].first);
+    } else if (row.Kind == ParameterKind::Loci) {
+      caption = form_->ToggleAllelesNumber()->text();
+    } else {
+      caption = form_->SwitchBox(row.Box)->text();
+    }
+    // The name follows the caption: two captions of the window name both the diffusion's
+    // box and its value.
+    choices.push_back({row.Name, QString("%1 - %2").arg(caption.simplified(), row.Name)});
+  }
+  return choices;
+}
+
+void QuorvelWindow::OpenStudyDialog() {
+  if (!studyDialog_) {
+    studyDialog_ = new StudyDialog(this, StudyChoices());
+    connect(studyDialog_, &StudyDialog::startRequested, this, &QuorvelWindow::StartStudy);
+    connect(studyDialog_, &StudyDialog::openRequested, this, [this] {
+      const QString path = platform::ChooseFileToOpen(studyDialog_, "Open study", {kStudyFilter});
+      if (!path.isEmpty()) OpenParametersFile(path);
+    });
+    connect(studyDialog_, &StudyDialog::saveRequested, this, [this] {
+      const QString path =
+          platform::ChooseFileToSave(studyDialog_, "Save study as", "study.toml", {kStudyFilter});
+      if (path.isEmpty()) return;
+      const QString error = SaveStudyTo(path);
+      if (!error.isEmpty()) platform::ShowMessage(studyDialog_, error);
+    });
+  }
+  studyDialog_->open();
+  studyDialog_->raise();
+  studyDialog_->activateWindow();
+}
+
+QString QuorvelWindow::SaveStudyTo(const QString& path) {
+  const StudyTable table = studyDialog_ ? studyDialog_->Table() : StudyTable();
+  std::string error;
+  if (!platform::WriteWholeFile(
+          path.toStdString(), ParameterFileText(CurrentValues()) + StudyTableText(table), &error))
+    return QString::fromStdString(error);
+  return {};
+}
+
+void QuorvelWindow::StartStudy() {
+  if (!studyDialog_ || Running()) return;
+  form_->ValidateEntries();
+  std::optional<StudyDefinition> definition = studyDialog_->Definition(CurrentValues());
+  if (!definition) return;
+  if (definition->FinitePopulation() && !studyDialog_->TypedSeed()) {
+    definition->Seed = SeedFromEntropy();
+    studyDialog_->Seed()->setText(QString::number(definition->Seed));
+  }
+  StudyCheck check;
+  std::shared_ptr<const quorvel::Study> study = Study::Prepare(*definition, check);
+  if (!study) {
+    studyDialog_->ShowRefusal(QString::fromStdString(check.Refusal));
+    return;
+  }
+  studyCorrections_.clear();
+  for (const std::string& correction : check.Corrections)
+    studyCorrections_ << QString::fromStdString(correction);
+  studyDialog_->accept();
+  SetRunning(true);
+  stop_->setEnabled(true);
+  form_->StartButton()->setEnabled(false);
+  studyRun_ = new StudyRun(std::move(study), DefaultThreadCount(), this);
+  connect(studyRun_, &StudyRun::progressed, this, &QuorvelWindow::ShowStudyProgress);
+  connect(studyRun_, &StudyRun::finished, this, &QuorvelWindow::FinishStudy);
+  ShowStudyProgress();
+}
+
+void QuorvelWindow::ShowStudyProgress() {
+  if (!studyRun_) return;
+  ProgressEstimate progress(studyRun_->Of()->RunCount());
+  progress.Update(studyRun_->Done(), studyRun_->Seconds());
+  form_->setWindowTitle(QString("%1 - Study: %2, Esc stops")
+                            .arg(baseTitle_, QString::fromStdString(ProgressText(progress))));
+}
+
+void QuorvelWindow::FinishStudy() {
+  StudyRun* run = studyRun_;
+  if (!run) return;
+  studyRun_ = nullptr;
+  SetRunning(false);
+  stop_->setEnabled(false);
+  form_->StartButton()->setEnabled(true);
+  std::vector<StudyOutcome> outcomes = run->TakeOutcomes();
+  const size_t runCount = run->Of()->RunCount();
+  form_->setWindowTitle(
+      run->Stopped() ? QString("%1 - Study stopped after %2 of %3 runs")
+                           .arg(baseTitle_)
+                           .arg(outcomes.size())
+                           .arg(runCount)
+                     : QString("%1 - Study: %2 runs done").arg(baseTitle_).arg(outcomes.size()));
+  if (!studyResults_) studyResults_ = new StudyResultsWindow(this);
+  studyResults_->Show(run->Of(), std::move(outcomes), run->Stopped(), studyCorrections_);
+  showStudyResults_->setEnabled(true);
+  run->deleteLater();
+}
+
+void QuorvelWindow::AfterOpening() {
+  if (!openedStudy_) return;
+  OpenStudyDialog();
+  studyDialog_->Fill(*openedStudy_);
+  openedStudy_.reset();
+}
+
+void QuorvelWindow::closeEvent(QCloseEvent* event) {
+  // Every run ends before the window goes.
+  delete studyRun_;
+  studyRun_ = nullptr;
+  ProgramWindow::closeEvent(event);
 }
 
 void QuorvelWindow::ShowResultsOfCommand() {
@@ -166,7 +312,7 @@ QString QuorvelWindow::OpenParametersFrom(const QString& path) {
           .arg(name, QString::fromStdString(key), QString::fromStdString(refusal));
     known.emplace_back(p, value);
   }
-  if (known.empty() && !set.Mode)
+  if (known.empty() && !set.Mode && !set.Study)
     return QString("%1 holds no parameters of quorvel.\nNothing was changed.").arg(name);
 
   // As the user would: the number of loci and the run mode first, as they reset boxes,
@@ -193,6 +339,7 @@ QString QuorvelWindow::OpenParametersFrom(const QString& path) {
                                         ? value
                                         : common::FormatNumber(common::ParseLeadingNumber(value)));
   form_->ValidateEntries();
+  openedStudy_ = set.Study;
 
   QStringList corrected;
   const ParameterValues now = CurrentValues();

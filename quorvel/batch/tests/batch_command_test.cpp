@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <filesystem>
 #include <set>
@@ -9,9 +10,12 @@
 #include <string>
 #include <vector>
 
-#include "quorvel/batch/batch_parameters.h"
+#include "common/number_text.h"
+#include "quorvel/batch/batch_plot.h"
+#include "quorvel/params/named_parameters.h"
 #include "quorvel/run/run_driver.h"
 #include "quorvel/run/seeds.h"
+#include "quorvel/run/study_tables.h"
 #include "quorvel/run/tests/fake_run_window.h"
 
 namespace quorvel::batch {
@@ -174,13 +178,13 @@ TEST_F(BatchCommandTest, MergedShardsGiveTheUnshardedReports) {
     testing::WriteBytes(Folder(name), text);
     return Folder(name);
   };
-  const size_t outcome = shard.find("\"0x");
-  const std::string firstOutcome = shard.substr(outcome, shard.find('"', outcome + 1) - outcome);
+  const size_t row = shard.find('"', shard.find("\"rows\"") + 6);
+  const std::string firstRow = shard.substr(row, shard.find('"', row + 1) - row);
   const std::vector<std::pair<std::string, std::string>> wrong = {
       {Folder("other") + "/shard-2-of-5.json", "its seed differs"},
       {shardFiles[0], "given twice"},
       {Folder("whole") + "/run.json", "not a shard file"},
-      {edited("junk.json", firstOutcome, firstOutcome + "junk"), "an outcome is not"},
+      {edited("junk.json", firstRow, firstRow + "junk"), "is not a run of the study"},
       {edited("negative.json", "\"extinct_runs\": 0", "\"extinct_runs\": -5"), "extinct_runs"},
       {edited("type.json", "\"seed\": 5", "\"seed\": \"5\""), "seed"},
       {edited("no-k.json", "\"K\": 1.0,", ""), "its parameters"},
@@ -217,7 +221,13 @@ TEST_F(BatchCommandTest, RefusalsNameTheParameterAndTouchNoFile) {
       {{"single", "--bogus"}, "usage: quorvel-batch"},
   };
   testing::WriteBytes(Folder("huge.toml"), std::string(2 << 20, '#'));
-  for (const auto& [given, message] : cases) {
+  // A build without Qt refuses every --plot alike, before looking at the name.
+  const bool can_plot = PlotRefusal("chart.svg").empty();
+  for (const auto& [given, expected] : cases) {
+    const bool plots = std::find(given.begin(), given.end(), "--plot") != given.end();
+    const std::string message = plots && !can_plot && expected != "--plot draws a sweep's results"
+                                    ? PlotRefusal("chart.svg")
+                                    : expected;
     std::vector<std::string> args = given;
     args.insert(args.end(), {"--out", Folder("refused"), "--write-params", Folder("p.toml")});
     const Outcome result = Batch(args);
@@ -335,6 +345,118 @@ TEST_F(BatchCommandTest, AStopEndsEveryModeWithWholeFilesOrNone) {
   EXPECT_TRUE(std::filesystem::is_empty(Folder("shard")));
 }
 
+// A study of two varied parameters over a finite population.
+std::vector<std::string> SmallStudy(const std::string& out, const std::string& seed) {
+  return {"study",   "--vary", "log10n=1.5,2", "--vary", "z=0,1", "--replicates", "4", "--set",
+          "demes=2", "--set",  "maxgen=30",    "--seed", seed,    "--out",        out, "--quiet"};
+}
+
+TEST_F(BatchCommandTest, TheSweepsRunAsStudiesWithTheirOutcomesInTheTables) {
+  const std::vector<std::string> sk = {"--set",        "maxgen=12", "--set",
+                                       "inversion=on", "--set",     "inversion-period=10"};
+  std::vector<std::string> sweep = {"sk-sweep", "--out", Folder("sk")};
+  std::vector<std::string> study = {"study",          "--vary", "S=0.01:0.2:0.01", "--vary",
+                                    "K=0.8:1.2:0.01", "--out",  Folder("study")};
+  sweep.insert(sweep.end(), sk.begin(), sk.end());
+  study.insert(study.end(), sk.begin(), sk.end());
+  ASSERT_EQ(Batch(sweep).Status, kExitOk);
+  ASSERT_EQ(Batch(study).Status, kExitOk);
+  EXPECT_EQ(ReadBytes(Folder("study") + "/runs.csv"), ReadBytes(Folder("sk") + "/runs.csv"));
+  const std::vector<std::string> rows = ReadLines(Folder("study") + "/runs.csv");
+  std::vector<std::string> reported;
+  for (const std::string& line : ReadLines(ReportFilePath(Folder("sk"), 2)))
+    if (line.find('\t') != std::string::npos && line[0] != 'K')
+      reported.push_back(line.substr(line.find('\t') + 1));
+  ASSERT_EQ(rows.size(), reported.size() + 1);
+  for (size_t i = 0; i < reported.size(); ++i) {
+    StudyOutcome o;
+    ASSERT_TRUE(ParseRunsRow(rows[i + 1], 2, o));
+    EXPECT_EQ(common::FormatNumber(o.FinalRPlus), reported[i]) << rows[i + 1];
+  }
+
+  // The N sweep's replicates are the study's over log10n with the same seed.
+  ASSERT_EQ(Batch(SmallNSweep(Folder("n"), "4")).Status, kExitOk);
+  ASSERT_EQ(Batch({"study", "--vary", "log10n=1.5:2:0.5", "--replicates", "6", "--set", "demes=2",
+                   "--set", "maxgen=30", "--seed", "4", "--out", Folder("nstudy")})
+                .Status,
+            kExitOk);
+  EXPECT_EQ(ReadBytes(Folder("nstudy") + "/runs.csv"), ReadBytes(Folder("n") + "/runs.csv"));
+}
+
+TEST_F(BatchCommandTest, StudyTablesAreTheSameForEveryThreadCountAndShardingAndRowsRerun) {
+  std::vector<std::string> one = SmallStudy(Folder("one"), "9");
+  one.insert(one.end(), {"--threads", "1"});
+  std::vector<std::string> two = SmallStudy(Folder("two"), "9");
+  two.insert(two.end(), {"--threads", "2", "--write-params", Folder("study.toml")});
+  ASSERT_EQ(Batch(one).Status, kExitOk);
+  ASSERT_EQ(Batch(two).Status, kExitOk);
+  std::vector<std::string> merge = {"merge", "--out", Folder("merged")};
+  for (const char* shard : {"2/3", "1/3", "3/3"}) {
+    std::vector<std::string> args = SmallStudy(Folder("shards"), "9");
+    args.insert(args.end(), {"--shard", shard});
+    ASSERT_EQ(Batch(args).Status, kExitOk);
+    merge.push_back(Folder("shards") + "/shard-" + shard[0] + "-of-3.json");
+  }
+  ASSERT_EQ(Batch(merge).Status, kExitOk);
+  // The parameter file holds the whole study, its seed included.
+  ASSERT_EQ(Batch({"study", "--params", Folder("study.toml"), "--out", Folder("file")}).Status,
+            kExitOk);
+  for (const char* table : {"/runs.csv", "/summary.csv"}) {
+    const std::string expected = ReadBytes(Folder("one") + table);
+    for (const char* other : {"two", "merged", "file"})
+      EXPECT_EQ(ReadBytes(Folder(other) + table), expected) << other << table;
+  }
+
+  // A row's seed reruns its run alone.
+  const std::vector<std::string> rows = ReadLines(Folder("one") + "/runs.csv");
+  StudyOutcome o;
+  ASSERT_TRUE(ParseRunsRow(rows[7], 2, o));  // point 2: log10n 1.5, z 1
+  ASSERT_EQ(
+      Batch({"single-finite", "--set", "log10n=1.5", "--set", "z=1", "--set", "demes=2", "--set",
+             "maxgen=30", "--seed", std::to_string(o.Seed), "--out", Folder("rerun")})
+          .Status,
+      kExitOk);
+  const std::string last = ReadLines(ReportFilePath(Folder("rerun"), 1)).back();
+  std::vector<std::string> cells;
+  for (size_t at = 0, tab; (tab = last.find('\t', at)) != std::string::npos; at = tab + 1)
+    cells.push_back(last.substr(at, tab - at));
+  EXPECT_EQ(cells[3], common::FormatNumber(o.FinalRPlus));
+}
+
+TEST_F(BatchCommandTest, StudyRefusalsTouchNoFileAndShardsOfAnotherStudyAreRefused) {
+  const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
+      {{"study", "--vary", "S=0.1,0.2", "--replicates", "3"}, "needs a finite population"},
+      {{"study"}, "a study needs --vary"},
+      {{"study", "--vary", "K=1,x"}, "K: 'x' is not a number"},
+      {{"study", "--vary", "ld=on", "--set", "ab=0.5"}, "point 1 (ld=on): the haplotype"},
+      {{"study", "--vary", "S=0.1", "--vary", "K=1", "--vary", "z=0", "--plot", "a.svg"},
+       "those of 3 are in summary.csv"},
+  };
+  for (const auto& [given, message] : cases) {
+    std::vector<std::string> args = given;
+    args.insert(args.end(), {"--out", Folder("refused"), "--write-params", Folder("p.toml")});
+    const Outcome result = Batch(args);
+    EXPECT_EQ(result.Status, kExitRefused) << result.Err;
+    EXPECT_NE(result.Err.find(message), std::string::npos) << result.Err;
+  }
+  EXPECT_FALSE(std::filesystem::exists(Folder("refused")));
+  EXPECT_FALSE(std::filesystem::exists(Folder("p.toml")));
+
+  std::vector<std::string> merge = {"merge", "--out", Folder("refused")};
+  for (const char* replicates : {"4", "5"}) {
+    std::vector<std::string> args = SmallStudy(Folder(replicates), "9");
+    args[6] = replicates;
+    args.insert(args.end(), {"--shard", replicates[0] == '4' ? "1/2" : "2/2"});
+    ASSERT_EQ(Batch(args).Status, kExitOk);
+  }
+  merge.insert(merge.end(),
+               {Folder("4") + "/shard-1-of-2.json", Folder("5") + "/shard-2-of-2.json"});
+  const Outcome refused = Batch(merge);
+  EXPECT_EQ(refused.Status, kExitRefused);
+  EXPECT_NE(refused.Err.find("its replicates differs"), std::string::npos) << refused.Err;
+  EXPECT_FALSE(std::filesystem::exists(Folder("refused")));
+}
+
 #ifndef _WIN32
 TEST_F(BatchCommandTest, AReportThatCannotBeWrittenCompletelyLeavesTheOldFiles) {
   const std::string out = Folder("full");
@@ -352,7 +474,7 @@ TEST_F(BatchCommandTest, AReportThatCannotBeWrittenCompletelyLeavesTheOldFiles) 
   EXPECT_EQ(ReadBytes(out + "/run.json"), provenance);
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(out),
                           std::filesystem::directory_iterator()),
-            2);
+            4);
 }
 #endif
 

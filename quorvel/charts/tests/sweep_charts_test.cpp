@@ -1,3 +1,4 @@
+#include "quorvel/charts/sweep_charts.h"
 #include "quorvel/charts/n_sweep_chart.h"
 #include "quorvel/charts/sk_heat_map.h"
 
@@ -51,4 +52,29 @@ TEST(SweepCharts, NChartMarksTheMeansAndSurvivesNoValues) {
 
   NSweepChart empty{NSweepResults{}};
   EXPECT_EQ(platform::FigureImage(empty, 1.0).size(), empty.Size());
+}
+
+TEST(SweepCharts, AStudyOfOneParameterGetsAMeanChartOfTwoAHeatMapOfMoreNone) {
+  quorvel::StudyResults study;
+  study.Parameters = {"demes", "diffusion"};
+  for (double demes : {1.0, 2.0})
+    for (double diffusion : {0.0, 0.1, 0.5})
+      study.Points.push_back({{demes, diffusion}, {0.2, 0.4}, demes / 4, 0.1});
+  const std::optional<SweepFigure> map = MakeStudyFigure(study);
+  ASSERT_TRUE(map);
+  // The first parameter down the side, its rows holding the means over the second.
+  EXPECT_EQ(map->Numbers.columns[0], "demes");
+  EXPECT_EQ(map->Numbers.rows.size(), 6u);
+  EXPECT_EQ(map->Numbers.rows[3][0], "2");
+  EXPECT_EQ(map->Numbers.rows[3][2], "0.5");
+
+  study.Parameters = {"z"};
+  study.Points.resize(2);
+  for (quorvel::StudyPointResults& p : study.Points) p.Values.resize(1);
+  const std::optional<SweepFigure> chart = MakeStudyFigure(study);
+  ASSERT_TRUE(chart);
+  EXPECT_EQ(chart->Numbers.columns[0], "z");
+
+  study.Parameters = {"S", "K", "z"};
+  EXPECT_FALSE(MakeStudyFigure(study));
 }

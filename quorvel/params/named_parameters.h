@@ -1,4 +1,4 @@
-// The parameters of a batch command by the short names of the window's controls: the
+// Parameters by the short names of the window's controls: the
 // entries (u, w, S, K, ...) and the check boxes and loci (switches). A command's values
 // pass through the window's own validation rules, so a batch run sees exactly what the
 // window would show after the same typing; every change the rules make is reported, and
@@ -16,9 +16,11 @@
 #include "quorvel/params/parameter_file.h"
 #include "quorvel/params/parameter_set.h"
 #include "quorvel/params/parameters.h"
-#include "quorvel/run/run_state.h"
 
-namespace quorvel::batch {
+namespace quorvel {
+
+// The set as the validation pass and the run core read it.
+ParameterSet CoreSet(const ParameterValues& set);
 
 // The window's state after start-up and after choosing the run mode.
 ParameterValues StartUpSet(const ParameterTable& table, RunMode mode);
@@ -47,4 +49,4 @@ Prepared PrepareParameters(const ParameterTable& table, RunMode mode,
 // One line per name: name, default, bounds and meaning.
 std::string ListText(const ParameterTable& table);
 
-}  // namespace quorvel::batch
+}  // namespace quorvel

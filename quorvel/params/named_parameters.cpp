@@ -1,4 +1,4 @@
-#include "quorvel/batch/batch_parameters.h"
+#include "quorvel/params/named_parameters.h"
 
 #include <algorithm>
 #include <charconv>
@@ -7,9 +7,8 @@
 
 #include "common/number_text.h"
 #include "platform/system/files.h"
-#include "quorvel/run/run_driver.h"
 
-namespace quorvel::batch {
+namespace quorvel {
 
 namespace {
 
@@ -37,6 +36,13 @@ std::string EntryReason(const ParameterTable& table, int entry, const std::strin
 }
 
 }  // namespace
+
+ParameterSet CoreSet(const ParameterValues& set) {
+  ParameterSet core;
+  for (int i : kParameterEntries) core.Text(i) = set.Entries[static_cast<size_t>(i)];
+  core.Checks = set.Checks;
+  return core;
+}
 
 ParameterValues StartUpSet(const ParameterTable& table, RunMode mode) {
   ParameterValues set;
@@ -90,9 +96,7 @@ Prepared PrepareParameters(const ParameterTable& table, RunMode mode,
 
   // The window's validation pass; each change of a value is explained by the first step
   // of the pass alone (rounding, bounds) and by the rules between entries after it.
-  quorvel::ParameterSet core;
-  for (int i : kParameterEntries) core.Text(i) = set.Entries[static_cast<size_t>(i)];
-  core.Checks = set.Checks;
+  ParameterSet core = CoreSet(set);
   const std::string folder = platform::DefaultFolder();
   core.Text(kEntryFolder) = folder;
   ValidateEntries(table, core, folder);
@@ -149,4 +153,4 @@ std::string ListText(const ParameterTable& table) {
   return text;
 }
 
-}  // namespace quorvel::batch
+}  // namespace quorvel
