@@ -16,8 +16,13 @@ PACKAGES=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-svg-dev libgtest-dev
           libcli11-dev libtomlplusplus-dev nlohmann-json3-dev)
 # Only the benchmarks need Google Benchmark.
 BENCH_PACKAGES=(libbenchmark-dev)
-# Only the package mode needs these: dpkg-shlibdeps finds the package's dependencies.
-PACKAGE_TOOLS=(dpkg-dev file)
+# Only the package mode needs these: dpkg-shlibdeps finds the package's dependencies,
+# help2man makes the manual pages from the programs' --help.
+PACKAGE_TOOLS=(dpkg-dev file help2man)
+# Only the tests need these: the README's and the guide's examples run as pasted (one of
+# them with Snakemake), the guide's pandas lines load the tables, and the guide's window
+# is tried on a real X server without a window manager.
+TEST_PACKAGES=(python3 python3-pandas snakemake xvfb xauth)
 BUILD_DIR=${BUILD_DIR:-build}
 
 # The same package helper as the heavy checks use.
@@ -70,6 +75,7 @@ mode=${1:-build}
 need_packages "${PACKAGES[@]}"
 if [ "$mode" = package ]; then need_packages "${PACKAGE_TOOLS[@]}"; fi
 if [ "$mode" = bench ]; then need_packages "${BENCH_PACKAGES[@]}"; fi
+if [ "$mode" = test ]; then need_packages "${TEST_PACKAGES[@]}"; fi
 [ "$mode" = check ] || build
 case "$mode" in
   run)

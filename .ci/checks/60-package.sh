@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The Debian package as a user gets it: built from the suite's build folder, unpacked into
 # a fresh root, every installed program run from there (--version without a display, each
-# window started offscreen), and the desktop entries and AppStream metadata validated.
+# window started offscreen), the desktop entries and AppStream metadata validated, the
+# manual pages and bash completions tried, and lintian run over it.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 BUILD_DIR=${BUILD_DIR:-build}
@@ -10,6 +11,9 @@ export BUILD_DIR
 missing=()
 command -v desktop-file-validate >/dev/null || missing+=(desktop-file-utils)
 command -v appstreamcli >/dev/null || missing+=(appstream)
+command -v man >/dev/null || missing+=(man-db)
+command -v lintian >/dev/null || missing+=(lintian)
+command -v help2man >/dev/null || missing+=(help2man)
 if [ ${#missing[@]} -gt 0 ]; then
   sudo=""
   [ "$(id -u)" -ne 0 ] && sudo="sudo"
@@ -67,6 +71,31 @@ done
 appstreamcli validate --no-net "$root"/usr/share/metainfo/*.metainfo.xml ||
   fail "AppStream metadata does not validate"
 appstreamcli validate-tree --no-net "$root" || fail "the installed tree does not validate"
+
+# Every program has its manual page, found by name as man finds installed ones.
+for exe in "$root"/usr/bin/*; do
+  name=$(basename "$exe")
+  page=$(MANPATH="$root/usr/share/man" MANWIDTH=80 man -P cat "$name" 2>/dev/null) ||
+    fail "man $name: no manual entry"
+  grep -q -- "--help" <<<"$page" || fail "the manual page of $name does not list --help"
+  echo "man $name: $(head -c 200 <<<"$page" | grep -m1 -- ' - ' | tr -s ' ')"
+done
+# The batch programs complete their subcommands and options once their file is sourced.
+for program in quorvel-batch tessaline-batch; do
+  file="$root/usr/share/bash-completion/completions/$program"
+  [ -f "$file" ] || fail "no bash completion for $program"
+  bash -c "source '$file' && complete -p $program" || fail "no completion for $program"
+done
+words=$(bash -c "source '$root/usr/share/bash-completion/completions/quorvel-batch'
+  COMP_WORDS=(quorvel-batch n-sweep --se); COMP_CWORD=2; _quorvel_batch; echo \${COMPREPLY[*]}")
+[ "$words" = "--seed --set" ] || fail "quorvel-batch n-sweep --se completes to '$words'"
+[ -f "$root/usr/share/doc/quorvel-tessaline/changelog.gz" ] || fail "no changelog"
+
+# lintian: no error but the licence, which the project has not chosen yet.
+lintian_out=$(lintian --no-tag-display-limit "$deb" || true)
+echo "$lintian_out"
+errors=$(grep '^E: ' <<<"$lintian_out" | grep -v ' no-copyright-file' || true)
+[ -z "$errors" ] || fail "lintian errors: $errors"
 
 [ -z "$(ls -A "$home")" ] || fail "a program wrote into the home folder: $(ls -A "$home")"
 echo "package check passed: $(basename "$deb")"

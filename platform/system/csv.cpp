@@ -1,5 +1,6 @@
 #include "platform/system/csv.h"
 
+#include <charconv>
 #include <cmath>
 
 #include "common/number_text.h"
@@ -123,6 +124,20 @@ std::optional<CsvTable> ReadCsvText(std::string_view text) {
   table.columns = ReadRecord(text, pos);
   while (pos < text.size()) table.rows.push_back(ReadRecord(text, pos));
   return table;
+}
+
+std::string TidyNumber(double value) {
+  if (!std::isfinite(value)) return std::string();
+  char buffer[32];
+  const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+  return std::string(buffer, result.ptr);
+}
+
+std::string TidyCsvText(const TidyTable& table) {
+  std::string out;
+  AppendRow(out, table.Columns);
+  for (const auto& row : table.Rows) AppendRow(out, row);
+  return out;
 }
 
 bool WriteCsvFile(const std::string& path, const CsvTable& table, std::string* error) {

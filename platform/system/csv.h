@@ -1,6 +1,7 @@
 // Tables of numbers for a spreadsheet: comma-separated values under commented title
-// lines that name the program, the date and every parameter the numbers came from.
-// Plain C++, so both windows and the batch program write the same files.
+// lines that name the program, the date and every parameter the numbers came from; and
+// tidy tables that R, pandas and spreadsheets load in one line. Plain C++, so both windows
+// and the batch programs write the same files.
 #pragma once
 
 #include <optional>
@@ -33,5 +34,20 @@ std::optional<CsvTable> ReadCsvText(std::string_view text);
 // Writes the table as one whole file: the file is replaced only once every line is written.
 // False, with the reason in *error, when the file cannot be written.
 bool WriteCsvFile(const std::string& path, const CsvTable& table, std::string* error);
+
+// A tidy table: RFC 4180 text with one header line and no comment lines, numbers in the
+// shortest form that reads back as the same double, with a point as decimal separator.
+struct TidyTable {
+  std::vector<std::string> Columns;
+  std::vector<std::vector<std::string>> Rows;  // cell texts, one vector per line
+};
+
+// A number as a tidy cell: the shortest text that reads back as the same value, or the
+// empty cell (a missing value to R and pandas) for a value that is not a finite number.
+std::string TidyNumber(double value);
+
+// The whole text; lines end in CR LF, and cells holding a comma, a quote or a line break
+// are quoted.
+std::string TidyCsvText(const TidyTable& table);
 
 }  // namespace platform

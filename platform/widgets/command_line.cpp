@@ -5,11 +5,40 @@
 #include <QStringList>
 #include <cstdio>
 #include <cstdlib>
+#include <utility>
+#include <vector>
 
 #include "app_version.h"
 
 namespace platform {
 namespace {
+
+// While the windowing layer starts, its messages are held back: if it finds no display it
+// ends the program through a fatal message, which becomes one line and status 1 instead
+// of an abort.
+const ProgramInfo* starting = nullptr;
+QtMessageHandler previousHandler = nullptr;
+std::vector<std::pair<QtMsgType, QString>> heldMessages;
+
+void NoDisplay() {
+  std::fprintf(stderr,
+               "%s: no display found; set DISPLAY or WAYLAND_DISPLAY (or QT_QPA_PLATFORM=offscreen "
+               "to run without one)\n",
+               starting->name);
+  std::_Exit(EXIT_FAILURE);
+}
+
+void HoldWhileStarting(QtMsgType type, const QMessageLogContext&, const QString& message) {
+  if (type == QtFatalMsg) NoDisplay();
+  heldMessages.emplace_back(type, message);
+}
+
+#if !defined(_WIN32) && !defined(__APPLE__)
+bool Unset(const char* variable) {
+  const char* value = std::getenv(variable);
+  return !value || !*value;
+}
+#endif
 
 void DescribeOptions(QCommandLineParser& parser, const ProgramInfo& info) {
   parser.setApplicationDescription(info.description);
@@ -43,6 +72,11 @@ void PrepareProgram(int argc, char** argv, const ProgramInfo& info) {
     std::printf("%s %s\n", info.name, app::kVersion);
     std::exit(EXIT_SUCCESS);
   }
+  starting = &info;
+#if !defined(_WIN32) && !defined(__APPLE__)
+  if (Unset("QT_QPA_PLATFORM") && Unset("DISPLAY") && Unset("WAYLAND_DISPLAY")) NoDisplay();
+#endif
+  previousHandler = qInstallMessageHandler(HoldWhileStarting);
 }
 
 void RefuseUnknownArguments(const ProgramInfo& info) {
@@ -52,6 +86,18 @@ void RefuseUnknownArguments(const ProgramInfo& info) {
 }
 
 QString FileArgument(const ProgramInfo& info) {
+  if (starting) {
+    // The windowing layer has started: its messages go where they always went.
+    qInstallMessageHandler(previousHandler);
+    for (const auto& [type, message] : heldMessages)
+      if (previousHandler) {
+        previousHandler(type, QMessageLogContext(), message);
+      } else {
+        std::fprintf(stderr, "%s\n", qPrintable(message));
+      }
+    heldMessages.clear();
+    starting = nullptr;
+  }
   QCommandLineParser parser;
   DescribeOptions(parser, info);
   parser.process(QCoreApplication::arguments());

@@ -9,9 +9,10 @@
 namespace platform {
 
 struct ProgramInfo {
-  const char* name;         // shown in titles, messages and --version
-  const char* desktop_id;   // the installed desktop entry, without ".desktop"
-  const char* description;  // the first line of --help
+  const char* name;           // shown in titles, messages and --version
+  const char* desktop_id;     // the installed desktop entry, without ".desktop"
+  const char* description;    // the first line of --help
+  const char* guide_chapter;  // the anchor of the program's chapter in the user guide
   // What the one file the program opens from its command line is, for --help; null for a
   // program that takes none.
   const char* file_argument = nullptr;

@@ -1,22 +1,32 @@
 #include "platform/widgets/program_window.h"
 
 #include <QAbstractButton>
+#include <QAbstractTextDocumentLayout>
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QDesktopServices>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
+#include <QIcon>
+#include <QImage>
+#include <QKeyEvent>
 #include <QLayout>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QScrollBar>
 #include <QStandardPaths>
 #include <QTextBlock>
 #include <QTextBrowser>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QTextDocumentFragment>
+#include <QWheelEvent>
+#include <algorithm>
 
 #include "app_version.h"
 #include "platform/system/files.h"
@@ -70,6 +80,116 @@ void AddHeadingAnchors(QTextDocument& document) {
   }
 }
 
+namespace {
+
+// The guide in a window of its own. Its links to headings scroll there at once, whatever
+// the window manager; pictures shrink to the window's width and never grow past their size.
+class GuideBrowser : public QTextBrowser {
+ public:
+  explicit GuideBrowser(QWidget* parent) : QTextBrowser(parent) {
+    // Qt would reload the page for an anchor, dropping the headings' anchors.
+    setOpenLinks(false);
+    connect(this, &QTextBrowser::anchorClicked, this, &GuideBrowser::Follow);
+    // The guide is always longer than its window: a scroll bar that came and went would
+    // change the room for the pictures and move every chapter under the reader.
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    // Until the reader scrolls, the chapter shown stays at the top while the layout settles
+    // (fonts and pictures take their sizes once the window is shown).
+    connect(document()->documentLayout(), &QAbstractTextDocumentLayout::documentSizeChanged, this,
+            [this] {
+              if (!heading_.isEmpty()) ScrollToHeading(this, heading_);
+            });
+    connect(verticalScrollBar(), &QScrollBar::sliderPressed, this, [this] { heading_.clear(); });
+  }
+
+  // Shows the heading with that anchor at the top.
+  void ShowHeading(const QString& anchor) {
+    heading_ = anchor;
+    ScrollToHeading(this, anchor);
+  }
+
+  void Load(const QString& path) {
+    folder_ = QFileInfo(path).absolutePath();
+    setSearchPaths({folder_});
+    setSource(QUrl::fromLocalFile(path), QTextDocument::MarkdownResource);
+    AddHeadingAnchors(*document());
+    FitPictures();
+  }
+
+ protected:
+  void resizeEvent(QResizeEvent* event) override {
+    QTextBrowser::resizeEvent(event);
+    FitPictures();
+  }
+  // The reader scrolls: the guide stays where the reader takes it.
+  void wheelEvent(QWheelEvent* event) override {
+    heading_.clear();
+    QTextBrowser::wheelEvent(event);
+  }
+  void keyPressEvent(QKeyEvent* event) override {
+    heading_.clear();
+    QTextBrowser::keyPressEvent(event);
+  }
+
+ private:
+  void Follow(const QUrl& url) {
+    if (url.isRelative() && url.path().isEmpty() && url.hasFragment()) {
+      ShowHeading(url.fragment());
+    } else {
+      // The web, or a file the guide names: the desktop's own viewer opens it.
+      QDesktopServices::openUrl(url.isRelative() ? QUrl::fromLocalFile(folder_ + "/" + url.path())
+                                                 : url);
+    }
+  }
+
+  QSize NaturalSize(const QString& name) {
+    auto found = sizes_.find(name);
+    if (found == sizes_.end()) found = sizes_.insert(name, QImage(folder_ + "/" + name).size());
+    return *found;
+  }
+
+  void FitPictures() {
+    const qreal room = viewport()->width() - 2 * document()->documentMargin() - 4;
+    if (room <= 0) return;
+    bool changed = false;
+    for (QTextBlock block = document()->begin(); block.isValid(); block = block.next()) {
+      for (auto it = block.begin(); !it.atEnd(); ++it) {
+        const QTextFragment fragment = it.fragment();
+        if (!fragment.charFormat().isImageFormat()) continue;
+        QTextImageFormat picture = fragment.charFormat().toImageFormat();
+        const QSize natural = NaturalSize(picture.name());
+        if (natural.isEmpty()) continue;
+        const qreal width = std::min<qreal>(natural.width(), room);
+        if (picture.width() == width) continue;
+        picture.setWidth(width);
+        picture.setHeight(width * natural.height() / natural.width());
+        QTextCursor cursor(document());
+        cursor.setPosition(fragment.position());
+        cursor.setPosition(fragment.position() + fragment.length(), QTextCursor::KeepAnchor);
+        cursor.setCharFormat(picture);
+        changed = true;
+      }
+    }
+    if (!changed) return;
+    // The pictures' new sizes move everything below them: lay the guide out afresh.
+    document()->markContentsDirty(0, document()->characterCount());
+    if (!heading_.isEmpty()) ScrollToHeading(this, heading_);
+  }
+
+  QString folder_;
+  QHash<QString, QSize> sizes_;
+  QString heading_;  // the heading kept at the top until the reader scrolls
+};
+
+}  // namespace
+
+void ScrollToHeading(QTextBrowser* browser, const QString& anchor) {
+  // The document is laid out in steps while the window is idle; the heading's place is
+  // known only once the layout is complete.
+  browser->document()->documentLayout()->documentSize();
+  browser->scrollToAnchor(anchor);
+}
+
 QString UserGuidePath() {
   // Installed beside the programs (<prefix>/bin and <prefix>/share/doc/<package>), in the
   // system's data folders, or, for a program run from its build folder, in the sources.
@@ -93,7 +213,14 @@ void ClickAsUser(QAbstractButton* button) {
 
 ProgramWindow::ProgramWindow(QWidget* form, const ProgramInfo& info) : form_(form), info_(info) {
   setWindowTitle(form->windowTitle());
-  setWindowIcon(form->windowIcon());
+  // The icon the package installs, built into the program.
+  const QString icon = QString(":/icons/%1.svg").arg(info.desktop_id);
+  if (QFileInfo::exists(icon)) {
+    QApplication::setWindowIcon(QIcon(icon));
+    setWindowIcon(QIcon(icon));
+  } else {
+    setWindowIcon(form->windowIcon());
+  }
   setCentralWidget(form);
   form->installEventFilter(this);
 
@@ -172,19 +299,22 @@ void ProgramWindow::ShowUserGuide() {
   const QString path = UserGuidePath();
   if (path.isEmpty()) return;
   if (!guide_) {
-    guide_ = new QTextBrowser(this);
-    guide_->setWindowFlag(Qt::Window);
-    guide_->setWindowTitle(QString("%1 - User guide").arg(info_.name));
-    guide_->setOpenExternalLinks(true);
-    guide_->resize(760, 680);
+    auto* guide = new GuideBrowser(this);
+    guide->setWindowFlag(Qt::Window);
+    guide->setWindowTitle(QString("%1 - User guide").arg(info_.name));
+    guide->resize(760, 680);
+    guide->Load(path);
+    guide_ = guide;
   }
-  // Pictures are found beside the guide.
-  guide_->setSearchPaths({QFileInfo(path).absolutePath()});
-  guide_->setSource(QUrl::fromLocalFile(path), QTextDocument::MarkdownResource);
-  AddHeadingAnchors(*guide_->document());
   guide_->show();
   guide_->raise();
   guide_->activateWindow();
+  // At the program's own chapter.
+  static_cast<GuideBrowser*>(guide_.data())->ShowHeading(info_.guide_chapter);
+}
+
+QTextBrowser* ProgramWindow::Guide() const {
+  return guide_;
 }
 
 void ProgramWindow::ShowAbout() {

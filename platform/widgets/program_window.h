@@ -30,6 +30,9 @@ QString HeadingAnchor(const QString& heading);
 // Qt's Markdown reader gives headings no anchors: each gets the one HeadingAnchor names.
 void AddHeadingAnchors(QTextDocument& document);
 
+// Scrolls the browser so that the heading with that anchor stands at its top.
+void ScrollToHeading(QTextBrowser* browser, const QString& anchor);
+
 // The user guide (docs/guide.md, installed with the programs), or the empty text when
 // there is none.
 QString UserGuidePath();
@@ -55,6 +58,8 @@ class ProgramWindow : public QMainWindow {
   QAction* Quit() const { return quit_; }
   QAction* UserGuide() const { return userGuide_; }
   QAction* About() const { return about_; }
+  // The guide's window once User guide has opened it.
+  QTextBrowser* Guide() const;
 
   // Export picture and Export data go to the File menu, Copy picture to the Edit menu.
   void AddFigureActions(FigureActions& actions);

@@ -741,7 +741,7 @@ int RunMode_(RunMode mode, const Options& options, std::ostream& out, std::ostre
                        "--plot draws a sweep's results: use it with sk-sweep, n-sweep or merge"};
   if (options.Shard)
     throw CommandError{kExitRefused, "--shard splits a sweep: use it with sk-sweep or n-sweep"};
-  for (const char* name : {"ReportFile1.txt", "run.json"})
+  for (const char* name : {"ReportFile1.txt", kGenerationsFile, "run.json"})
     CheckTarget("--out: ", InFolder(options.Out, name), false);
   const uint64_t seed =
       SeedOf(options.Seed ? std::optional<uint64_t>(ParseSeed(*options.Seed)) : std::nullopt, err);
@@ -759,7 +759,7 @@ int RunMode_(RunMode mode, const Options& options, std::ostream& out, std::ostre
   doc["shard"] = nullptr;
   doc["runs"] = {{"total", 1}, {"completed", result.Complete ? 1 : 0}};
   doc["status"] = result.Complete ? "complete" : "interrupted";
-  doc["files"] = {"ReportFile1.txt"};
+  doc["files"] = {"ReportFile1.txt", kGenerationsFile};
   doc["start"] = start;
   doc["end"] = platform::UtcDateTimeText();
   CommitFiles(group, doc, options, ParameterFileText(set, mode), out);

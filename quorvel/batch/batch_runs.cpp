@@ -3,6 +3,7 @@
 #include <filesystem>
 
 #include "common/number_text.h"
+#include "platform/system/csv.h"
 #include "quorvel/params/named_parameters.h"
 #include "quorvel/run/report_files.h"
 #include "quorvel/run/run_driver.h"
@@ -19,13 +20,16 @@ RunInputs SingleRunInputs(const ParameterValues& set, RunMode mode) {
 
 namespace {
 
-// Writes every generation's line of ReportFile1; a failed write ends the run.
+// Writes every generation's line of ReportFile1 and keeps the row for the tidy table; a
+// failed write ends the run.
 class ReportFile1Sink : public RunSink {
  public:
   ReportFile1Sink(ReportFiles& files, const std::atomic<bool>& stop) : files_(files), stop_(stop) {}
   void Generation(const GenerationRow& row) override {
     if (!failed_ && !files_.WriteLine(1, ReportFile1Line(row))) failed_ = true;
+    rows_.push_back(row);
   }
+  const std::vector<GenerationRow>& Rows() const { return rows_; }
   bool StopRequested() const override { return failed_ || stop_; }
   bool Failed() const { return failed_; }
 
@@ -33,6 +37,7 @@ class ReportFile1Sink : public RunSink {
   ReportFiles& files_;
   const std::atomic<bool>& stop_;
   bool failed_ = false;
+  std::vector<GenerationRow> rows_;
 };
 
 }  // namespace
@@ -56,6 +61,10 @@ SingleResult RunSingle(const ParameterValues& set, RunMode mode, const std::stri
   result.ExtinctAt = outcome.ExtinctAt;
   result.Generations = outcome.GenerationsDone;
   result.Complete = !outcome.Stopped;
+  const std::string path = platform::JoinPath(folder, kGenerationsFile);
+  if (!platform::WriteWholeFile(
+          path, platform::TidyCsvText(GenerationsTable(sink.Rows(), set.Loci)), nullptr))
+    result.Message = "cannot write " + path;
   return result;
 }
 

@@ -28,9 +28,12 @@ struct SingleResult {
   int Generations = 0;
   bool Complete = false;
 };
-// A single run as the window's Start command does it, writing ReportFile1 to `folder`; the
-// run draws from a generator seeded with `seed`. Raising `stop` ends it after the
-// generation in progress, as the window's Esc does.
+// The tidy table of a single run, beside ReportFile1.
+inline constexpr const char* kGenerationsFile = "generations.csv";
+
+// A single run as the window's Start command does it, writing ReportFile1 and the tidy
+// table of its generations to `folder`; the run draws from a generator seeded with `seed`.
+// Raising `stop` ends it after the generation in progress, as the window's Esc does.
 SingleResult RunSingle(const ParameterValues& set, RunMode mode, const std::string& folder,
                        uint64_t seed, const std::atomic<bool>& stop);
 

@@ -14,24 +14,50 @@ std::string ReportFilePath(const std::string& saveDirectory, int n) {
   return saveDirectory + platform::PathSeparator() + ReportFileName(n);
 }
 
-std::string ReportFile1Header(int allelesNum) {
+std::vector<std::string> GenotypeLabels(int allelesNum) {
   static const char* const kTwoLoci[] = {"ab", "Ab", "aB", "AB"};
   static const char* const kThreeLoci[] = {"abc", "Abc", "aBc", "abC", "ABc", "aBC", "AbC", "ABC"};
-  std::vector<std::string> labels;
-  if (allelesNum == 2) {
-    labels.assign(std::begin(kTwoLoci), std::end(kTwoLoci));
-  } else {
-    labels.assign(std::begin(kThreeLoci), std::end(kThreeLoci));
-  }
+  if (allelesNum == 2) return {std::begin(kTwoLoci), std::end(kTwoLoci)};
+  return {std::begin(kThreeLoci), std::end(kThreeLoci)};
+}
+
+std::string ReportFile1Header(int allelesNum) {
   std::string line;
   for (int primed = 0; primed < 2; ++primed) {
-    for (const std::string& label : labels) {
+    for (const std::string& label : GenotypeLabels(allelesNum)) {
       if (!line.empty()) line += '\t';
       line += label;
       if (primed) line += '\'';
     }
   }
   return line;
+}
+
+platform::TidyTable GenerationsTable(const std::vector<GenerationRow>& rows, int allelesNum) {
+  const std::vector<std::string> labels = GenotypeLabels(allelesNum);
+  const std::string alleles = allelesNum == 2 ? "AB" : "ABC";
+  platform::TidyTable table;
+  table.Columns.push_back("generation");
+  for (const char* carrier : {"_rplus", "_rminus"})
+    for (const std::string& label : labels) table.Columns.push_back(label + carrier);
+  table.Columns.push_back("rplus");
+  for (char allele : alleles) table.Columns.push_back(std::string(1, allele));
+  const size_t genotypes = labels.size();
+  for (const GenerationRow& row : rows) {
+    std::vector<std::string>& cells = table.Rows.emplace_back();
+    cells.push_back(std::to_string(row.Generation));
+    for (size_t j = 0; j < 2 * genotypes; ++j)
+      cells.push_back(platform::TidyNumber(row.Frequency[j]));
+    cells.push_back(platform::TidyNumber(row.RPlusFreq()));
+    // An allele's carriers are the genotypes that show it in capitals, R+ and R- alike.
+    for (char allele : alleles) {
+      double freq = 0;
+      for (size_t j = 0; j < 2 * genotypes; ++j)
+        if (labels[j % genotypes].find(allele) != std::string::npos) freq += row.Frequency[j];
+      cells.push_back(platform::TidyNumber(freq));
+    }
+  }
+  return table;
 }
 
 std::string ReportFile1Line(const GenerationRow& row) {

@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/system/csv.h"
 #include "platform/system/files.h"
 #include "quorvel/run/run_core.h"
 
@@ -23,12 +24,21 @@ std::string ReportFileName(int n);
 // reads as one.
 std::string ReportFilePath(const std::string& saveDirectory, int n);
 
+// The genotype labels in the genotype order: ab, Ab, aB, AB, or abc to ABC.
+std::vector<std::string> GenotypeLabels(int allelesNum);
+
 // The header line of ReportFile1: the genotype labels, R+ carriers then R- carriers
 // (primed), joined by TAB.
 std::string ReportFile1Header(int allelesNum);
 // A data line of ReportFile1: the cumulative frequencies of one generation, each followed
 // by a TAB.
 std::string ReportFile1Line(const GenerationRow& row);
+
+// The tidy table of a single run (generations.csv): per generation the frequency of each
+// genotype among R+ carriers ("ab_rplus", ...) and among R- carriers ("ab_rminus", ...),
+// the total frequency of R+ ("rplus") and the frequency of each capital allele ("A", "B",
+// and "C" with three loci).
+platform::TidyTable GenerationsTable(const std::vector<GenerationRow>& rows, int allelesNum);
 
 class ReportFiles {
  public:

@@ -56,7 +56,9 @@ GenerationRow MakeRow(const Model& model, int16_t generation) {
   size_t j = 0;
   for (int carrier = 0; carrier < 2; ++carrier) {
     for (int g = 1; g <= genotypes; ++g) {
-      cumFreq += model.Freq(slot + carrier, 1, g);
+      const double freq = model.Freq(slot + carrier, 1, g);
+      cumFreq += freq;
+      row.Frequency[j] = freq;
       row.Cumulative[j++] = cumFreq;
     }
   }

@@ -63,12 +63,15 @@ RunInputs ReadRunInputs(const ParameterSet& set, int16_t loci, bool nInfinite, f
 // text reads it (the window's Total display). Always true at linkage equilibrium.
 bool StartStateAccepted(const RunInputs& inputs);
 
-// One generation of a run: the cumulative frequency after each of the 2 x GenotypesNum
-// curves, R+ carriers first. With several demes these are the means over the demes.
+// One generation of a run: the frequency of each of the 2 x GenotypesNum curves' genotypes
+// and the cumulative frequency after each curve, R+ carriers first. With several demes these are
+// the means over the demes.
 struct GenerationRow {
   int16_t Generation = 0;  // 1 to MaxGen
   int Curves = 0;          // 8 with two loci, 16 with three
   std::array<double, 2 * kMaxGenotypes> Cumulative{};
+  // The frequency of each curve's genotype alone, in the same order.
+  std::array<double, 2 * kMaxGenotypes> Frequency{};
   double RPlusFreq() const { return Cumulative[static_cast<size_t>(Curves / 2 - 1)]; }
   // No individual left in any deme: the last cumulative frequency is the total.
   bool Extinct() const { return Cumulative[static_cast<size_t>(Curves - 1)] == 0; }

@@ -9,7 +9,7 @@ int main(int argc, char** argv) {
       "Quorvel", "org.marbeck.quorvel",
       "Follows a haploid population with two or three loci and a modifier of recombination\n"
       "under mutation, selection, genetic drift and migration between demes.",
-      "A parameter set (.toml) to open, as File > Open parameters does."};
+      "quorvel-the-window", "A parameter set (.toml) to open, as File > Open parameters does."};
   platform::PrepareProgram(argc, argv, info);
   QApplication app(argc, argv);
   const QString file = platform::FileArgument(info);

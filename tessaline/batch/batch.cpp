@@ -16,6 +16,7 @@
 #include "common/recording_surface.h"
 #include "platform/system/files.h"
 #include "tessaline/core/catalogue.h"
+#include "tessaline/core/plotted_table.h"
 #include "tessaline/core/plotting.h"
 #include "tessaline/core/program.h"
 #include "tessaline/core/simulations.h"
@@ -244,13 +245,17 @@ int Main(int argc, const char* const* argv, std::ostream& out, std::ostream& err
   app.add_option("--out", outPath,
                  "the output file; - writes to standard output, an empty name writes none")
       ->capture_default_str();
+  std::string csvPath;
+  app.add_option("--csv", csvPath,
+                 "also write the plotted points as a CSV table: simulation, curve, x, y")
+      ->type_name("FILE");
   app.add_flag("--list", list,
                "list the rows of the simulation (or of all three): name, short name, preset, "
                "bounds, meaning");
   app.footer(
       "Example:\n"
       "  tessaline-batch --sim velocity --set ml1=0.5 --set \"Number of time units=800\" "
-      "--out velocity.txt\n"
+      "--out velocity.txt --csv velocity.csv\n"
       "Exit status: 0 done; 1 the output file could not be written (nothing half-written is "
       "left) or the run stopped; 2 the command line was refused (nothing was touched); 130 "
       "ended by a signal (Ctrl+C, SIGTERM, SIGHUP) after the run, its file whole.");
@@ -308,7 +313,15 @@ int Main(int argc, const char* const* argv, std::ostream& out, std::ostream& err
       platform::DeleteFile(fileName);
       if (!out) return kFailed;
     }
-    return failed ? kFailed : kDone;
+    if (failed) return kFailed;
+    if (!csvPath.empty() &&
+        !platform::WriteWholeFile(
+            csvPath, platform::TidyCsvText(TidyPlottedTable(controls, program.Points())),
+            nullptr)) {
+      err << kProgram << ": cannot write " << csvPath << '\n';
+      return kFailed;
+    }
+    return kDone;
   } catch (const Refusal& refusal) {
     err << kProgram << ": " << refusal.message << '\n';
     return kRefused;

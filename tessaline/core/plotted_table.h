@@ -16,4 +16,9 @@ namespace tessaline {
 platform::CsvTable PlottedTable(const FormControls& controls,
                                 const std::vector<PlottedPoint>& points);
 
+// The same points as a tidy table: simulation ("spreading", "velocity" or "senescence"),
+// curve (named as above), x, y.
+platform::TidyTable TidyPlottedTable(const FormControls& controls,
+                                     const std::vector<PlottedPoint>& points);
+
 }  // namespace tessaline

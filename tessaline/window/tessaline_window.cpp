@@ -9,6 +9,7 @@
 #include "platform/widgets/message_box.h"
 
 #include "platform/widgets/picture_figure.h"
+#include "tessaline/core/simulations.h"
 
 namespace tessaline {
 TessalineWindow::TessalineWindow(const platform::ProgramInfo& info)
@@ -24,9 +25,17 @@ TessalineWindow::TessalineWindow(const platform::ProgramInfo& info)
   AddFigureActions(*picture_);
   picture_->AddContextMenu(form_->PictBox());
 
-  // Start repeats the selected simulation with the grid's values, as the button does.
-  start_ = AddRunAction("&Start", Qt::CTRL | Qt::Key_R, true);
+  // Start repeats the selected simulation with the grid's values, as the button does; with
+  // none chosen yet there is nothing to repeat.
+  start_ = AddRunAction("&Start", Qt::CTRL | Qt::Key_R, false);
   connect(start_, &QAction::triggered, this, [this] { platform::ClickAsUser(form_->Execute()); });
+  EnableStart();
+  for (int i = 1; i <= static_cast<int>(Simulations().size()); ++i)
+    connect(form_->cmd(i), &QPushButton::clicked, this, [this] { EnableStart(); });
+}
+
+void TessalineWindow::EnableStart() {
+  start_->setEnabled(!form_->ParameterSet().empty());
 }
 
 QString TessalineWindow::NothingToSave() const {
@@ -44,6 +53,7 @@ QString TessalineWindow::OpenParametersFrom(const QString& path) {
   const std::string text = ReadParameterFile(path, error);
   if (!error.isEmpty()) return error;
   const OpenedSet opened = form_->OpenParameters(text);
+  EnableStart();
   if (!opened.refusal.empty())
     return QString("%1: %2 Nothing was changed.").arg(name, QString::fromStdString(opened.refusal));
   QString report;

@@ -28,6 +28,9 @@ class TessalineWindow : public platform::ProgramWindow {
  private:
   Form1* form_;
   platform::FigureActions* picture_;
+  // Start waits for a simulation to be chosen.
+  void EnableStart();
+
   QAction* start_;
 };
 

@@ -86,3 +86,14 @@ TEST(Csv, AFileIsReplacedWholeOrNotAtAll) {
   EXPECT_EQ(files, 2u);  // table.csv and folder.csv
   fs::remove_all(dir);
 }
+
+TEST(TidyCsv, OneHeaderLineAndNumbersThatReadBackExactly) {
+  platform::TidyTable table;
+  table.Columns = {"curve", "x"};
+  table.Rows = {{"S = 0.1, first", platform::TidyNumber(0.1 + 0.2)},
+                {"say \"hi\"", platform::TidyNumber(std::nan(""))}};
+  EXPECT_EQ(platform::TidyCsvText(table),
+            "curve,x\r\n\"S = 0.1, first\",0.30000000000000004\r\n\"say \"\"hi\"\"\",\r\n");
+  for (double value : {1.0 / 3, -2.5e-300, 6.02214076e23, 1e-5})
+    EXPECT_EQ(std::stod(platform::TidyNumber(value)), value);
+}

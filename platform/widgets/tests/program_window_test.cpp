@@ -2,12 +2,16 @@
 
 #include <gtest/gtest.h>
 
+#include <QAbstractTextDocumentLayout>
 #include <QAction>
 #include <QApplication>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QTest>
+#include <QTextBlock>
 #include <QTextBrowser>
+#include <QTextDocument>
 
 TEST(ProgramWindow, TheFormKeepsItsPlacesUnderTheBarAndClosesTheFrame) {
   auto* form = new QWidget;
@@ -16,7 +20,8 @@ TEST(ProgramWindow, TheFormKeepsItsPlacesUnderTheBarAndClosesTheFrame) {
   auto* end = new QPushButton("End", form);
   end->setGeometry(10, 20, 50, 20);
   QObject::connect(end, &QPushButton::clicked, form, &QWidget::close);
-  platform::ProgramWindow frame(form, {"Program", "org.example.program", "Does things."});
+  platform::ProgramWindow frame(form,
+                                {"Program", "org.example.program", "Does things.", "program"});
   frame.show();
   QApplication::processEvents();
 
@@ -42,15 +47,37 @@ TEST(ProgramWindow, TheFormKeepsItsPlacesUnderTheBarAndClosesTheFrame) {
   EXPECT_FALSE(frame.isVisible());
 }
 
-TEST(ProgramWindow, TheGuidesOwnLinksFindTheirHeadings) {
-  QTextBrowser browser;
-  browser.setMarkdown("[Down](#quorvel-menus-pictures-and-parameter-sets)\n\n" +
-                      QString("text\n\n").repeated(200) +
-                      "## Quorvel: menus, pictures and parameter sets\n\nhere\n");
-  platform::AddHeadingAnchors(*browser.document());
-  browser.resize(300, 200);
-  browser.show();
+// The first block of the guide that shows at the top of its window.
+QString TopLine(QTextBrowser* guide) {
+  return guide->cursorForPosition(QPoint(8, 8)).block().text();
+}
+
+TEST(ProgramWindow, TheGuideOpensAtTheProgramsChapterAndItsLinksScroll) {
+  platform::ProgramWindow frame(new QWidget,
+                                {"Program", "org.example.program", "Does things.", "batch-runs"});
+  frame.ShowUserGuide();
+  QTextBrowser* guide = frame.Guide();
+  ASSERT_TRUE(guide);
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(guide));
+  QTest::qWait(300);
+  EXPECT_EQ(TopLine(guide).toStdString(), "Batch runs");
+
+  // A contents entry, clicked.
+  emit guide->anchorClicked(QUrl("#messages"));
+  QTest::qWait(300);
+  EXPECT_EQ(TopLine(guide).toStdString(), "Messages");
+
+  // Pictures fit a narrow window and keep their proportions.
+  guide->resize(360, 500);
   QApplication::processEvents();
-  browser.scrollToAnchor("quorvel-menus-pictures-and-parameter-sets");
-  EXPECT_GT(browser.verticalScrollBar()->value(), 0);
+  int pictures = 0;
+  for (QTextBlock block = guide->document()->begin(); block.isValid(); block = block.next())
+    for (auto it = block.begin(); !it.atEnd(); ++it) {
+      if (!it.fragment().charFormat().isImageFormat()) continue;
+      ++pictures;
+      const QTextImageFormat picture = it.fragment().charFormat().toImageFormat();
+      EXPECT_LE(picture.width(), guide->viewport()->width()) << picture.name().toStdString();
+      EXPECT_GT(picture.height(), 0);
+    }
+  EXPECT_GT(pictures, 10);
 }

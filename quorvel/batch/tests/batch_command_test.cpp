@@ -80,6 +80,10 @@ TEST_F(BatchCommandTest, ReportsAreTheBytesTheWindowWritesForTheSameEntries) {
   ASSERT_EQ(Batch(single).Status, kExitOk);
   ASSERT_EQ(Batch(sweep).Status, kExitOk);
   EXPECT_EQ(Report(Folder("single"), 1), Report(Folder("window"), 1));
+  // The tidy table beside the report: a header and one line per generation.
+  const std::string table = ReadBytes(Folder("single") + "/generations.csv");
+  EXPECT_EQ(table.rfind("generation,ab_rplus,", 0), 0u);
+  EXPECT_EQ(std::count(table.begin(), table.end(), '\n'), 1 + 12);
   EXPECT_EQ(Report(Folder("sweep"), 2), Report(Folder("window"), 2));
   EXPECT_FALSE(std::filesystem::exists(ReportFilePath(Folder("sweep"), 1)));
 }

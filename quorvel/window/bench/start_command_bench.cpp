@@ -169,7 +169,7 @@ BENCHMARK(BM_EscToEnd)
 // The same for a study on every core, stopped with Esc once its runs have gone a while.
 void BM_StudyEscToEnd(benchmark::State& st) {
   for (auto _ : st) {
-    QuorvelWindow window({"Quorvel", "org.example.quorvel", "Runs."});
+    QuorvelWindow window({"Quorvel", "org.example.quorvel", "Runs.", "quorvel-the-window"});
     window.show();
     MainWindow& form = window.Form();
     form.ToggleAllelesNumber_Click();

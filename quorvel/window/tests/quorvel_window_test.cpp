@@ -40,7 +40,7 @@ class QuorvelWindowTest : public ::testing::Test {
   }
 
   QTemporaryDir folder;
-  quorvel::QuorvelWindow window{{"Quorvel", "org.example.quorvel", "Runs."}};
+  quorvel::QuorvelWindow window{{"Quorvel", "org.example.quorvel", "Runs.", "quorvel-the-window"}};
 };
 
 TEST_F(QuorvelWindowTest, ASweepOpensItsResultsWithTheValuesItReported) {

@@ -45,7 +45,7 @@ class StudyWindowTest : public ::testing::Test {
 
   common::testing::TempFolder folder;
   QStringList messages;
-  quorvel::QuorvelWindow window{{"Quorvel", "org.example.quorvel", "Runs."}};
+  quorvel::QuorvelWindow window{{"Quorvel", "org.example.quorvel", "Runs.", "quorvel-the-window"}};
 };
 
 TEST_F(StudyWindowTest, AWrongRowSaysWhatIsWrongAndKeepsStartDisabled) {

@@ -53,6 +53,16 @@ TEST_F(BatchTest, WritesTheDefaultOutputFileWithThePresets) {
   const auto lines = ReadLines(DefaultFile());
   ASSERT_EQ(lines.size(), 255u);
   EXPECT_EQ(lines[1], "10 0.063120276515942");
+  // The tidy table of the same points: a header, then one line per point.
+  const std::string csv = folder.File("points.csv");
+  ASSERT_EQ(Batch({"--sim", "spreading", "--csv", csv}).status, batch::kDone);
+  const auto rows = ReadLines(csv);
+  ASSERT_EQ(rows.size(), 1 + lines.size());
+  EXPECT_EQ(rows[0], "simulation,curve,x,y");
+  EXPECT_EQ(rows[2], "spreading,S for curve 1 = 0.025,10,0.06312027651594204");
+  const Outcome failed = Batch({"--sim", "1", "--csv", folder.File("missing/points.csv")});
+  EXPECT_EQ(failed.status, batch::kFailed);
+  EXPECT_NE(failed.err.find("missing/points.csv"), std::string::npos) << failed.err;
   // "-" gives the same lines on standard output.
   const Outcome piped = Batch({"--sim", "spreading", "--out", "-"});
   EXPECT_EQ(piped.status, batch::kDone);

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include "common/number_text.h"
 #include "tessaline/core/tests/test_support.h"
 
 namespace tessaline {
@@ -26,6 +27,14 @@ TEST_F(PlottedTableTest, HoldsEveryPointOfTheOutputFileByCurve) {
   EXPECT_EQ(table.rows.back()[0], "ML of curve 5 = 3");
   EXPECT_EQ(table.program, "tessaline");
   EXPECT_EQ(table.parameters.front().second, controls.TitleCaption());
+
+  const platform::TidyTable tidy = TidyPlottedTable(controls, program.Points());
+  ASSERT_EQ(tidy.Rows.size(), lines.size());
+  EXPECT_EQ(tidy.Columns, (std::vector<std::string>{"simulation", "curve", "x", "y"}));
+  EXPECT_EQ(tidy.Rows.back()[0], "velocity");
+  EXPECT_EQ(tidy.Rows.back()[1], "ML of curve 5 = 3");
+  // The same points, each to every digit that tells it from its neighbours.
+  EXPECT_EQ(common::FormatNumber(std::stod(tidy.Rows[7][3])), table.rows[7][2]);
 }
 
 }  // namespace

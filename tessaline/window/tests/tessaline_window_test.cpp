@@ -4,7 +4,10 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QIcon>
 #include <QImage>
+#include <QPixmap>
+#include <QPushButton>
 
 #include "tessaline/core/simulations.h"
 #include "tessaline/core/tests/test_support.h"
@@ -14,12 +17,17 @@ namespace {
 
 TEST(TessalineWindow, StartRepeatsTheSimulationAndThePictureAndPointsExport) {
   testing::TempFolder folder;
-  TessalineWindow window({"Tessaline", "org.example.tessaline", "Draws curves."});
+  TessalineWindow window(
+      {"Tessaline", "org.marbeck.tessaline", "Draws curves.", "tessaline-the-window"});
+  // The packaged icon is the window's.
+  EXPECT_FALSE(window.windowIcon().pixmap(32).isNull());
   window.Form().OutputFileName()->setText(QString::fromStdString(folder.File("out.txt")));
   const QString csv = QString::fromStdString(folder.File("points.csv"));
   EXPECT_NE(window.PictureActions().ExportDataTo(csv), "");  // nothing run yet
+  EXPECT_FALSE(window.Start()->isEnabled());                 // nothing to repeat yet
 
-  window.Form().cmd_Click(3);
+  window.Form().cmd(3)->click();
+  EXPECT_TRUE(window.Start()->isEnabled());
   window.Form().txt(3)->setText("2");  // two curves, then Start as from the menu
   window.Start()->trigger();
   ASSERT_EQ(window.PictureActions().ExportDataTo(csv), "");
@@ -36,7 +44,8 @@ TEST(TessalineWindow, StartRepeatsTheSimulationAndThePictureAndPointsExport) {
 
 TEST(TessalineWindow, AParameterSetSavedChangedAndReopened) {
   testing::TempFolder folder;
-  TessalineWindow window({"Tessaline", "org.example.tessaline", "Draws curves."});
+  TessalineWindow window(
+      {"Tessaline", "org.example.tessaline", "Draws curves.", "tessaline-the-window"});
   window.Form().cmd_Click(1);
   window.Form().txt(5)->setText("0.5");
   const QString path = QString::fromStdString(folder.File("set.toml"));
