@@ -223,6 +223,50 @@ void Enter(const Simulation& simulation, const std::vector<Setting>& settings,
   }
 }
 
+// Runs the simulation with the rows given and writes its files; refusals are thrown.
+int Run(const Simulation& simulation, const std::vector<std::string>& sets,
+        const std::string& outPath, const std::string& csvPath, std::ostream& out,
+        std::ostream& err) {
+  const std::vector<Setting> settings = ReadSettings(simulation, sets);
+  // Standard output takes the file once it is complete: it is written beside a temporary
+  // name first.
+  const bool toStandardOutput = platform::IsStandardOutput(outPath);
+  if (!toStandardOutput && !outPath.empty() &&
+      platform::CheckFile(outPath) == platform::FileCheck::Error) {
+    const std::string refusal = platform::TargetRefusal(outPath);
+    throw Refusal{"--out: " + (refusal.empty() ? outPath + " cannot be examined" : refusal)};
+  }
+  const std::string fileName =
+      toStandardOutput
+          ? platform::JoinPath(std::filesystem::temp_directory_path().string(),
+                               platform::TemporaryName(std::string(".") + kProgram + "."))
+          : outPath;
+
+  MemoryControls controls;
+  FillGrid(controls, simulation);
+  controls.SetOutputFileName(fileName);
+  Enter(simulation, settings, controls, err);
+
+  ErrorSink messages(err);
+  common::NullSurface surface(kPictureWidth, kPictureHeight);
+  Program program(controls, surface, messages, OutputMode::Replace);
+  const RunOutcome outcome = program.Execute_Click();
+  const bool failed = program.OutputFailed() || outcome == RunOutcome::Stopped;
+  if (toStandardOutput) {
+    if (!failed) out << ReadWhole(fileName) << std::flush;
+    platform::DeleteFile(fileName);
+    if (!out) return kFailed;
+  }
+  if (failed) return kFailed;
+  if (!csvPath.empty() &&
+      !platform::WriteWholeFile(
+          csvPath, platform::TidyCsvText(TidyPlottedTable(controls, program.Points())), nullptr)) {
+    err << kProgram << ": cannot write " << csvPath << '\n';
+    return kFailed;
+  }
+  return kDone;
+}
+
 }  // namespace
 
 int Main(int argc, const char* const* argv, std::ostream& out, std::ostream& err) {
@@ -283,45 +327,7 @@ int Main(int argc, const char* const* argv, std::ostream& out, std::ostream& err
       err << kUsage;
       throw Refusal{"choose a simulation with --sim spreading, velocity or senescence"};
     }
-    const std::vector<Setting> settings = ReadSettings(*simulation, sets);
-    // Standard output takes the file once it is complete: it is written beside a temporary
-    // name first.
-    const bool toStandardOutput = platform::IsStandardOutput(outPath);
-    if (!toStandardOutput && !outPath.empty() &&
-        platform::CheckFile(outPath) == platform::FileCheck::Error) {
-      const std::string refusal = platform::TargetRefusal(outPath);
-      throw Refusal{"--out: " + (refusal.empty() ? outPath + " cannot be examined" : refusal)};
-    }
-    const std::string fileName =
-        toStandardOutput
-            ? platform::JoinPath(std::filesystem::temp_directory_path().string(),
-                                 platform::TemporaryName(std::string(".") + kProgram + "."))
-            : outPath;
-
-    MemoryControls controls;
-    FillGrid(controls, *simulation);
-    controls.SetOutputFileName(fileName);
-    Enter(*simulation, settings, controls, err);
-
-    ErrorSink messages(err);
-    common::NullSurface surface(kPictureWidth, kPictureHeight);
-    Program program(controls, surface, messages, OutputMode::Replace);
-    const RunOutcome outcome = program.Execute_Click();
-    const bool failed = program.OutputFailed() || outcome == RunOutcome::Stopped;
-    if (toStandardOutput) {
-      if (!failed) out << ReadWhole(fileName) << std::flush;
-      platform::DeleteFile(fileName);
-      if (!out) return kFailed;
-    }
-    if (failed) return kFailed;
-    if (!csvPath.empty() &&
-        !platform::WriteWholeFile(
-            csvPath, platform::TidyCsvText(TidyPlottedTable(controls, program.Points())),
-            nullptr)) {
-      err << kProgram << ": cannot write " << csvPath << '\n';
-      return kFailed;
-    }
-    return kDone;
+    return Run(*simulation, sets, outPath, csvPath, out, err);
   } catch (const Refusal& refusal) {
     err << kProgram << ": " << refusal.message << '\n';
     return kRefused;
