@@ -158,8 +158,14 @@ TEST_F(BatchCommandTest, MergedShardsGiveTheUnshardedReports) {
     args.insert(args.end(), {"--shard", shard, "--threads", "2"});
     ASSERT_EQ(Batch(args).Status, kExitOk);
   }
-  for (int i = 1; i <= 5; ++i)
+  for (int i = 1; i <= 5; ++i) {
     shardFiles.push_back(Folder("shards") + "/shard-" + std::to_string(i) + "-of-5.json");
+    // Balanced: no shard holds more than one run beyond another.
+    const std::string text = ReadBytes(shardFiles.back());
+    EXPECT_TRUE(text.find("\"count\": 2\n") != std::string::npos ||
+                text.find("\"count\": 3\n") != std::string::npos)
+        << shardFiles.back();
+  }
   EXPECT_FALSE(std::filesystem::exists(ReportFilePath(Folder("shards"), 2)));
 
   std::vector<std::string> merge = {"merge", "--out", Folder("merged")};
@@ -218,6 +224,7 @@ TEST_F(BatchCommandTest, RefusalsNameTheParameterAndTouchNoFile) {
       {{"n-sweep", "--shard", "", "--seed", "1"}, "--shard"},
       {{"n-sweep", "--shard", "1/2"}, "--shard needs --seed"},
       {{"single", "--seed", "-1"}, "--seed -1"},
+      {{"single", "--seed", "12x"}, "--seed 12x"},
       {{"single", "--seed", "18446744073709551616"}, "--seed"},
       {{"sk-sweep", "--plot", ""}, "--plot"},
       {{"sk-sweep", "--plot", Folder("missing/plot.svg")}, "does not exist"},
@@ -330,7 +337,12 @@ TEST_F(BatchCommandTest, AStopEndsEveryModeWithWholeFilesOrNone) {
       ReadLines(ReportFilePath(Folder("stopped"), 2), &wellFormed);
   EXPECT_TRUE(wellFormed);
   EXPECT_LT(lines.size(), 2u * 2002);
-  EXPECT_NE(ReadBytes(Folder("stopped") + "/run.json").find("\"interrupted\""), std::string::npos);
+  const std::string stopped = ReadBytes(Folder("stopped") + "/run.json");
+  EXPECT_NE(stopped.find("\"interrupted\""), std::string::npos);
+  // run.json counts the runs whose rows were written, no more.
+  const size_t rows = ReadLines(Folder("stopped") + "/runs.csv").size() - 1;
+  EXPECT_NE(stopped.find("\"completed\": " + std::to_string(rows) + "\n"), std::string::npos)
+      << stopped;
 
   // A single run ends after the generation in progress.
   const Outcome single =
@@ -431,6 +443,7 @@ TEST_F(BatchCommandTest, StudyRefusalsTouchNoFileAndShardsOfAnotherStudyAreRefus
       {{"study", "--vary", "S=0.1,0.2", "--replicates", "3"}, "needs a finite population"},
       {{"study"}, "a study needs --vary"},
       {{"study", "--vary", "K=1,x"}, "K: 'x' is not a number"},
+      {{"study", "--vary", "z=0,1", "--finite", "--shard", "1/2"}, "--shard needs --seed"},
       {{"study", "--vary", "ld=on", "--set", "ab=0.5"}, "point 1 (ld=on): the haplotype"},
       {{"study", "--vary", "S=0.1", "--vary", "K=1", "--vary", "z=0", "--plot", "a.svg"},
        "those of 3 are in summary.csv"},

@@ -34,6 +34,20 @@ TEST(ParameterFile, EveryValueAndTheRunModeReadBack) {
   }
 }
 
+TEST(ParameterFile, AStudyTableReadsBackWithEverySeed) {
+  for (const uint64_t seed : {uint64_t{0}, UINT64_MAX}) {
+    StudyTable study;
+    study.Vary = {"z=0:1:0.5", "drift=on,off"};
+    study.Replicates = 3;
+    study.Finite = true;
+    study.Seed = seed;
+    ParameterFile file;
+    std::string message;
+    ASSERT_TRUE(ParseParameterText(StudyTableText(study), "s.toml", file, message)) << message;
+    EXPECT_EQ(file.Study, study) << seed;
+  }
+}
+
 TEST(ParameterFile, TextsThatAreNoParameterFileAreRefusedWithTheirPlace) {
   ParameterFile file;
   std::string message;

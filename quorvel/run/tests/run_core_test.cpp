@@ -61,6 +61,16 @@ TEST(RunCore, TwoRunsOnTwoThreadsMatchTheSameRunsOneAfterTheOther) {
   EXPECT_NE(firstA.Rows.back(), firstB.Rows.back());
 }
 
+TEST(RunCore, AGreyedBoxLeavesItsOperatorOff) {
+  RunInputs greyed = DriftingRun(2, 2);
+  greyed.Checks.GeneticDrift = 2;
+  RunInputs off = greyed;
+  off.Checks.GeneticDrift = 0;
+  const UniformGenerator generator({1, 2, 3, 4});
+  EXPECT_EQ(RunFrom(greyed, generator).Rows, RunFrom(off, generator).Rows);
+  EXPECT_NE(RunFrom(DriftingRun(2, 2), generator).Rows, RunFrom(off, generator).Rows);
+}
+
 TEST(RunCore, TheSinkEndsTheRunAfterTheCurrentGeneration) {
   struct StopAfterFive : Recorder {
     bool StopRequested() const override { return Rows.size() >= 5; }

@@ -441,11 +441,13 @@ TEST_F(RunCommandTest, APopulationThatDiesOutIsToldApart) {
   RunDriver driver(session.Model, session.State, session.Window);
   driver.StartCommand();
   EXPECT_EQ(driver.ExtinctRuns(), 4);
-  // A run stopped after its first generation did not end: its emptied demes are not counted.
-  session.Window.Stop = [] { return true; };
+  // A run stopped after its population died out did not end: it is not counted.
+  int asked = 0;
+  session.Window.Stop = [&asked] { return ++asked > 3; };
   RunDriver stopped(session.Model, session.State, session.Window);
   stopped.StartCommand();
   EXPECT_TRUE(stopped.Stopped());
+  EXPECT_GT(session.State.ExtinctAt, 0);
   EXPECT_EQ(stopped.ExtinctRuns(), 0);
   session.Window.Stop = nullptr;
 

@@ -1,4 +1,5 @@
 #include "quorvel/run/study.h"
+#include "quorvel/run/study_tables.h"
 
 #include <gtest/gtest.h>
 
@@ -28,8 +29,7 @@ std::string VaryRefusal(const std::string& text) {
 StudyDefinition Definition(std::vector<std::string> varied, int replicates = 1,
                            bool finite = false) {
   StudyDefinition d;
-  d.Base =
-      StartUpSet(MakeParameterTable(), finite ? RunMode::SingleFinite : RunMode::Single);
+  d.Base = StartUpSet(MakeParameterTable(), finite ? RunMode::SingleFinite : RunMode::Single);
   d.Base.Entries[kEntryMaxGen] = "20";
   for (const std::string& v : varied) d.Varied.push_back(Vary(v));
   d.Replicates = replicates;
@@ -76,6 +76,9 @@ TEST(StudyDefinition, TheGridIsTheCrossProductWithTheFirstParameterSlowest) {
 
 TEST(StudyDefinition, ItsFormIsCheckedBeforeAnyPoint) {
   EXPECT_EQ(DefinitionRefusal(Definition({})), "a study varies 1 to 4 parameters, not 0");
+  EXPECT_EQ(DefinitionRefusal(Definition({"u=1e-5", "w=1e-5", "S=0.1", "K=1"})), "");
+  EXPECT_EQ(DefinitionRefusal(Definition({"u=1e-5", "w=1e-5", "S=0.1", "K=1", "z=0"})),
+            "a study varies 1 to 4 parameters, not 5");
   EXPECT_EQ(DefinitionRefusal(Definition({"S=0.1", "S=0.2"})), "S is varied twice");
   EXPECT_NE(DefinitionRefusal(Definition({"S=0.1"}, 3)).find("needs a finite population"),
             std::string::npos);
@@ -122,6 +125,7 @@ TEST(StudyRuns, OutcomesFollowRPlusAndTheAlleles) {
   EXPECT_EQ(lost.RPlusFixedAt, 0);
   EXPECT_EQ(lost.Generations, 200);
   EXPECT_LT(lost.FinalAllele[0], 0.2);
+  EXPECT_EQ(RunsRow(study->PointValues(0), lost).back(), ',');  // no allele C with two loci
   const StudyOutcome fixed = RunStudyRun(*study, 1, sink);
   EXPECT_EQ(fixed.FinalRPlus, 1);
   EXPECT_GT(fixed.RPlusFixedAt, 0);

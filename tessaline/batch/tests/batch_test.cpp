@@ -91,6 +91,8 @@ TEST_F(BatchTest, CorrectionsAreReportedOnStderr) {
   EXPECT_EQ(ReadLines(out).size(), 104u);
   r = Batch({"--sim", "senescence", "--set", "generations=250", "--out", out});
   EXPECT_EQ(r.err, "");
+  // A number may end at its point.
+  EXPECT_EQ(Batch({"--sim", "velocity", "--set", "ml1=1.", "--out", out}).status, batch::kDone);
 }
 
 TEST_F(BatchTest, RefusalsNameTheParameterAndTouchNothing) {
