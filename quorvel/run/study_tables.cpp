@@ -22,10 +22,6 @@ std::string VariedColumns(const StudyDefinition& definition) {
 }
 
 // A generation, empty when the event never happened.
-std::string WhenText(int generation) {
-  return generation > 0 ? std::to_string(generation) : std::string();
-}
-
 std::vector<std::string_view> Fields(std::string_view row) {
   std::vector<std::string_view> fields;
   size_t start = 0;
@@ -56,16 +52,39 @@ std::string RunsHeader(const StudyDefinition& definition) {
 }
 
 std::string RunsRow(const std::vector<std::string>& values, const StudyOutcome& o) {
-  std::string row =
-      std::to_string(o.Place.Point + 1) + "," + std::to_string(o.Place.Replicate + 1) + ",";
-  for (const std::string& v : values) row += v + ",";
-  row += (o.Finite ? std::to_string(o.Seed) : std::string()) + ",";
-  row += ShortestText(o.FinalRPlus) + "," + std::to_string(o.Generations) + ",";
-  row += WhenText(o.RPlusFixedAt) + "," + WhenText(o.RPlusLostAt) + "," + WhenText(o.ExtinctAt);
+  // Built in one buffer: a study writes a row for every run, however short the run.
+  std::string row;
+  row.reserve(160);
+  char buffer[32];
+  auto add = [&](auto value) {
+    const auto end = std::to_chars(buffer, buffer + sizeof buffer, value).ptr;
+    row.append(buffer, end);
+  };
+  auto when = [&](int generation) {
+    if (generation > 0) add(generation);
+  };
+  add(o.Place.Point + 1);
+  row += ',';
+  add(o.Place.Replicate + 1);
+  row += ',';
+  for (const std::string& v : values) {
+    row += v;
+    row += ',';
+  }
+  if (o.Finite) add(o.Seed);
+  row += ',';
+  add(o.FinalRPlus);
+  row += ',';
+  add(o.Generations);
+  row += ',';
+  when(o.RPlusFixedAt);
+  row += ',';
+  when(o.RPlusLostAt);
+  row += ',';
+  when(o.ExtinctAt);
   for (int i = 0; i < 3; ++i) {
-    row += ",";
-    if (o.AllelesDefined() && i < o.Loci)
-      row += ShortestText(o.FinalAllele[static_cast<size_t>(i)]);
+    row += ',';
+    if (o.AllelesDefined() && i < o.Loci) add(o.FinalAllele[static_cast<size_t>(i)]);
   }
   return row;
 }
