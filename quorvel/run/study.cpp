@@ -560,7 +560,7 @@ struct PointCache {
   RunInputs Inputs;
 };
 
-// Runs handed to the threads at once: the executor keeps a slot per run, so a study of
+// Jobs handed to the threads at once: the executor keeps a slot per job, so a study of
 // any size goes through in chunks of bounded memory.
 constexpr size_t kChunk = 8192;
 
@@ -615,42 +615,69 @@ StudyProgress RunInline(const Study& study, RunRange range, StudyObserver& obser
 
 }  // namespace
 
+// Runs a thread takes at once: short runs in blocks, so that handing results between
+// threads costs little beside them; long runs one by one, so that the threads end together
+// and the progress moves run by run. The work of a run is its generations times its demes,
+// taken at the first and the last point.
+size_t RunsPerJob(const Study& study, size_t runs, unsigned threads) {
+  constexpr long kWorkPerJob = 20'000;
+  constexpr size_t kMostRuns = 64;
+  long work = 1;
+  for (const size_t point : {size_t{0}, study.PointCount() - 1}) {
+    const RunInputs inputs = study.PointInputs(point);
+    work = std::max(work, static_cast<long>(inputs.MaxGen) * std::max<long>(inputs.Demes, 1));
+  }
+  // Enough jobs that every thread has work to the end.
+  const size_t fair = std::max<size_t>(1, runs / (16 * static_cast<size_t>(threads)));
+  return std::clamp<size_t>(static_cast<size_t>(kWorkPerJob / work), 1, std::min(kMostRuns, fair));
+}
+
 StudyProgress RunStudy(const Study& study, RunRange range, unsigned threads,
                        StudyObserver& observer) {
   if (threads <= 1) return RunInline(study, range, observer);
   StudyProgress progress;
+  if (range.Count() == 0) return progress;
   std::vector<PointCache> caches(threads);
   std::atomic<bool> stop{false};
   bool going = true;
-  for (size_t first = range.First; going && first < range.End; first += kChunk) {
-    const size_t count = std::min(kChunk, range.End - first);
-    OrderedExecutor<StudyOutcome> executor(count, threads, [&](size_t i, unsigned worker) {
-      const size_t run = first + i;
+  const size_t block = RunsPerJob(study, range.Count(), threads);
+  for (size_t first = range.First; going && first < range.End; first += kChunk * block) {
+    const size_t runs = std::min(kChunk * block, range.End - first);
+    const size_t jobs = (runs + block - 1) / block;
+    using Outcomes = std::vector<StudyOutcome>;
+    OrderedExecutor<Outcomes> executor(jobs, threads, [&](size_t job, unsigned worker) {
+      Outcomes outcomes;
       PointCache& cache = caches[worker];
-      const size_t point = PlaceOf(study.Definition(), run).Point;
-      if (cache.Point != point) {
-        cache.Inputs = study.PointInputs(point);
-        cache.Point = point;
+      const size_t end = first + std::min(runs, (job + 1) * block);
+      for (size_t run = first + job * block; run < end && !stop; ++run) {
+        const size_t point = PlaceOf(study.Definition(), run).Point;
+        if (cache.Point != point) {
+          cache.Inputs = study.PointInputs(point);
+          cache.Point = point;
+        }
+        StopSink sink(stop);
+        outcomes.push_back(RunWithInputs(study, run, cache.Inputs, sink));
       }
-      StopSink sink(stop);
-      return RunWithInputs(study, run, cache.Inputs, sink);
+      return outcomes;
     });
     while (going && !executor.Finished()) {
       executor.DeliverWaiting(
-          [&](size_t, StudyOutcome& outcome) {
-            if (!going || stop) return;
-            if (observer.StopRequested()) {
-              stop = true;
-              progress.Stopped = true;
-              going = false;
-              return;
+          [&](size_t, Outcomes& outcomes) {
+            for (StudyOutcome& outcome : outcomes) {
+              if (!going || stop) return;
+              if (observer.StopRequested()) {
+                stop = true;
+                progress.Stopped = true;
+                going = false;
+                return;
+              }
+              if (!observer.RunEnded(outcome)) {
+                going = false;
+                return;
+              }
+              ++progress.Done;
+              if (outcome.ExtinctAt > 0) ++progress.Extinct;
             }
-            if (!observer.RunEnded(outcome)) {
-              going = false;
-              return;
-            }
-            ++progress.Done;
-            if (outcome.ExtinctAt > 0) ++progress.Extinct;
           },
           std::chrono::milliseconds(50));
       if (going && observer.StopRequested()) {
