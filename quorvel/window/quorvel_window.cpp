@@ -122,8 +122,8 @@ void QuorvelWindow::OpenStudyDialog() {
 QString QuorvelWindow::SaveStudyTo(const QString& path) {
   const StudyTable table = studyDialog_ ? studyDialog_->Table() : StudyTable();
   std::string error;
-  if (!platform::WriteWholeFile(
-          path.toStdString(), ParameterFileText(CurrentValues()) + StudyTableText(table), &error))
+  if (!platform::WriteWholeFile(path.toStdString(),
+                                ParameterFileText(CurrentValues()) + StudyTableText(table), &error))
     return QString::fromStdString(error);
   return {};
 }
