@@ -6,6 +6,7 @@
 #include <chrono>
 #include <climits>
 #include <cmath>
+#include <memory>
 #include <numbers>
 #include <set>
 
@@ -521,18 +522,26 @@ void TakeAlleles(const Model& model, StudyOutcome& outcome) {
 
 namespace {
 
-StudyOutcome RunWithInputs(const Study& study, size_t run, const RunInputs& inputs, RunSink& sink) {
+// A thread's model, kept from run to run as the window's own is through a sweep: every run
+// sets it up whole, and building it anew would cost a short run as much as the run.
+struct RunModel {
+  UniformGenerator Generator;
+  Model State{Generator};
+};
+
+StudyOutcome RunWithInputs(const Study& study, size_t run, const RunInputs& inputs, RunSink& sink,
+                           RunModel& runModel) {
   const StudyDefinition& d = study.Definition();
   StudyOutcome outcome;
   outcome.Place = PlaceOf(d, run);
   outcome.Finite = d.FinitePopulation();
   outcome.Loci = inputs.Loci == 2 ? 2 : 3;
-  UniformGenerator generator;
+  runModel.Generator = UniformGenerator();
   if (outcome.Finite) {
     outcome.Seed = RunSeed(d, outcome.Place);
-    generator = UniformGenerator::FromSeed(outcome.Seed);
+    runModel.Generator = UniformGenerator::FromSeed(outcome.Seed);
   }
-  Model model(generator);
+  Model& model = runModel.State;
   OutcomeSink watch(outcome, sink);
   const RunOutcome result = RunIn(model, inputs, watch);
   outcome.FinalRPlus = result.RPlusFreq;
@@ -558,6 +567,7 @@ class StopSink : public RunSink {
 struct PointCache {
   size_t Point = SIZE_MAX;
   RunInputs Inputs;
+  std::unique_ptr<RunModel> Run = std::make_unique<RunModel>();
 };
 
 // Jobs handed to the threads at once: the executor keeps a slot per job, so a study of
@@ -567,7 +577,9 @@ constexpr size_t kChunk = 8192;
 }  // namespace
 
 StudyOutcome RunStudyRun(const Study& study, size_t run, RunSink& sink) {
-  return RunWithInputs(study, run, study.PointInputs(PlaceOf(study.Definition(), run).Point), sink);
+  RunModel model;
+  return RunWithInputs(study, run, study.PointInputs(PlaceOf(study.Definition(), run).Point), sink,
+                       model);
 }
 
 namespace {
@@ -601,7 +613,7 @@ StudyProgress RunInline(const Study& study, RunRange range, StudyObserver& obser
       cache.Point = point;
     }
     AskingSink sink(observer);
-    const StudyOutcome outcome = RunWithInputs(study, run, cache.Inputs, sink);
+    const StudyOutcome outcome = RunWithInputs(study, run, cache.Inputs, sink, *cache.Run);
     if (sink.StopRequested()) {
       progress.Stopped = true;
       break;
@@ -656,7 +668,7 @@ StudyProgress RunStudy(const Study& study, RunRange range, unsigned threads,
           cache.Point = point;
         }
         StopSink sink(stop);
-        outcomes.push_back(RunWithInputs(study, run, cache.Inputs, sink));
+        outcomes.push_back(RunWithInputs(study, run, cache.Inputs, sink, *cache.Run));
       }
       return outcomes;
     });
