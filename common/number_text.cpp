@@ -196,6 +196,13 @@ int32_t ToInt32(double value) {
   return static_cast<int32_t>(r);
 }
 
+std::optional<uint64_t> ParseWholeNumber(std::string_view text) {
+  uint64_t value = 0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (text.empty() || error != std::errc() || end != text.data() + text.size()) return std::nullopt;
+  return value;
+}
+
 std::string ShortestText(double value) {
   char buffer[64];
   const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);

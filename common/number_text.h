@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -31,6 +32,10 @@ std::string FormatSingle(float value);
 
 // The general text form with P significant digits (15 or 7 above).
 std::string FormatWithDigits(double value, int significantDigits);
+
+// A text that is a whole number from 0 to 2^64-1 and nothing else (no sign, no blanks),
+// as seeds are typed; nullopt otherwise.
+std::optional<uint64_t> ParseWholeNumber(std::string_view text);
 
 // The shortest text that reads back to the same double, with a point (files that programs
 // read: parameter files, tables).

@@ -75,10 +75,6 @@ struct Options {
   bool Finite = false;
 };
 
-std::string InFolder(const std::string& folder, const std::string& name) {
-  return (std::filesystem::u8path(folder) / name).string();
-}
-
 // Runs done / total, time elapsed and an estimate of what remains, on one line of a
 // terminal, at most a few times a second.
 class Progress {
@@ -219,6 +215,12 @@ void CheckTarget(const std::string& what, const std::string& path, bool needFold
   if (!refusal.empty()) throw CommandError{kExitRefused, what + refusal};
 }
 
+// The names a command will write in the output folder, each where a whole file can go.
+void CheckOutNames(const std::string& out, const std::vector<std::string>& names) {
+  for (const std::string& name : names)
+    CheckTarget("--out: ", platform::JoinPath(out, name), false);
+}
+
 void CheckOutFolder(const std::string& out) {
   namespace fs = std::filesystem;
   std::error_code ec;
@@ -255,13 +257,12 @@ void WriteFileOrFail(const std::string& path, const std::string& text) {
 
 // The seed as typed: a whole number from 0 to 2^64-1, nothing else.
 uint64_t ParseSeed(const std::string& text) {
-  uint64_t seed = 0;
-  const auto result = std::from_chars(text.data(), text.data() + text.size(), seed);
-  if (text.empty() || result.ec != std::errc() || result.ptr != text.data() + text.size())
+  const std::optional<uint64_t> seed = common::ParseWholeNumber(text);
+  if (!seed)
     throw CommandError{kExitRefused, "--seed " + text +
                                          ": a whole number from 0 to 18446744073709551615 is "
                                          "needed"};
-  return seed;
+  return *seed;
 }
 
 // Puts the files of a command in place together: the chart and the parameter file first
@@ -496,9 +497,12 @@ CommandRecord SweepRecordOf(const StudyJob& job, const std::vector<double>& outc
   CommandRecord record;
   record.Mode = *ParseRunMode(job.Mode);
   record.Outcomes = outcomes;
+  size_t point = SIZE_MAX;
+  RunInputs inputs;
   for (size_t run = 0; run < outcomes.size(); ++run) {
-    const size_t point = PlaceOf(job.Definition, run).Point;
-    const RunInputs inputs = job.Prepared->PointInputs(point);
+    // The runs come point by point: each point's inputs are read once.
+    if (const size_t at = PlaceOf(job.Definition, run).Point; at != point)
+      inputs = job.Prepared->PointInputs(point = at);
     if (record.Mode == RunMode::SkSweep) {
       record.S.push_back(inputs.S);
       record.K.push_back(inputs.K);
@@ -534,7 +538,7 @@ void WritePlotOrFail(const Options& options, const StudyJob& job,
 // A file of the output folder that could not be written whole.
 CommandError WriteFailure(const Options& options, const std::string& failedPath) {
   const std::string name = std::filesystem::u8path(failedPath).filename().string();
-  return CommandError{kExitFailed, "cannot write " + InFolder(options.Out, name) +
+  return CommandError{kExitFailed, "cannot write " + platform::JoinPath(options.Out, name) +
                                        " completely (is the disk full?)"};
 }
 
@@ -613,7 +617,7 @@ int RunShard(const StudyJob& job, const ShardSpec& shard, Json doc, const Option
   doc["end"] = platform::UtcDateTimeText();
   doc["rows"] = std::move(keeper.Rows);
   WriteParams(options, params, out);
-  WriteFileOrFail(InFolder(options.Out, ShardFileName(shard)), doc.dump(1) + "\n");
+  WriteFileOrFail(platform::JoinPath(options.Out, ShardFileName(shard)), doc.dump(1) + "\n");
   return kExitOk;
 }
 
@@ -638,7 +642,7 @@ std::optional<ShardSpec> CheckStudyOptions(const StudyJob& job, const Options& o
     names = JobFileNames(job.Mode);
     names.push_back("run.json");
   }
-  for (const std::string& name : names) CheckTarget("--out: ", InFolder(options.Out, name), false);
+  CheckOutNames(options.Out, names);
   return shard;
 }
 
@@ -741,8 +745,7 @@ int RunMode_(RunMode mode, const Options& options, std::ostream& out, std::ostre
                        "--plot draws a sweep's results: use it with sk-sweep, n-sweep or merge"};
   if (options.Shard)
     throw CommandError{kExitRefused, "--shard splits a sweep: use it with sk-sweep or n-sweep"};
-  for (const char* name : {"ReportFile1.txt", kGenerationsFile, "run.json"})
-    CheckTarget("--out: ", InFolder(options.Out, name), false);
+  CheckOutNames(options.Out, {"ReportFile1.txt", kGenerationsFile, "run.json"});
   const uint64_t seed =
       SeedOf(options.Seed ? std::optional<uint64_t>(ParseSeed(*options.Seed)) : std::nullopt, err);
   const unsigned threads = options.Threads > 0 ? options.Threads : DefaultThreadCount();
@@ -970,7 +973,7 @@ int Merge(const Options& options, std::ostream& out, std::ostream& err) {
                            std::to_string(job.Definition.Varied.size()) + " are in summary.csv"};
   std::vector<std::string> names = JobFileNames(job.Mode);
   names.push_back("run.json");
-  for (const std::string& name : names) CheckTarget("--out: ", InFolder(options.Out, name), false);
+  CheckOutNames(options.Out, names);
   const std::vector<StudyOutcome> runs = ShardOutcomes(job, ordered);
   const size_t total = runs.size();
   MakeFolder(options.Out);

@@ -1,6 +1,5 @@
 #include "quorvel/batch/batch_runs.h"
 
-#include <filesystem>
 
 #include "common/number_text.h"
 #include "platform/system/csv.h"
@@ -71,7 +70,7 @@ SingleResult RunSingle(const ParameterValues& set, RunMode mode, const std::stri
 // --- Streamed files -----------------------------------------------------------------------
 
 std::string StreamedFiles::Path(const std::string& name) const {
-  return (std::filesystem::u8path(folder_) / std::filesystem::u8path(name)).string();
+  return platform::JoinPath(folder_, name);
 }
 
 bool StreamedFiles::Open(const std::string& name) {

@@ -12,7 +12,6 @@
 #endif
 
 #include "platform/system/arguments.h"
-#include "platform/system/process_memory.h"
 #include "platform/system/stop_signals.h"
 #include "quorvel/batch/batch_command.h"
 
@@ -29,7 +28,6 @@ bool StderrIsTerminal() {
 }  // namespace
 
 int main(int argc, char** argv) {
-  platform::KeepFreedMemory();
   // Ctrl+C, SIGTERM and SIGHUP end the command after the runs in flight, every file whole.
   const std::atomic<bool>& stop = platform::InstallStopSignals();
   // File names are UTF-8 throughout, on Windows too.

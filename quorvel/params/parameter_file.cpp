@@ -3,7 +3,6 @@
 #include <toml++/toml.h>
 #include <algorithm>
 #include <cctype>
-#include <charconv>
 #include <climits>
 #include <cstdint>
 #include <filesystem>
@@ -74,19 +73,18 @@ bool ReadStudyTable(const toml::table& table, const std::string& source, StudyTa
       study.Finite = *kind == "finite";
     } else if (name == "seed") {
       // A seed beyond the signed integers of TOML is kept as a text.
-      uint64_t seed = 0;
       const auto whole = node.value_exact<int64_t>();
       const auto text = node.value_exact<std::string>();
-      const bool ok =
-          whole ? *whole >= 0
-                : text && !text->empty() &&
-                      std::from_chars(text->data(), text->data() + text->size(), seed).ptr ==
-                          text->data() + text->size();
-      if (!ok) {
+      const std::optional<uint64_t> seed =
+          whole  ? (*whole >= 0 ? std::optional<uint64_t>(static_cast<uint64_t>(*whole))
+                                : std::nullopt)
+          : text ? common::ParseWholeNumber(*text)
+                 : std::nullopt;
+      if (!seed) {
         message = where + "seed: a whole number from 0 to 2^64-1 is needed";
         return false;
       }
-      study.Seed = whole ? static_cast<uint64_t>(*whole) : seed;
+      study.Seed = seed;
     } else {
       message = where + "unknown key '" + name + "' (vary, replicates, population, seed)";
       return false;

@@ -156,6 +156,11 @@ RunOutcome RunIn(Model& model, const RunInputs& inputs, RunSink& sink) {
     outcome.RPlusFreq = row.RPlusFreq();
     outcome.GenerationsDone = row.Generation;
     if (outcome.ExtinctAt == 0 && row.Extinct()) outcome.ExtinctAt = row.Generation;
+    if (const double total = row.Cumulative[static_cast<size_t>(row.Curves - 1)]; total > 0) {
+      if (outcome.RPlusFixedAt == 0 && outcome.RPlusFreq == total)
+        outcome.RPlusFixedAt = row.Generation;
+      if (outcome.RPlusLostAt == 0 && outcome.RPlusFreq == 0) outcome.RPlusLostAt = row.Generation;
+    }
     sink.Generation(row);
     if (generation < maxGen && sink.StopRequested()) {
       outcome.Stopped = true;

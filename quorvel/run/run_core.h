@@ -103,6 +103,10 @@ struct RunOutcome {
   // The first generation that left no individual in any deme (the outcome 0 then says
   // nothing of R+); 0 when the population lived on.
   int16_t ExtinctAt = 0;
+  // The first generation at which R+ held the whole living population, and the first at
+  // which none was left of it; 0 when it never happened.
+  int16_t RPlusFixedAt = 0;
+  int16_t RPlusLostAt = 0;
   friend bool operator==(const RunOutcome&, const RunOutcome&) = default;
 };
 

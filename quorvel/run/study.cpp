@@ -483,26 +483,6 @@ RunInputs Study::PointInputs(size_t point) const {
 
 namespace {
 
-// Watches R+ and the population generation by generation.
-class OutcomeSink : public RunSink {
- public:
-  OutcomeSink(StudyOutcome& outcome, RunSink& next) : outcome_(outcome), next_(next) {}
-  void Generation(const GenerationRow& row) override {
-    const double total = row.Cumulative[static_cast<size_t>(row.Curves - 1)];
-    const double rPlus = row.RPlusFreq();
-    if (total > 0) {
-      if (outcome_.RPlusFixedAt == 0 && rPlus == total) outcome_.RPlusFixedAt = row.Generation;
-      if (outcome_.RPlusLostAt == 0 && rPlus == 0) outcome_.RPlusLostAt = row.Generation;
-    }
-    next_.Generation(row);
-  }
-  bool StopRequested() const override { return next_.StopRequested(); }
-
- private:
-  StudyOutcome& outcome_;
-  RunSink& next_;
-};
-
 // Final frequencies of A, B and C: uppercase allele i is number loci + i.
 void TakeAlleles(const Model& model, StudyOutcome& outcome) {
   const int16_t plus = model.Demes <= 1 ? kSlotRPlus : kSlotMeanRPlus;
@@ -542,11 +522,12 @@ StudyOutcome RunWithInputs(const Study& study, size_t run, const RunInputs& inpu
     runModel.Generator = UniformGenerator::FromSeed(outcome.Seed);
   }
   Model& model = runModel.State;
-  OutcomeSink watch(outcome, sink);
-  const RunOutcome result = RunIn(model, inputs, watch);
+  const RunOutcome result = RunIn(model, inputs, sink);
   outcome.FinalRPlus = result.RPlusFreq;
   outcome.Generations = result.GenerationsDone;
   outcome.ExtinctAt = result.ExtinctAt;
+  outcome.RPlusFixedAt = result.RPlusFixedAt;
+  outcome.RPlusLostAt = result.RPlusLostAt;
   TakeAlleles(model, outcome);
   return outcome;
 }

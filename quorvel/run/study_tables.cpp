@@ -52,9 +52,13 @@ std::string RunsHeader(const StudyDefinition& definition) {
 }
 
 std::string RunsRow(const std::vector<std::string>& values, const StudyOutcome& o) {
-  // Built in one buffer: a study writes a row for every run, however short the run.
   std::string row;
-  row.reserve(160);
+  AppendRunsRow(row, values, o);
+  return row;
+}
+
+void AppendRunsRow(std::string& row, const std::vector<std::string>& values,
+                   const StudyOutcome& o) {
   char buffer[32];
   auto add = [&](auto value) {
     const auto end = std::to_chars(buffer, buffer + sizeof buffer, value).ptr;
@@ -86,7 +90,6 @@ std::string RunsRow(const std::vector<std::string>& values, const StudyOutcome& 
     row += ',';
     if (o.AllelesDefined() && i < o.Loci) add(o.FinalAllele[static_cast<size_t>(i)]);
   }
-  return row;
 }
 
 bool ParseRunsRow(std::string_view row, size_t varied, StudyOutcome& o) {
@@ -149,7 +152,10 @@ bool StudyTables::Add(const StudyOutcome& outcome) {
     point_ = outcome.Place.Point;
     values_ = study_.PointValues(point_);
   }
-  if (!write_(kRunsTable, RunsRow(values_, outcome))) return false;
+  // One buffer for every row: a study writes one for every run, however short the run.
+  row_.clear();
+  AppendRunsRow(row_, values_, outcome);
+  if (!write_(kRunsTable, row_)) return false;
   accumulator_.Add(outcome);
   if (outcome.Place.Replicate + 1 == static_cast<size_t>(study_.Definition().Replicates))
     return WritePoint();

@@ -19,6 +19,9 @@ inline constexpr const char* kSummaryTable = "summary.csv";
 std::string RunsHeader(const StudyDefinition& definition);
 // A run's row; `values` are the point's values (Study::PointValues).
 std::string RunsRow(const std::vector<std::string>& values, const StudyOutcome& outcome);
+// The same row appended to `row`.
+void AppendRunsRow(std::string& row, const std::vector<std::string>& values,
+                   const StudyOutcome& outcome);
 // Reads back a row RunsRow wrote for a study of `varied` parameters; false when it is not
 // one.
 bool ParseRunsRow(std::string_view row, size_t varied, StudyOutcome& outcome);
@@ -47,6 +50,7 @@ class StudyTables {
   Writer write_;
   size_t point_ = SIZE_MAX;
   std::vector<std::string> values_;
+  std::string row_;
   PointAccumulator accumulator_;
 };
 

@@ -1,12 +1,10 @@
 #include <QApplication>
 #include <QTimer>
 
-#include "platform/system/process_memory.h"
 #include "platform/widgets/command_line.h"
 #include "quorvel/window/quorvel_window.h"
 
 int main(int argc, char** argv) {
-  platform::KeepFreedMemory();
   const platform::ProgramInfo info{
       "Quorvel", "org.marbeck.quorvel",
       "Follows a haploid population with two or three loci and a modifier of recombination\n"

@@ -1,4 +1,5 @@
 #include "quorvel/window/study_dialog.h"
+#include "common/number_text.h"
 
 #include <QAbstractItemView>
 #include <QButtonGroup>
@@ -11,7 +12,6 @@
 #include <QRadioButton>
 #include <QSpinBox>
 #include <QVBoxLayout>
-#include <charconv>
 
 namespace quorvel {
 namespace {
@@ -166,11 +166,7 @@ StudyTable StudyDialog::Table() const {
 }
 
 std::optional<uint64_t> StudyDialog::TypedSeed() const {
-  const std::string text = Trimmed(seed_->text());
-  uint64_t seed = 0;
-  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), seed);
-  if (text.empty() || error != std::errc() || end != text.data() + text.size()) return std::nullopt;
-  return seed;
+  return common::ParseWholeNumber(Trimmed(seed_->text()));
 }
 
 std::optional<std::vector<VariedParameter>> StudyDialog::VariedOfRows() {

@@ -13,7 +13,6 @@
 #include <thread>
 #include <vector>
 
-#include "platform/system/process_memory.h"
 #include "quorvel/params/named_parameters.h"
 #include "quorvel/run/study.h"
 #include "quorvel/run/study_tables.h"
@@ -40,17 +39,20 @@ std::shared_ptr<const Study> ShortRuns() {
   return Study::Prepare(d, check);
 }
 
-// The runs alone: inputs prepared once per point, a generator per run, nothing kept.
+// The runs alone: inputs prepared once per point, one model kept from run to run (as a
+// study keeps a thread's), a generator per run, nothing kept.
 double BareLoop(const Study& study) {
   std::vector<RunInputs> inputs;
   for (size_t p = 0; p < study.PointCount(); ++p) inputs.push_back(study.PointInputs(p));
   const Clock::time_point start = Clock::now();
   double sink = 0;
+  UniformGenerator generator;
+  Model model(generator);
   for (size_t run = 0; run < study.RunCount(); ++run) {
     const RunPlace place = PlaceOf(study.Definition(), run);
-    UniformGenerator generator = UniformGenerator::FromSeed(RunSeed(study.Definition(), place));
+    generator = UniformGenerator::FromSeed(RunSeed(study.Definition(), place));
     NoSink none;
-    sink += Run(inputs[place.Point], generator, none).RPlusFreq;
+    sink += RunIn(model, inputs[place.Point], none).RPlusFreq;
   }
   const double seconds = Seconds(start);
   if (sink < 0) std::printf("%g\n", sink);
@@ -86,10 +88,12 @@ double FixedLoop(const Study& study) {
   const RunInputs inputs = study.PointInputs(2);
   const Clock::time_point start = Clock::now();
   double sink = 0;
+  UniformGenerator generator;
+  Model model(generator);
   for (size_t r = 0; r < 2000; ++r) {
-    UniformGenerator generator = UniformGenerator::FromSeed(r);
+    generator = UniformGenerator::FromSeed(r);
     NoSink none;
-    sink += Run(inputs, generator, none).RPlusFreq;
+    sink += RunIn(model, inputs, none).RPlusFreq;
   }
   if (sink < 0) std::printf("%g\n", sink);
   return Seconds(start);
@@ -111,9 +115,6 @@ double MachineSpeedUp(const Study& study) {
 
 int main() {
   using namespace quorvel;
-  // As the programs do: the runs on the main thread would otherwise fault their working
-  // arrays in anew each time, and the threads' would not.
-  platform::KeepFreedMemory();
   const std::shared_ptr<const Study> study = ShortRuns();
   if (!study) return 1;
   // Five rounds, each side in turn, so that a passing load spoils no side alone: the
