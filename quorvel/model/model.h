@@ -5,7 +5,7 @@
 // operators (recombination, drift, selection, mutation, interdemic diffusion).
 //
 // The run layer fills the plain fields (S, S2, S3, MutationTable, Z, Demes, Diffusion,
-// PopulationN, NInfinite, TotalStochasticity) and advances the model generation by
+// PopulationN, NInfinite, TotalStochasticity, Entered) and advances the model generation by
 // generation (AdvanceGeneration, the one place that orders the operators); the model never
 // sees a widget.
 //
@@ -22,6 +22,7 @@
 
 #include "quorvel/model/lane_kernels.h"
 #include "quorvel/model/uniform_generator.h"
+#include "quorvel/params/entries.h"
 
 namespace quorvel {
 
@@ -137,6 +138,9 @@ class BasicModel {
   // Value of the "Total stochasticity" check box: 0 clear, 1 ticked, 2 greyed. Only 0
   // makes the R- draw of a mutation path reuse the random pair of its R+ draw.
   int16_t TotalStochasticity = 0;
+  // Every parameter entry's number as the run read it, by box number (kEntryU, ...): an
+  // operator reads a value it takes as it is from here, with no field of its own.
+  std::array<double, kBoxNumbers> Entered{};
 
   // --- Sampling state ----------------------------------------------------------------------
   // The pair of the last draw: below 0.5 RndSign subtracts the deviation, RndRound decides

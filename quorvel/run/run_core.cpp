@@ -78,6 +78,7 @@ void PrepareRun(Model& model, const RunInputs& inputs) {
   model.S = inputs.S;
   model.UpdateSelection(inputs.K);
   model.PopulationN = common::Power(10.0, static_cast<double>(inputs.Log10N));
+  model.Entered = inputs.Entered;
   model.SetMutationRates(inputs.U, inputs.W);
 }
 

@@ -47,14 +47,16 @@ TEST_F(GenerationLoop, UpdateSelectionLeavesS3AloneWithTwoLoci) {
   EXPECT_DOUBLE_EQ(model.S3, (1.1 * 1.1 * 1.1 - 1) * 0.81);
 }
 
-TEST_F(GenerationLoop, PrepareRunSetsNAndTheMutationTable) {
+TEST_F(GenerationLoop, PrepareRunSetsNTheMutationTableAndTheEnteredValues) {
   RunInputs inputs;
   inputs.U = 1e-5;
   inputs.W = 2e-5;
   inputs.Log10N = 1.5f;
+  inputs.Entered[kEntryDiffusion] = 0.25;
   model.MutationTable[9] = 7;
   PrepareRun(model, inputs);
   EXPECT_DOUBLE_EQ(model.PopulationN, std::pow(10.0, 1.5));
+  EXPECT_EQ(model.Entered, inputs.Entered);
   const double u = 1e-5, w = 2e-5;
   EXPECT_EQ(model.MutationTable[1], u);
   EXPECT_EQ(model.MutationTable[2], u - u * u);
