@@ -27,13 +27,14 @@ struct Case {
   int16_t loci;
   int16_t demes;
   bool infinite;
+  // The S-K sweep's runs: only R+ recombines and drift is off.
+  bool skSweep = false;
 };
 
 constexpr Case kCases[] = {
-    {"2loci_1deme_Ninf", 2, 1, true},
-    {"2loci_1deme_N1e6", 2, 1, false},
-    {"3loci_100demes_N1e6", 3, 100, false},
-    {"3loci_100demes_Ninf", 3, 100, true},
+    {"2loci_1deme_Ninf", 2, 1, true},          {"2loci_1deme_N1e6", 2, 1, false},
+    {"3loci_100demes_N1e6", 3, 100, false},    {"3loci_100demes_Ninf", 3, 100, true},
+    {"3loci_1deme_Ninf_sk", 3, 1, true, true},
 };
 
 // The program's default parameters, with R- recombining in half (both recombination
@@ -45,7 +46,7 @@ void Setup(M& m, const Case& c) {
   m.Demes = c.demes;
   m.NInfinite = c.infinite;
   m.PopulationN = 1e6;
-  m.Z = 0.5f;
+  m.Z = c.skSweep ? 0.0f : 0.5f;
   m.Diffusion = 0.1f;
   m.TotalStochasticity = 0;
   const double s = 0.1, k = 1, u = 1e-5, w = 1e-5;
@@ -60,10 +61,12 @@ void Setup(M& m, const Case& c) {
   }
 }
 
-// Every operator on, S constant.
+// Every operator on (drift off in the S-K sweep's case), S constant.
 template <class M>
-void Generation(M& m, int generation) {
-  m.AdvanceGeneration(generation, GenerationSteps{});
+void Generation(M& m, int generation, const Case& c) {
+  GenerationSteps steps;
+  steps.Drift = !c.skSweep;
+  m.AdvanceGeneration(generation, steps);
 }
 
 // A generation is measured within runs of the default length, each starting again from
@@ -92,7 +95,7 @@ Work CountWork(const Case& c) {
   CountingGenerator gen;
   BasicModel<CountingGenerator> m(gen);
   Setup(m, c);
-  for (int i = 1; i <= kRunLength; ++i) Generation(m, i);
+  for (int i = 1; i <= kRunLength; ++i) Generation(m, i, c);
   return {static_cast<double>(gen.draws) / kRunLength, static_cast<double>(gen.roots) / kRunLength};
 }
 
@@ -109,7 +112,7 @@ void BM_Generation(benchmark::State& state, Case c, lanes::Path path) {
       m.Freq = start;
       generation = 1;
     }
-    Generation(m, generation);
+    Generation(m, generation, c);
     benchmark::ClobberMemory();
   }
   lanes::Use(before);
