@@ -9,7 +9,7 @@
 namespace platform {
 namespace {
 
-constexpr std::string_view kNewLine = "\r\n";
+constexpr std::string_view kNewLine = kCsvNewLine;
 constexpr std::string_view kAssign = " = ";
 
 std::string OneLine(std::string_view text) {
@@ -127,10 +127,22 @@ std::optional<CsvTable> ReadCsvText(std::string_view text) {
 }
 
 std::string TidyNumber(double value) {
-  if (!std::isfinite(value)) return std::string();
+  std::string text;
+  AppendTidyNumber(text, value);
+  return text;
+}
+
+void AppendTidyNumber(std::string& out, double value) {
+  if (!std::isfinite(value)) return;
   char buffer[32];
   const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
-  return std::string(buffer, result.ptr);
+  out.append(buffer, result.ptr);
+}
+
+std::string TidyCsvLine(const std::vector<std::string>& cells) {
+  std::string line;
+  AppendRow(line, cells);
+  return line;
 }
 
 std::string TidyCsvText(const TidyTable& table) {

@@ -45,9 +45,15 @@ struct TidyTable {
 // A number as a tidy cell: the shortest text that reads back as the same value, or the
 // empty cell (a missing value to R and pandas) for a value that is not a finite number.
 std::string TidyNumber(double value);
+// The same appended to a line being built.
+void AppendTidyNumber(std::string& out, double value);
 
 // The whole text; lines end in CR LF, and cells holding a comma, a quote or a line break
 // are quoted.
 std::string TidyCsvText(const TidyTable& table);
+// One line of such a text, its line end included.
+std::string TidyCsvLine(const std::vector<std::string>& cells);
+// The line end of every line of both kinds of table.
+inline constexpr std::string_view kCsvNewLine = "\r\n";
 
 }  // namespace platform

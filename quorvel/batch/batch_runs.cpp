@@ -1,6 +1,5 @@
 #include "quorvel/batch/batch_runs.h"
 
-
 #include "common/number_text.h"
 #include "platform/system/csv.h"
 #include "quorvel/params/named_parameters.h"
@@ -19,24 +18,36 @@ RunInputs SingleRunInputs(const ParameterValues& set, RunMode mode) {
 
 namespace {
 
-// Writes every generation's line of ReportFile1 and keeps the row for the tidy table; a
-// failed write ends the run.
+// Writes every generation's line of ReportFile1, a failed write ending the run, and of
+// generations.csv, which appears whole when the run ends or not at all.
 class ReportFile1Sink : public RunSink {
  public:
-  ReportFile1Sink(ReportFiles& files, const std::atomic<bool>& stop) : files_(files), stop_(stop) {}
+  ReportFile1Sink(ReportFiles& files, const std::atomic<bool>& stop, int loci,
+                  const std::string& tablePath)
+      : files_(files), stop_(stop), csv_(loci) {
+    tableWritten_ = table_.Open(tablePath) && table_.Write(csv_.Header());
+  }
   void Generation(const GenerationRow& row) override {
     if (!failed_ && !files_.WriteLine(1, ReportFile1Line(row))) failed_ = true;
-    rows_.push_back(row);
+    if (tableWritten_) {
+      line_.clear();
+      csv_.AppendLine(line_, row);
+      tableWritten_ = table_.Write(line_);
+    }
   }
-  const std::vector<GenerationRow>& Rows() const { return rows_; }
   bool StopRequested() const override { return failed_ || stop_; }
   bool Failed() const { return failed_; }
+  // Puts generations.csv under its name; false when any part of it failed.
+  bool CommitTable() { return tableWritten_ && table_.Commit(); }
 
  private:
   ReportFiles& files_;
   const std::atomic<bool>& stop_;
   bool failed_ = false;
-  std::vector<GenerationRow> rows_;
+  GenerationsCsv csv_;
+  platform::WholeFile table_;
+  bool tableWritten_ = false;
+  std::string line_;
 };
 
 }  // namespace
@@ -51,7 +62,8 @@ SingleResult RunSingle(const ParameterValues& set, RunMode mode, const std::stri
     return {ReportFileFailedMessage(files.FailedPath()), 0};
   }
   UniformGenerator generator = UniformGenerator::FromSeed(seed);
-  ReportFile1Sink sink(files, stop);
+  const std::string tablePath = platform::JoinPath(folder, kGenerationsFile);
+  ReportFile1Sink sink(files, stop, set.Loci, tablePath);
   const RunOutcome outcome = Run(inputs, generator, sink);
   if (sink.Failed() || !files.CloseAll()) {
     files.Discard();
@@ -60,10 +72,7 @@ SingleResult RunSingle(const ParameterValues& set, RunMode mode, const std::stri
   result.ExtinctAt = outcome.ExtinctAt;
   result.Generations = outcome.GenerationsDone;
   result.Complete = !outcome.Stopped;
-  const std::string path = platform::JoinPath(folder, kGenerationsFile);
-  if (!platform::WriteWholeFile(
-          path, platform::TidyCsvText(GenerationsTable(sink.Rows(), set.Loci)), nullptr))
-    result.Message = "cannot write " + path;
+  if (!sink.CommitTable()) result.Message = "cannot write " + tablePath;
   return result;
 }
 

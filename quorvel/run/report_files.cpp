@@ -33,31 +33,42 @@ std::string ReportFile1Header(int allelesNum) {
   return line;
 }
 
-platform::TidyTable GenerationsTable(const std::vector<GenerationRow>& rows, int allelesNum) {
-  const std::vector<std::string> labels = GenotypeLabels(allelesNum);
-  const std::string alleles = allelesNum == 2 ? "AB" : "ABC";
-  platform::TidyTable table;
-  table.Columns.push_back("generation");
-  for (const char* carrier : {"_rplus", "_rminus"})
-    for (const std::string& label : labels) table.Columns.push_back(label + carrier);
-  table.Columns.push_back("rplus");
-  for (char allele : alleles) table.Columns.push_back(std::string(1, allele));
-  const size_t genotypes = labels.size();
-  for (const GenerationRow& row : rows) {
-    std::vector<std::string>& cells = table.Rows.emplace_back();
-    cells.push_back(std::to_string(row.Generation));
+GenerationsCsv::GenerationsCsv(int allelesNum)
+    : labels_(GenotypeLabels(allelesNum)), alleles_(allelesNum == 2 ? "AB" : "ABC") {
+  // An allele's carriers are the genotypes that show it in capitals, R+ and R- alike.
+  const size_t genotypes = labels_.size();
+  for (char allele : alleles_) {
+    std::vector<size_t>& curves = carriers_.emplace_back();
     for (size_t j = 0; j < 2 * genotypes; ++j)
-      cells.push_back(platform::TidyNumber(row.Frequency[j]));
-    cells.push_back(platform::TidyNumber(row.RPlusFreq()));
-    // An allele's carriers are the genotypes that show it in capitals, R+ and R- alike.
-    for (char allele : alleles) {
-      double freq = 0;
-      for (size_t j = 0; j < 2 * genotypes; ++j)
-        if (labels[j % genotypes].find(allele) != std::string::npos) freq += row.Frequency[j];
-      cells.push_back(platform::TidyNumber(freq));
-    }
+      if (labels_[j % genotypes].find(allele) != std::string::npos) curves.push_back(j);
   }
-  return table;
+}
+
+std::string GenerationsCsv::Header() const {
+  std::vector<std::string> columns = {"generation"};
+  for (const char* carrier : {"_rplus", "_rminus"})
+    for (const std::string& label : labels_) columns.push_back(label + carrier);
+  columns.push_back("rplus");
+  for (char allele : alleles_) columns.push_back(std::string(1, allele));
+  return platform::TidyCsvLine(columns);
+}
+
+void GenerationsCsv::AppendLine(std::string& out, const GenerationRow& row) const {
+  // Numbers only: no cell needs quoting.
+  out += std::to_string(row.Generation);
+  for (size_t j = 0; j < 2 * labels_.size(); ++j) {
+    out += ',';
+    platform::AppendTidyNumber(out, row.Frequency[j]);
+  }
+  out += ',';
+  platform::AppendTidyNumber(out, row.RPlusFreq());
+  for (const std::vector<size_t>& curves : carriers_) {
+    double freq = 0;
+    for (size_t j : curves) freq += row.Frequency[j];
+    out += ',';
+    platform::AppendTidyNumber(out, freq);
+  }
+  out += platform::kCsvNewLine;
 }
 
 std::string ReportFile1Line(const GenerationRow& row) {

@@ -34,11 +34,24 @@ std::string ReportFile1Header(int allelesNum);
 // by a TAB.
 std::string ReportFile1Line(const GenerationRow& row);
 
-// The tidy table of a single run (generations.csv): per generation the frequency of each
-// genotype among R+ carriers ("ab_rplus", ...) and among R- carriers ("ab_rminus", ...),
-// the total frequency of R+ ("rplus") and the frequency of each capital allele ("A", "B",
-// and "C" with three loci).
-platform::TidyTable GenerationsTable(const std::vector<GenerationRow>& rows, int allelesNum);
+// The tidy table of a single run (generations.csv), written a line per generation as the
+// run goes: the frequency of each genotype among R+ carriers ("ab_rplus", ...) and among
+// R- carriers ("ab_rminus", ...), the total frequency of R+ ("rplus") and the frequency of
+// each capital allele ("A", "B", and "C" with three loci).
+class GenerationsCsv {
+ public:
+  explicit GenerationsCsv(int allelesNum);
+  // The column line, its line end included.
+  std::string Header() const;
+  // Appends the generation's line, its line end included.
+  void AppendLine(std::string& out, const GenerationRow& row) const;
+
+ private:
+  std::vector<std::string> labels_;
+  std::string alleles_;  // "AB" or "ABC"
+  // By capital allele, the curves (R+ and R- alike) whose genotype shows it.
+  std::vector<std::vector<size_t>> carriers_;
+};
 
 class ReportFiles {
  public:

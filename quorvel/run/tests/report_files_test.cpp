@@ -27,18 +27,20 @@ TEST(ReportFile1Header, LabelsOfBothCarriersJoinedByTabs) {
             "abc'\tAbc'\taBc'\tabC'\tABc'\taBC'\tAbC'\tABC'");
 }
 
-TEST(GenerationsTable, EachGenotypeAloneThenRPlusAndTheCapitalAlleles) {
+TEST(GenerationsCsv, EachGenotypeAloneThenRPlusAndTheCapitalAlleles) {
   GenerationRow row;
   row.Generation = 7;
   row.Curves = 8;
   row.Frequency = {0.25, 0.125, 0, 0.125, 0.0625, 0.1875, 0.125, 0.125};
   row.Cumulative = {0.25, 0.375, 0.375, 0.5, 0.5625, 0.75, 0.875, 1};
-  const platform::TidyTable table = GenerationsTable({row}, 2);
-  EXPECT_EQ(platform::TidyCsvText(table),
+  const GenerationsCsv csv(2);
+  std::string text = csv.Header();
+  csv.AppendLine(text, row);
+  EXPECT_EQ(text,
             "generation,ab_rplus,Ab_rplus,aB_rplus,AB_rplus,ab_rminus,Ab_rminus,aB_rminus,"
             "AB_rminus,rplus,A,B\r\n"
             "7,0.25,0.125,0,0.125,0.0625,0.1875,0.125,0.125,0.5,0.5625,0.375\r\n");
-  EXPECT_EQ(GenerationsTable({}, 3).Columns.size(), 1u + 16 + 1 + 3);
+  EXPECT_TRUE(GenerationsCsv(3).Header().ends_with("ABC_rminus,rplus,A,B,C\r\n"));
 }
 
 TEST(ReportFiles, OpeningRecreatesTheFileEmptyAndLinesEndInCrLf) {
