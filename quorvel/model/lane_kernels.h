@@ -35,6 +35,10 @@ struct Kernels {
   // SampleAmount over n amounts with the random pairs (sign[i], round[i]).
   void (*Sample)(const double* x, const float* sign, const float* round, double* out, int n,
                  double populationN);
+  // The same with the random pairs as UniformGenerator's words (NextWord), made into their
+  // numbers (Uniform) here, many at a time.
+  void (*SampleWords)(const double* x, const uint32_t* sign, const uint32_t* round, double* out,
+                      int n, double populationN);
   void (*RecombinePrepare)(const StepArrays&);
   void (*RecombineApply)(const StepArrays&);
   void (*DriftApply)(const StepArrays&);

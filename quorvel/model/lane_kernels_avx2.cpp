@@ -5,6 +5,7 @@
 #include "common/power.h"
 #include "quorvel/model/genotype_tables.h"
 #include "quorvel/model/lane_kernels.h"
+#include "quorvel/model/uniform_generator.h"
 
 namespace quorvel::lanes {
 namespace avx2 {
@@ -18,6 +19,15 @@ struct Lanes {
   static T Load(const double* p) { return _mm256_loadu_pd(p); }
   static void Store(double* p, T v) { _mm256_storeu_pd(p, v); }
   static T LoadFloats(const float* p) { return _mm256_cvtps_pd(_mm_loadu_ps(p)); }
+  // UniformGenerator::Uniform on four words: the 24-bit integer, exact in float64, times
+  // 2^-24.
+  static T LoadUniforms(const uint32_t* p) {
+    __m128i w = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    w = _mm_mullo_epi32(w, _mm_set1_epi32(5));
+    w = _mm_or_si128(_mm_slli_epi32(w, 7), _mm_srli_epi32(w, 25));
+    w = _mm_srli_epi32(_mm_mullo_epi32(w, _mm_set1_epi32(9)), 8);
+    return _mm256_mul_pd(_mm256_cvtepi32_pd(w), _mm256_set1_pd(1.0 / 16777216.0));
+  }
   static T Set(double v) { return _mm256_set1_pd(v); }
   static T Sqrt(T v) { return _mm256_sqrt_pd(v); }
   static T Floor(T v) { return _mm256_round_pd(v, _MM_FROUND_TO_NEG_INF | _MM_FROUND_NO_EXC); }

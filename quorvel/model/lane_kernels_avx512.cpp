@@ -4,12 +4,14 @@
 // GCC 12 takes the intrinsics' placeholder for unused result lanes for an uninitialised value.
 #if defined(__GNUC__) && !defined(__clang__)
 #pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+#pragma GCC diagnostic ignored "-Wuninitialized"
 #endif
 #include <immintrin.h>
 
 #include "common/power.h"
 #include "quorvel/model/genotype_tables.h"
 #include "quorvel/model/lane_kernels.h"
+#include "quorvel/model/uniform_generator.h"
 
 namespace quorvel::lanes {
 namespace avx512 {
@@ -23,6 +25,15 @@ struct Lanes {
   static T Load(const double* p) { return _mm512_loadu_pd(p); }
   static void Store(double* p, T v) { _mm512_storeu_pd(p, v); }
   static T LoadFloats(const float* p) { return _mm512_cvtps_pd(_mm256_loadu_ps(p)); }
+  // UniformGenerator::Uniform on eight words: the 24-bit integer, exact in float64, times
+  // 2^-24.
+  static T LoadUniforms(const uint32_t* p) {
+    __m256i w = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
+    w = _mm256_mullo_epi32(w, _mm256_set1_epi32(5));
+    w = _mm256_or_si256(_mm256_slli_epi32(w, 7), _mm256_srli_epi32(w, 25));
+    w = _mm256_srli_epi32(_mm256_mullo_epi32(w, _mm256_set1_epi32(9)), 8);
+    return _mm512_mul_pd(_mm512_cvtepi32_pd(w), _mm512_set1_pd(1.0 / 16777216.0));
+  }
   static T Set(double v) { return _mm512_set1_pd(v); }
   static T Sqrt(T v) { return _mm512_sqrt_pd(v); }
   static T Floor(T v) { return _mm512_roundscale_pd(v, _MM_FROUND_TO_NEG_INF | _MM_FROUND_NO_EXC); }

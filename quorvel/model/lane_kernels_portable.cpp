@@ -2,6 +2,7 @@
 #include "common/power.h"
 #include "quorvel/model/genotype_tables.h"
 #include "quorvel/model/lane_kernels.h"
+#include "quorvel/model/uniform_generator.h"
 
 namespace quorvel::lanes {
 namespace portable {

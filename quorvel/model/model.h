@@ -90,6 +90,9 @@ struct StepBuffers {
   std::vector<double> Sampled = std::vector<double>(kSize);
   std::vector<float> Sign = std::vector<float>(kSize);
   std::vector<float> Round = std::vector<float>(kSize);
+  // The same pairs as the program's generator's words (UniformGenerator::NextWord).
+  std::vector<uint32_t> SignWord = std::vector<uint32_t>(kSize);
+  std::vector<uint32_t> RoundWord = std::vector<uint32_t>(kSize);
   std::vector<double> Active = std::vector<double>(kMaxDemes);
 };
 

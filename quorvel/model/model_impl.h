@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
+#include <type_traits>
 
 #include "common/power.h"
 #include "quorvel/model/genotype_tables.h"
@@ -187,6 +188,55 @@ void CountSquareRoots(BasicModel<Generator>& model, Generator& generator, int fi
   }
 }
 
+// The draw of one random number into a buffer: the program's generator hands over its
+// word and leaves the scrambling to the sampling kernel, which does it on many at once; any
+// other generator (the tests' scripted ones) hands over its number.
+template <class Generator>
+inline constexpr bool kDrawsWords = std::is_same_v<Generator, UniformGenerator>;
+
+template <class Generator>
+struct DrawBuffers {
+  using Item = std::conditional_t<kDrawsWords<Generator>, uint32_t, float>;
+  Item* sign;
+  Item* round;
+  explicit DrawBuffers(StepBuffers& b) {
+    if constexpr (kDrawsWords<Generator>) {
+      sign = b.SignWord.data();
+      round = b.RoundWord.data();
+    } else {
+      sign = b.Sign.data();
+      round = b.Round.data();
+    }
+  }
+  static Item Draw(Generator& generator) {
+    if constexpr (kDrawsWords<Generator>) {
+      return generator.NextWord();
+    } else {
+      return generator.Next();
+    }
+  }
+  static double Number(Item item) {
+    if constexpr (kDrawsWords<Generator>) {
+      return UniformGenerator::Uniform(item);
+    } else {
+      return item;
+    }
+  }
+  // Samples n amounts of the buffer with the pairs drawn, and keeps the last pair.
+  void Sample(BasicModel<Generator>& model, lanes::StepArrays& s, int n, size_t last) const {
+    model.RndSign = Number(sign[last]);
+    model.RndRound = Number(round[last]);
+    auto& b = model.Buffers;
+    if constexpr (kDrawsWords<Generator>) {
+      lanes::Active().SampleWords(b.Amount.data(), sign, round, b.Sampled.data(), n,
+                                  model.PopulationN);
+    } else {
+      lanes::Active().Sample(b.Amount.data(), sign, round, b.Sampled.data(), n, model.PopulationN);
+    }
+    s.sampled = b.Sampled.data();
+  }
+};
+
 // Draws the random pairs of `items` amounts per deme, deme after deme and within a deme in
 // item order (amount k of deme g at k * Demes + g - 1), skipping the demes whose `active`
 // entry is 0 when one is given. With `reuseOdd` every odd item takes the pair of the item
@@ -194,51 +244,51 @@ void CountSquareRoots(BasicModel<Generator>& model, Generator& generator, int fi
 template <class Generator>
 void SampleByDeme(BasicModel<Generator>& model, lanes::StepArrays& s, int items, bool reuseOdd,
                   bool useActive) {
-  auto& b = model.Buffers;
+  using Draws = DrawBuffers<Generator>;
+  const Draws draws(model.Buffers);
   Generator generator = *model.Random;
   const int demes = model.Demes;
-  int last = -1;
+  const size_t stride = static_cast<size_t>(demes);
+  int lastDeme = -1;
   for (int g = 0; g < demes; ++g) {
-    if (useActive && b.Active[static_cast<size_t>(g)] == 0) continue;
-    for (int k = 0; k < items; ++k) {
-      const auto i = static_cast<size_t>(k * demes + g);
-      if (reuseOdd && (k & 1) != 0) {
-        b.Sign[i] = b.Sign[i - static_cast<size_t>(demes)];
-        b.Round[i] = b.Round[i - static_cast<size_t>(demes)];
-        continue;
+    if (useActive && model.Buffers.Active[static_cast<size_t>(g)] == 0) continue;
+    lastDeme = g;
+    // The draws are the sampling's one serial chain: the loops walk the deme's column of
+    // pairs with nothing else in them.
+    auto* sign = draws.sign + g;
+    auto* round = draws.round + g;
+    if (reuseOdd) {
+      for (int k = 0; k < items; k += 2, sign += 2 * stride, round += 2 * stride) {
+        sign[0] = sign[stride] = Draws::Draw(generator);
+        round[0] = round[stride] = Draws::Draw(generator);
       }
-      b.Sign[i] = generator.Next();
-      b.Round[i] = generator.Next();
-      last = static_cast<int>(i);
+    } else {
+      for (int k = 0; k < items; ++k, sign += stride, round += stride) {
+        *sign = Draws::Draw(generator);
+        *round = Draws::Draw(generator);
+      }
     }
     for (int k = 0; k < items; ++k) CountSquareRoots(model, generator, k * demes + g, 1);
   }
   *model.Random = generator;
-  if (last >= 0) {
-    model.RndSign = b.Sign[static_cast<size_t>(last)];
-    model.RndRound = b.Round[static_cast<size_t>(last)];
-  }
-  lanes::Active().Sample(b.Amount.data(), b.Sign.data(), b.Round.data(), b.Sampled.data(),
-                         items * demes, model.PopulationN);
-  s.sampled = b.Sampled.data();
+  if (lastDeme < 0) return;  // nothing drawn, nothing the apply kernel reads
+  // The last deme's last item drew its pair, or took the pair of the item before it.
+  draws.Sample(model, s, items * demes, static_cast<size_t>((items - 1) * demes + lastDeme));
 }
 
 // Draws the random pairs of n amounts in their order in the buffer, then samples them.
 template <class Generator>
 void SampleInOrder(BasicModel<Generator>& model, lanes::StepArrays& s, int n) {
-  auto& b = model.Buffers;
+  using Draws = DrawBuffers<Generator>;
+  const Draws draws(model.Buffers);
   Generator generator = *model.Random;
   for (size_t i = 0; i < static_cast<size_t>(n); ++i) {
-    b.Sign[i] = generator.Next();
-    b.Round[i] = generator.Next();
+    draws.sign[i] = Draws::Draw(generator);
+    draws.round[i] = Draws::Draw(generator);
   }
   CountSquareRoots(model, generator, 0, n);
   *model.Random = generator;
-  model.RndSign = b.Sign[static_cast<size_t>(n - 1)];
-  model.RndRound = b.Round[static_cast<size_t>(n - 1)];
-  lanes::Active().Sample(b.Amount.data(), b.Sign.data(), b.Round.data(), b.Sampled.data(), n,
-                         model.PopulationN);
-  s.sampled = b.Sampled.data();
+  draws.Sample(model, s, n, static_cast<size_t>(n - 1));
 }
 
 }  // namespace model_detail

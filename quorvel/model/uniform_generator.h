@@ -26,8 +26,13 @@ class UniformGenerator {
   explicit UniformGenerator(const State& state) : state_(state) {}
 
   // The next number, uniform in [0, 1): one of the 2^24 multiples of 2^-24.
-  float Next() {
-    const uint32_t result = Rotl(state_[1] * 5u, 7) * 9u;
+  float Next() { return Uniform(NextWord()); }
+
+  // The same draw in two halves, so that the serial part (the state's advance) can run
+  // alone and the scrambling be done later on many draws at once: the state word the
+  // number is made from, then the number a word stands for.
+  uint32_t NextWord() {
+    const uint32_t word = state_[1];
     const uint32_t t = state_[1] << 9;
     state_[2] ^= state_[0];
     state_[3] ^= state_[1];
@@ -35,7 +40,10 @@ class UniformGenerator {
     state_[0] ^= state_[3];
     state_[2] ^= t;
     state_[3] = Rotl(state_[3], 11);
-    return static_cast<float>(result >> 8) * (1.0f / 16777216.0f);
+    return word;
+  }
+  static constexpr float Uniform(uint32_t word) {
+    return static_cast<float>((Rotl(word * 5u, 7) * 9u) >> 8) * (1.0f / 16777216.0f);
   }
 
   // Mixes the time of day into the current state. The clock value is added to what the

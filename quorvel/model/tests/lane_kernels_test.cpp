@@ -31,6 +31,7 @@ struct PathGuard {
   ~PathGuard() { lanes::Use(start); }
 };
 
+// The pairs as floats (Sample) or as the generator's words (SampleWords), on every path.
 TEST(LaneKernels, SampleGivesThePortableBitsOnEveryPath) {
   const double inf = std::numeric_limits<double>::infinity();
   const double amounts[] = {0.3,       -0.3,  0.004,        0,    -0.0,  1,
@@ -39,26 +40,37 @@ TEST(LaneKernels, SampleGivesThePortableBitsOnEveryPath) {
   std::vector<double> x;
   std::vector<float> sign;
   std::vector<float> round;
+  std::vector<uint32_t> signWords;
+  std::vector<uint32_t> roundWords;
   UniformGenerator gen;
   for (int repeat = 0; repeat < 7; ++repeat) {  // odd lengths leave tails on every path
     for (double a : amounts) {
       x.push_back(a);
-      sign.push_back(gen.Next());
-      round.push_back(gen.Next());
+      signWords.push_back(gen.NextWord());
+      roundWords.push_back(gen.NextWord());
+      sign.push_back(UniformGenerator::Uniform(signWords.back()));
+      round.push_back(UniformGenerator::Uniform(roundWords.back()));
     }
   }
   const int n = static_cast<int>(x.size());
   for (double popN : {10.0, 31.622776601683793, 1e6}) {
     std::vector<double> expected(x.size());
     lanes::PortableKernels().Sample(x.data(), sign.data(), round.data(), expected.data(), n, popN);
-    for (Path path : VectorPaths()) {
+    std::vector<Path> paths = VectorPaths();
+    paths.push_back(Path::Portable);
+    for (Path path : paths) {
       PathGuard guard;
       ASSERT_TRUE(lanes::Use(path));
       std::vector<double> got(x.size());
+      std::vector<double> fromWords(x.size());
       lanes::Active().Sample(x.data(), sign.data(), round.data(), got.data(), n, popN);
+      lanes::Active().SampleWords(x.data(), signWords.data(), roundWords.data(), fromWords.data(),
+                                  n, popN);
       for (size_t i = 0; i < x.size(); ++i) {
         EXPECT_EQ(std::bit_cast<uint64_t>(got[i]), std::bit_cast<uint64_t>(expected[i]))
             << lanes::Name(path) << " x=" << x[i] << " N=" << popN;
+        EXPECT_EQ(std::bit_cast<uint64_t>(fromWords[i]), std::bit_cast<uint64_t>(expected[i]))
+            << lanes::Name(path) << " words, x=" << x[i] << " N=" << popN;
       }
     }
   }
