@@ -12,7 +12,8 @@
 // The model is a template over its random generator only so that tests can script the
 // random numbers; the program uses `Model`, which draws from a UniformGenerator owned by
 // the window. The operators draw in the fixed order and leave their arithmetic to the
-// kernels of lane_kernels.h for the processor at hand (one deme stays in one_deme.h).
+// kernels of lane_kernels.h for the processor at hand (one deme with N infinite stays in
+// one_deme.h).
 #pragma once
 
 #include <array>

@@ -295,7 +295,8 @@ void SampleInOrder(BasicModel<Generator>& model, lanes::StepArrays& s, int n) {
 
 template <class Generator>
 void BasicModel<Generator>::RecombinationStep() {
-  if (Demes == 1) {
+  // One deme with N infinite keeps its frequencies in registers (one_deme.h).
+  if (Demes == 1 && NInfinite) {
     AllelesNum == 2 ? model_detail::RecombineOneDeme<2>(*this)
                     : model_detail::RecombineOneDeme<3>(*this);
     return;
@@ -321,7 +322,7 @@ void BasicModel<Generator>::RecombinationStep() {
 
 template <class Generator>
 void BasicModel<Generator>::DriftStep() {
-  if (Demes == 1) {
+  if (Demes == 1 && NInfinite) {
     GenotypesNum == 4 ? model_detail::DriftOneDeme<4>(*this) : model_detail::DriftOneDeme<8>(*this);
     return;
   }
@@ -344,7 +345,7 @@ void BasicModel<Generator>::DriftStep() {
 
 template <class Generator>
 void BasicModel<Generator>::SelectionStep() {
-  if (Demes == 1) {
+  if (Demes == 1 && NInfinite) {
     GenotypesNum == 4 ? model_detail::SelectOneDeme<4>(*this, UppercaseCount.data())
                       : model_detail::SelectOneDeme<8>(*this, UppercaseCount.data());
     return;
@@ -363,7 +364,7 @@ void BasicModel<Generator>::SelectionStep() {
 
 template <class Generator>
 void BasicModel<Generator>::MutationStep() {
-  if (Demes == 1) {
+  if (Demes == 1 && NInfinite) {
     AllelesNum == 2 ? model_detail::MutateOneDeme<2>(*this) : model_detail::MutateOneDeme<3>(*this);
     return;
   }

@@ -1,7 +1,8 @@
-// The operators for a population of one deme, the program's default and the case of the
-// S-K sweep: the deme's frequencies stay in registers through each operator and every
-// amount is sampled where it is computed, which costs less than the array work of
-// lane_kernels.h when there are no other demes to share it. Same arithmetic, same draws.
+// The operators for a population of one deme with N infinite, the program's default and
+// the case of the S-K sweep and of every deterministic run: the deme's frequencies stay in
+// registers through each operator, which costs less than the array work of lane_kernels.h
+// when there are no other demes to share it. Same arithmetic. With N finite a deme of its
+// own goes through the array kernels, whose sampling takes many amounts at once.
 #pragma once
 
 #include <algorithm>
@@ -11,8 +12,8 @@
 #include "quorvel/model/lane_kernels.h"
 #include "quorvel/model/model.h"
 
-// SampleAmount runs for every change of a frequency; the operators must get it inlined
-// even where the compiler's size heuristics would rather call it.
+// Normalise ends every operator; the operators must get it inlined even where the
+// compiler's size heuristics would rather call it.
 #if defined(_MSC_VER)
 #define QUORVEL_HOT_INLINE __forceinline
 #else
@@ -57,76 +58,6 @@ QUORVEL_HOT_INLINE void Normalise(DemeRow first, DemeRow second) {
   for (int i = 0; i < 2 * G; ++i) (i < G ? first[i + 1] : second[i - G + 1]) = v[i] / sum;
 }
 
-// SampleAmount for the length of one operator. It works on copies of the generator and
-// of the last random pair, which the compiler can keep in registers (through the model
-// every draw would go to memory and back), and hands them back when the operator ends.
-template <class Generator>
-class Sampler {
- public:
-  explicit Sampler(BasicModel<Generator>& model)
-      : model_(model),
-        generator_(*model.Random),
-        sign_(model.RndSign),
-        round_(model.RndRound),
-        n_(model.PopulationN),
-        one_over_n_(1.0 / model.PopulationN),
-        infinite_(model.NInfinite) {}
-  ~Sampler() {
-    if (infinite_) return;  // nothing was drawn
-    *model_.Random = generator_;
-    model_.RndSign = sign_;
-    model_.RndRound = round_;
-  }
-  Sampler(const Sampler&) = delete;
-  Sampler& operator=(const Sampler&) = delete;
-
-  // The branches that remain follow the amounts (their sign, whether they are worth
-  // more than one individual), which stay alike from call to call; the two coin flips
-  // are turned into arithmetic, since a mispredicted branch costs more than a sample.
-  QUORVEL_HOT_INLINE double operator()(double x, bool reuse = false) {
-    if (infinite_) return x;
-    if (!reuse) {
-      sign_ = generator_.Next();
-      round_ = generator_.Next();
-    }
-    // The magnitude is sampled and the sign restored; multiplying by -1 or 1 is exact and
-    // keeps the sign of a zero result as negating it would.
-    const double sign = x < 0 ? -1.0 : 1.0;
-    x = x * sign;
-    const double m = x * n_;
-    double count = 0;
-    if (x > 1) {
-      count = m;  // more than the whole population: no deviation, no rounding
-    } else if (m > 1) {
-      const double sd = std::sqrt((x * n_) * (1 - x));
-      // m - sd below 0.5, else m + sd; sign_ - 0.5 is exact and m + (-sd) is m - sd.
-      const double moved = m + std::copysign(sd, sign_ - 0.5);
-      count = std::floor(moved);
-      count += round_ < moved - count ? 1.0 : 0.0;
-      CountSquareRoot();
-    } else {
-      // At most one individual: 1/N with probability m. The quotient 1/N is the one the
-      // division would give, computed once.
-      return (round_ < m ? one_over_n_ : 0.0) * sign;
-    }
-    return (count / n_) * sign;
-  }
-
- private:
-  // Lets a counting generator in the benchmark count the square roots and floors.
-  void CountSquareRoot() {
-    if constexpr (requires(Generator & g) { g.CountSquareRoot(); }) generator_.CountSquareRoot();
-  }
-
-  BasicModel<Generator>& model_;
-  Generator generator_;
-  double sign_;
-  double round_;
-  const double n_;
-  const double one_over_n_;
-  const bool infinite_;
-};
-
 // The sizes and index tables for two or three loci, known to the compiler so that the
 // loops over genotypes and alleles unroll and address their cells directly.
 template <int Loci>
@@ -162,7 +93,6 @@ template <int Loci, class Generator>
 void RecombineOneDeme(BasicModel<Generator>& model) {
   using L = Layout<Loci>;
   constexpr int G = L::kGenotypes;
-  Sampler<Generator> sample(model);
   auto& p = model.StartAlleleFreq;
   const float zf = model.Z;
   const int demes = model.Demes;
@@ -184,7 +114,7 @@ void RecombineOneDeme(BasicModel<Generator>& model) {
           double e = p[L::Allele(h, 2)] * p[L::Allele(h, 1)];
           if constexpr (Loci == 3) e = (e * p[L::Allele(h, 3)]) / total;
           const double change = (e / total) / 2 - f0[h] / 2;
-          f0[h] = sample(change) + f0[h];
+          f0[h] = change + f0[h];
         }
       }
     } else if (zf > 0.0f) {
@@ -212,9 +142,9 @@ void RecombineOneDeme(BasicModel<Generator>& model) {
           double e = (p[L::Allele(h, 2)] * p[L::Allele(h, 1)]) / squared;
           if constexpr (Loci == 3) e = (e * p[L::Allele(h, 3)]) / total;
           const double change0 = (e * t0) / 2 - f0[h] / 2;
-          f0[h] = sample(change0) + f0[h];
+          f0[h] = change0 + f0[h];
           const double change1 = (e * t2) / 2 - f2[h] / 2;
-          f1[h] = sample(change1) + f1[h];
+          f1[h] = change1 + f1[h];
         }
       }
     }
@@ -227,12 +157,8 @@ template <int Loci, class Generator>
 void MutateOneDeme(BasicModel<Generator>& model) {
   constexpr int P = Loci == 2 ? 10 : 38;
   using L = Layout<Loci>;
-  Sampler<Generator> sample(model);
   double rate[P + 1];
   for (int t = 1; t <= P; ++t) rate[t] = model.MutationTable[L::Path(t, 3)];
-  // R+ draws; R- reuses that pair unless "Total stochasticity" is ticked. The reuse is
-  // passed to the sampler directly; ReuseRandom stays False outside this step.
-  const bool reuseForRMinus = (model.TotalStochasticity == 0);
   const int demes = model.Demes;
   for (int g = 1; g <= demes; ++g) {
     const DemeRow f0{&model.Freq(0, g, 0)};
@@ -242,8 +168,8 @@ void MutateOneDeme(BasicModel<Generator>& model) {
     double amount1[P + 1];
 #pragma GCC unroll 40
     for (int t = 1; t <= P; ++t) {
-      amount0[t] = sample(f0[L::Path(t, 1)] * rate[t]);
-      amount1[t] = sample(f1[L::Path(t, 1)] * rate[t], reuseForRMinus);
+      amount0[t] = f0[L::Path(t, 1)] * rate[t];
+      amount1[t] = f1[L::Path(t, 1)] * rate[t];
     }
 #pragma GCC unroll 40
     for (int t = 1; t <= P; ++t) {
@@ -258,25 +184,16 @@ void MutateOneDeme(BasicModel<Generator>& model) {
   }
 }
 
-// DriftStep, SelectionStep and DiffusionStep for 4 or 8 genotypes.
+// DriftStep, which with N infinite only normalises, for 4 or 8 genotypes.
 template <int G, class Generator>
 void DriftOneDeme(BasicModel<Generator>& model) {
-  Sampler<Generator> sample(model);
   const int demes = model.Demes;
-  for (int g = 1; g <= demes; ++g) {
-    const DemeRow f0{&model.Freq(0, g, 0)};
-    const DemeRow f1{&model.Freq(1, g, 0)};
-#pragma GCC unroll 8
-    for (int h = 1; h <= G; ++h) f0[h] = sample(f0[h]);
-#pragma GCC unroll 8
-    for (int h = 1; h <= G; ++h) f1[h] = sample(f1[h]);
-    Normalise<G>(f0, f1);
-  }
+  for (int g = 1; g <= demes; ++g) Normalise<G>({&model.Freq(0, g, 0)}, {&model.Freq(1, g, 0)});
 }
 
+// SelectionStep for 4 or 8 genotypes.
 template <int G, class Generator>
 void SelectOneDeme(BasicModel<Generator>& model, const int16_t* uppercaseCount) {
-  Sampler<Generator> sample(model);
   // Coefficient by genotype, through its number of uppercase alleles; genotype 1 has none
   // and is never visited.
   const double byClass[4] = {0, model.S, model.S2, model.S3};
@@ -287,9 +204,9 @@ void SelectOneDeme(BasicModel<Generator>& model, const int16_t* uppercaseCount) 
     const DemeRow f0{&model.Freq(0, g, 0)};
     const DemeRow f1{&model.Freq(1, g, 0)};
 #pragma GCC unroll 8
-    for (int h = 2; h <= G; ++h) f0[h] = f0[h] + sample(f0[h] * coefficient[h]);
+    for (int h = 2; h <= G; ++h) f0[h] = f0[h] + f0[h] * coefficient[h];
 #pragma GCC unroll 8
-    for (int h = 2; h <= G; ++h) f1[h] = f1[h] + sample(f1[h] * coefficient[h]);
+    for (int h = 2; h <= G; ++h) f1[h] = f1[h] + f1[h] * coefficient[h];
     Normalise<G>(f0, f1);
   }
 }
