@@ -198,5 +198,9 @@ inline constexpr std::array<int, rows_detail::CountEntries()> kParameterEntries 
 const ParameterRow* FindParameter(std::string_view name);
 const ParameterRow* ParameterOfEntry(int entry);
 const ParameterRow& ParameterOfSwitch(CheckValue CheckBoxes::*box);
+// Whether a batch/TOML name is that of an entry's row, of a switch's row, of the loci's.
+bool NamesEntry(std::string_view name, int entry);
+bool NamesSwitch(std::string_view name, CheckValue CheckBoxes::*box);
+bool NamesLoci(std::string_view name);
 
 }  // namespace quorvel

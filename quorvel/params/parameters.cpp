@@ -27,6 +27,21 @@ const ParameterRow& ParameterOfSwitch(CheckValue CheckBoxes::*box) {
   std::abort();
 }
 
+bool NamesEntry(std::string_view name, int entry) {
+  const ParameterRow* row = FindParameter(name);
+  return row != nullptr && row->IsEntry() && row->Entry == entry;
+}
+
+bool NamesSwitch(std::string_view name, CheckValue CheckBoxes::*box) {
+  const ParameterRow* row = FindParameter(name);
+  return row != nullptr && row->Box == box;
+}
+
+bool NamesLoci(std::string_view name) {
+  const ParameterRow* row = FindParameter(name);
+  return row != nullptr && row->Kind == ParameterKind::Loci;
+}
+
 ParameterKind KindOf(int entry) {
   const ParameterRow* row = ParameterOfEntry(entry);
   return row ? row->Kind : ParameterKind::Real;

@@ -105,7 +105,7 @@ double TQuantile975(int nu) {
 bool StudyDefinition::FinitePopulation() const {
   if (Finite) return true;
   return std::any_of(Varied.begin(), Varied.end(),
-                     [](const VariedParameter& p) { return p.Name == "log10n"; });
+                     [](const VariedParameter& p) { return NamesEntry(p.Name, kEntryLog10N); });
 }
 
 size_t StudyDefinition::PointCount() const {
@@ -300,13 +300,19 @@ namespace {
 // every point whole through the validation pass; any other parameter is validated value
 // by value, the same rules giving the same result at every point.
 bool RulesTieToOthers(const std::string& name) {
-  static const std::set<std::string> kTied = {"from", "to", "demes",     "interdemic-diffusion",
-                                              "loci", "ld", "inversion", "sinusoidal"};
-  return kTied.count(name) > 0;
+  for (int entry : {kEntryLoopFrom, kEntryLoopTo, kEntryDemes})
+    if (NamesEntry(name, entry)) return true;
+  for (CheckValue CheckBoxes::*box :
+       {&CheckBoxes::InterdemicDiffusion, &CheckBoxes::LinkageDisequilibrium,
+        &CheckBoxes::InversionOfS, &CheckBoxes::SinusoidalOption})
+    if (NamesSwitch(name, box)) return true;
+  return NamesLoci(name);
 }
 
 bool IsHaplotype(const std::string& name) {
-  return name == "ab" || name == "Ab" || name == "aB" || name == "AB";
+  for (int entry = kEntryHaplotypeAb; entry <= kEntryHaplotypeCapACapB; ++entry)
+    if (NamesEntry(name, entry)) return true;
+  return false;
 }
 
 // A varied value as the validated set holds it (entry text, or on/off for a switch), and
@@ -439,7 +445,8 @@ std::shared_ptr<const Study> Study::Prepare(const StudyDefinition& definition, S
   // The start state depends on the haplotypes and the linkage start alone.
   const bool perPoint =
       std::any_of(definition.Varied.begin(), definition.Varied.end(), [](const VariedParameter& p) {
-        return IsHaplotype(p.Name) || p.Name == "ld" || p.Name == "loci";
+        return IsHaplotype(p.Name) || NamesSwitch(p.Name, &CheckBoxes::LinkageDisequilibrium) ||
+               NamesLoci(p.Name);
       });
   for (size_t point = 0; point < (perPoint ? definition.PointCount() : 1); ++point) {
     if (!StartStateAccepted(study->PointInputs(point))) {

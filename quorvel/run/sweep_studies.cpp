@@ -8,9 +8,10 @@ using common::ShortestText;
 
 namespace {
 
-VariedParameter Varied(const char* name, const std::vector<double>& values) {
+// The entry varied by its batch name.
+VariedParameter Varied(int entry, const std::vector<double>& values) {
   VariedParameter p;
-  p.Name = name;
+  p.Name = ParameterOfEntry(entry)->Name;
   for (double v : values) p.Values.push_back(ShortestText(v));
   return p;
 }
@@ -21,7 +22,7 @@ StudyDefinition SelectionSweepStudy(const ParameterValues& base) {
   const SelectionSweepPlan plan = MakeSelectionSweepPlan();
   StudyDefinition d;
   d.Base = base;
-  d.Varied = {Varied("S", plan.S), Varied("K", plan.K)};
+  d.Varied = {Varied(kEntryS, plan.S), Varied(kEntryK, plan.K)};
   d.KeepEnteredS = true;
   return d;
 }
@@ -39,7 +40,7 @@ StudyDefinition PopulationSweepStudy(const ParameterValues& base, uint64_t seed)
   const PopulationSweepPlan plan = PopulationPlanOf(base);
   StudyDefinition d;
   d.Base = base;
-  d.Varied = {Varied("log10n", std::vector<double>(plan.Log10N.begin(), plan.Log10N.end()))};
+  d.Varied = {Varied(kEntryLog10N, std::vector<double>(plan.Log10N.begin(), plan.Log10N.end()))};
   d.Replicates = plan.Iterations;
   d.Finite = true;
   d.Seed = seed;

@@ -198,7 +198,8 @@ void StudyDialog::Check() {
   // Varying Log10(N) makes the population finite.
   bool variesN = false;
   for (int row = 0; row < kRows; ++row)
-    variesN = variesN || Parameter(row)->currentData().toString() == "log10n";
+    variesN =
+        variesN || NamesEntry(Parameter(row)->currentData().toString().toStdString(), kEntryLog10N);
   infinite_->setEnabled(!variesN);
   if (variesN && !finite_->isChecked()) {
     finite_->setChecked(true);  // which checks again

@@ -31,7 +31,7 @@ std::shared_ptr<const Study> ShortRuns() {
   StudyDefinition d;
   d.Base = StartUpSet(MakeParameterTable(), RunMode::SingleFinite);
   d.Base.Entries[kEntryMaxGen] = "40";
-  d.Varied = {{"log10n", {"2", "3", "4", "5", "6"}}};
+  d.Varied = {{ParameterOfEntry(kEntryLog10N)->Name, {"2", "3", "4", "5", "6"}}};
   d.Replicates = 2000;
   d.Finite = true;
   d.Seed = 1;

@@ -176,7 +176,7 @@ void BM_StudyEscToEnd(benchmark::State& st) {
     form.SetEntryText(kEntryDemes, "100");
     form.SetEntryText(kEntryMaxGen, "10000");
     window.StudyAction()->trigger();
-    window.Study()->ChooseParameter(0, "log10n");
+    window.Study()->ChooseParameter(0, quorvel::ParameterOfEntry(quorvel::kEntryLog10N)->Name);
     window.Study()->Values(0)->setText("4:6:1");
     window.Study()->StartButton()->click();
     const auto begun = Clock::now();
