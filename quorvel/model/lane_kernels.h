@@ -27,7 +27,9 @@ struct StepArrays {
   double* active = nullptr;
   float z = 0;                          // recombining fraction of R- carriers
   const double* coefficient = nullptr;  // selection by genotype 1..8
-  const double* rate = nullptr;         // mutation fraction by path 1..38
+  // Or by genotype and deme (cell (genotype, deme) at genotype * kDemeStride + deme).
+  const double* demeCoefficient = nullptr;
+  const double* rate = nullptr;  // mutation fraction by path 1..38
   double diffusion = 0;
 };
 

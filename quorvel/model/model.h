@@ -58,6 +58,8 @@ struct GenerationSteps {
   int16_t InversionPeriod = 0;  // not 0 when there is a schedule
   double EnteredS = 0;          // S0 of the sinusoidal variation
   double K = 0;                 // epistasis, for the selection values after a change of S
+  // Genes move between demes; off for runs side by side, each a deme of its own.
+  bool Diffusion = true;
 };
 
 // Freq(slot 0..4, deme 0..100, genotype 0..8), float64, fixed size. Stored by slot and
@@ -95,6 +97,10 @@ struct StepBuffers {
   std::vector<uint32_t> SignWord = std::vector<uint32_t>(kSize);
   std::vector<uint32_t> RoundWord = std::vector<uint32_t>(kSize);
   std::vector<double> Active = std::vector<double>(kMaxDemes);
+  // Selection coefficient by genotype and deme, in the layout of the frequency table's
+  // rows, when the demes select differently (runs side by side).
+  std::vector<double> Coefficient =
+      std::vector<double>(static_cast<size_t>(kMaxGenotypes + 1) * lanes::kDemeStride);
 };
 
 template <class Generator>
@@ -142,6 +148,10 @@ class BasicModel {
   // Value of the "Total stochasticity" check box: 0 clear, 1 ticked, 2 greyed. Only 0
   // makes the R- draw of a mutation path reuse the random pair of its R+ draw.
   int16_t TotalStochasticity = 0;
+  // Runs side by side, each a deme of its own that differs from the others in S and K
+  // alone: when true, deme g selects with DemeSelection[g] = {0, S, S2, S3} of its run.
+  bool SelectionByDeme = false;
+  std::array<std::array<double, 4>, kMaxDemes + 1> DemeSelection{};
   // Every parameter entry's number as the run read it, by box number (kEntryU, ...): an
   // operator reads a value it takes as it is from here, with no field of its own.
   std::array<double, kBoxNumbers> Entered{};

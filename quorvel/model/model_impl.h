@@ -72,7 +72,7 @@ void BasicModel<Generator>::AdvanceGeneration(int generation, const GenerationSt
   if (steps.Drift) DriftStep();
   SelectionStep();
   MutationStep();
-  DiffusionStep();
+  if (steps.Diffusion) DiffusionStep();
 }
 
 template <class Generator>
@@ -356,6 +356,14 @@ void BasicModel<Generator>::SelectionStep() {
   double coefficient[kMaxGenotypes + 1] = {};
   for (int h = 1; h <= GenotypesNum; ++h) coefficient[h] = byClass[UppercaseCount[h]];
   s.coefficient = coefficient;
+  if (SelectionByDeme) {
+    double* rows = Buffers.Coefficient.data();
+    for (int h = 1; h <= GenotypesNum; ++h) {
+      for (int g = 1; g <= Demes; ++g)
+        rows[h * lanes::kDemeStride + g] = DemeSelection[g][UppercaseCount[h]];
+    }
+    s.demeCoefficient = rows;
+  }
   const lanes::Kernels& k = lanes::Active();
   k.SelectPrepare(s);
   if (!NInfinite) model_detail::SampleByDeme(*this, s, 2 * (GenotypesNum - 1), false, false);

@@ -60,6 +60,7 @@ struct CheckBoxes {
   CheckValue RecombForR = 0;
   CheckValue GeneticDrift = 0;
   CheckValue LinkageDisequilibrium = 0;
+  friend bool operator==(const CheckBoxes&, const CheckBoxes&) = default;
 };
 
 // How a value is typed and cleaned: an entry rounded by the validation pass (not at all,

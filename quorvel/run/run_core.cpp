@@ -45,9 +45,9 @@ bool StartStateAccepted(const RunInputs& inputs) {
   return common::ReadsAsOne(((h[0] + h[1]) + h[2]) + h[3]);
 }
 
-GenerationRow MakeRow(const Model& model, int16_t generation) {
-  // With several demes the rows show their means, kept in slots 3 and 4 of deme 1.
-  const int slot = model.Demes <= 1 ? kSlotRPlus : kSlotMeanRPlus;
+namespace {
+
+GenerationRow RowOf(const Model& model, int16_t generation, int slot, int deme) {
   GenerationRow row;
   row.Generation = generation;
   const int genotypes = model.GenotypesNum;
@@ -56,13 +56,24 @@ GenerationRow MakeRow(const Model& model, int16_t generation) {
   size_t j = 0;
   for (int carrier = 0; carrier < 2; ++carrier) {
     for (int g = 1; g <= genotypes; ++g) {
-      const double freq = model.Freq(slot + carrier, 1, g);
+      const double freq = model.Freq(slot + carrier, deme, g);
       cumFreq += freq;
       row.Frequency[j] = freq;
       row.Cumulative[j++] = cumFreq;
     }
   }
   return row;
+}
+
+}  // namespace
+
+GenerationRow MakeRow(const Model& model, int16_t generation) {
+  // With several demes the rows show their means, kept in slots 3 and 4 of deme 1.
+  return RowOf(model, generation, model.Demes <= 1 ? kSlotRPlus : kSlotMeanRPlus, 1);
+}
+
+GenerationRow MakeDemeRow(const Model& model, int16_t generation, int deme) {
+  return RowOf(model, generation, kSlotRPlus, deme);
 }
 
 void PrepareRun(Model& model, const RunInputs& inputs) {
@@ -139,6 +150,22 @@ GenerationSteps StepsOf(const RunInputs& inputs) {
 
 }  // namespace
 
+namespace {
+
+// What a generation's row tells of the run so far.
+void Follow(RunOutcome& outcome, const GenerationRow& row) {
+  outcome.RPlusFreq = row.RPlusFreq();
+  outcome.GenerationsDone = row.Generation;
+  if (outcome.ExtinctAt == 0 && row.Extinct()) outcome.ExtinctAt = row.Generation;
+  if (const double total = row.Cumulative[static_cast<size_t>(row.Curves - 1)]; total > 0) {
+    if (outcome.RPlusFixedAt == 0 && outcome.RPlusFreq == total)
+      outcome.RPlusFixedAt = row.Generation;
+    if (outcome.RPlusLostAt == 0 && outcome.RPlusFreq == 0) outcome.RPlusLostAt = row.Generation;
+  }
+}
+
+}  // namespace
+
 RunOutcome RunIn(Model& model, const RunInputs& inputs, RunSink& sink) {
   PrepareRun(model, inputs);
   // The schedule of S acts only within the run: the model is left with the S the run
@@ -154,14 +181,7 @@ RunOutcome RunIn(Model& model, const RunInputs& inputs, RunSink& sink) {
   for (int generation = 1; generation <= maxGen; ++generation) {
     model.AdvanceGeneration(generation, steps);
     const GenerationRow row = MakeRow(model, static_cast<int16_t>(generation));
-    outcome.RPlusFreq = row.RPlusFreq();
-    outcome.GenerationsDone = row.Generation;
-    if (outcome.ExtinctAt == 0 && row.Extinct()) outcome.ExtinctAt = row.Generation;
-    if (const double total = row.Cumulative[static_cast<size_t>(row.Curves - 1)]; total > 0) {
-      if (outcome.RPlusFixedAt == 0 && outcome.RPlusFreq == total)
-        outcome.RPlusFixedAt = row.Generation;
-      if (outcome.RPlusLostAt == 0 && outcome.RPlusFreq == 0) outcome.RPlusLostAt = row.Generation;
-    }
+    Follow(outcome, row);
     sink.Generation(row);
     if (generation < maxGen && sink.StopRequested()) {
       outcome.Stopped = true;
@@ -173,6 +193,63 @@ RunOutcome RunIn(Model& model, const RunInputs& inputs, RunSink& sink) {
   model.S2 = s2AtStart;
   model.S3 = s3AtStart;
   return outcome;
+}
+
+bool RunsSideBySide(const RunInputs& inputs) {
+  return inputs.NInfinite && inputs.Demes == 1 && StepsOf(inputs).Schedule == SSchedule::None;
+}
+
+bool RunsSideBySide(const RunInputs& inputs, const RunInputs& other) {
+  if (!RunsSideBySide(inputs)) return false;
+  RunInputs same = other;
+  same.S = inputs.S;
+  same.K = inputs.K;
+  same.EnteredS = inputs.EnteredS;
+  for (int entry : {kEntryS, kEntryK}) same.Entered[entry] = inputs.Entered[entry];
+  return same == inputs;
+}
+
+std::vector<RunOutcome> RunSideBySide(Model& model, const std::vector<RunInputs>& runs,
+                                      RunSink& sink) {
+  const RunInputs& first = runs.front();
+  PrepareRun(model, first);
+  const double sAtStart = model.S;
+  const double s2AtStart = model.S2;
+  const double s3AtStart = model.S3;
+  // Each run's selection values as RunIn would set them, deme by deme.
+  const int lanes = static_cast<int>(runs.size());
+  for (int r = 0; r < lanes; ++r) {
+    model.S = runs[static_cast<size_t>(r)].S;
+    model.UpdateSelection(runs[static_cast<size_t>(r)].K);
+    model.DemeSelection[static_cast<size_t>(r + 1)] = {0, model.S, model.S2, model.S3};
+  }
+  model.S = sAtStart;
+  model.S2 = s2AtStart;
+  model.S3 = s3AtStart;
+  model.SelectionByDeme = true;
+  model.Demes = static_cast<int16_t>(lanes);
+  SetStartFrequencies(model, first);  // every deme starts as the first
+  GenerationSteps steps = StepsOf(first);
+  steps.Diffusion = false;
+
+  std::vector<RunOutcome> outcomes(runs.size());
+  const int maxGen = first.MaxGen;
+  for (int generation = 1; generation <= maxGen; ++generation) {
+    model.AdvanceGeneration(generation, steps);
+    GenerationRow firstRow;
+    for (int r = 0; r < lanes; ++r) {
+      const GenerationRow row = MakeDemeRow(model, static_cast<int16_t>(generation), r + 1);
+      Follow(outcomes[static_cast<size_t>(r)], row);
+      if (r == 0) firstRow = row;
+    }
+    sink.Generation(firstRow);
+    if (generation < maxGen && sink.StopRequested()) {
+      for (RunOutcome& outcome : outcomes) outcome.Stopped = true;
+      break;
+    }
+  }
+  model.SelectionByDeme = false;
+  return outcomes;
 }
 
 RunOutcome Run(const RunInputs& inputs, UniformGenerator& generator, RunSink& sink) {

@@ -31,6 +31,7 @@ struct StartInputs {
   std::array<double, 3> Alleles{};        // start frequencies of a, b, c
   std::array<double, 4> HaplotypeFreq{};  // ab, Ab, aB, AB
   double RPlus = 0;                       // start frequency of R+
+  friend bool operator==(const StartInputs&, const StartInputs&) = default;
 };
 
 struct RunInputs {
@@ -52,6 +53,7 @@ struct RunInputs {
   // Every parameter entry's number as the run read it, by box number: a value the model
   // takes as it is needs no field of its own (the sweeps change S, K and Log10N above).
   std::array<double, kBoxNumbers> Entered{};
+  friend bool operator==(const RunInputs&, const RunInputs&) = default;
 };
 
 // The run's inputs as the entries give them, each read by its leading number and kept in
@@ -80,6 +82,8 @@ struct GenerationRow {
 
 // The row of the generation the model has just finished.
 GenerationRow MakeRow(const Model& model, int16_t generation);
+// The same of one deme alone (1 to Demes), a run of runs side by side.
+GenerationRow MakeDemeRow(const Model& model, int16_t generation, int deme);
 
 // Where a run's generations go. The run asks after every generation whether to stop.
 class RunSink {
@@ -120,6 +124,18 @@ RunOutcome Run(const RunInputs& inputs, UniformGenerator& generator, RunSink& si
 // One run in the given model, drawing from the model's generator; the model keeps the
 // state of the last generation, and S, S2 and S3 as the run found them.
 RunOutcome RunIn(Model& model, const RunInputs& inputs, RunSink& sink);
+
+// Runs side by side: deterministic runs of one deme that differ in S and K alone go
+// through the model together, each a deme of its own that exchanges no genes, so that the
+// array kernels work on several runs at once. Each outcome is the one RunIn gives that run.
+inline constexpr size_t kRunsSideBySide = 8;
+// Whether `inputs` may run beside others, and whether `other` may run beside it.
+bool RunsSideBySide(const RunInputs& inputs);
+bool RunsSideBySide(const RunInputs& inputs, const RunInputs& other);
+// The runs (1 to kRunsSideBySide, each beside the first) in the given model. The sink sees
+// the first run's generations and may stop them all.
+std::vector<RunOutcome> RunSideBySide(Model& model, const std::vector<RunInputs>& runs,
+                                      RunSink& sink);
 
 // --- The S-K sweep (N infinite) ---------------------------------------------------------------
 // S from 0.01 to 0.2 and, for each, K from 0.8 to 1.2, both by steps of 0.01 added up in

@@ -490,17 +490,17 @@ RunInputs Study::PointInputs(size_t point) const {
 
 namespace {
 
-// Final frequencies of A, B and C: uppercase allele i is number loci + i.
-void TakeAlleles(const Model& model, StudyOutcome& outcome) {
-  const int16_t plus = model.Demes <= 1 ? kSlotRPlus : kSlotMeanRPlus;
+// Final frequencies of A, B and C in a deme (its slots 0 and 1, or the means over the demes
+// in slots 3 and 4 of deme 1): uppercase allele i is number loci + i.
+void TakeAlleles(const Model& model, int16_t plus, int16_t deme, StudyOutcome& outcome) {
   const int16_t loci = model.AllelesNum == 2 ? 2 : 3;
   double total = 0;
   for (int g = 1; g <= model.GenotypesNum; ++g)
-    total += model.Freq(plus, 1, g) + model.Freq(plus + 1, 1, g);
+    total += model.Freq(plus, deme, g) + model.Freq(plus + 1, deme, g);
   for (int16_t i = 1; i <= loci; ++i) {
     const int16_t allele = static_cast<int16_t>(loci + i);
-    const double carriers =
-        model.AlleleFrequency(plus, 1, allele) + model.AlleleFrequency(plus + 1, 1, allele);
+    const double carriers = model.AlleleFrequency(plus, deme, allele) +
+                            model.AlleleFrequency(static_cast<int16_t>(plus + 1), deme, allele);
     outcome.FinalAllele[static_cast<size_t>(i - 1)] = total > 0 ? carriers / total : 0;
   }
 }
@@ -535,7 +535,7 @@ StudyOutcome RunWithInputs(const Study& study, size_t run, const RunInputs& inpu
   outcome.ExtinctAt = result.ExtinctAt;
   outcome.RPlusFixedAt = result.RPlusFixedAt;
   outcome.RPlusLostAt = result.RPlusLostAt;
-  TakeAlleles(model, outcome);
+  TakeAlleles(model, model.Demes <= 1 ? kSlotRPlus : kSlotMeanRPlus, 1, outcome);
   return outcome;
 }
 
@@ -561,6 +561,47 @@ struct PointCache {
 // Jobs handed to the threads at once: the executor keeps a slot per job, so a study of
 // any size goes through in chunks of bounded memory.
 constexpr size_t kChunk = 8192;
+
+// The inputs of a run, through the thread's cache of the last point.
+const RunInputs& InputsOf(const Study& study, size_t run, PointCache& cache) {
+  const size_t point = PlaceOf(study.Definition(), run).Point;
+  if (cache.Point != point) {
+    cache.Inputs = study.PointInputs(point);
+    cache.Point = point;
+  }
+  return cache.Inputs;
+}
+
+// Runs `run` and, where they may go beside it, the runs after it up to `end` (at most
+// kRunsSideBySide together, and only where the processor has vector kernels, which take
+// them at once): their outcomes in run order. The sink may stop them.
+std::vector<StudyOutcome> RunNext(const Study& study, size_t run, size_t end, RunSink& sink,
+                                  PointCache& cache) {
+  std::vector<RunInputs> runs = {InputsOf(study, run, cache)};
+  if (lanes::ActivePath() != lanes::Path::Portable && RunsSideBySide(runs.front())) {
+    while (runs.size() < kRunsSideBySide && run + runs.size() < end) {
+      const RunInputs& next = InputsOf(study, run + runs.size(), cache);
+      if (!RunsSideBySide(runs.front(), next)) break;
+      runs.push_back(next);
+    }
+  }
+  if (runs.size() == 1) return {RunWithInputs(study, run, runs.front(), sink, *cache.Run)};
+  Model& model = cache.Run->State;
+  const std::vector<RunOutcome> results = RunSideBySide(model, runs, sink);
+  std::vector<StudyOutcome> outcomes(runs.size());
+  for (size_t r = 0; r < runs.size(); ++r) {
+    StudyOutcome& outcome = outcomes[r];
+    outcome.Place = PlaceOf(study.Definition(), run + r);
+    outcome.Loci = runs[r].Loci == 2 ? 2 : 3;
+    outcome.FinalRPlus = results[r].RPlusFreq;
+    outcome.Generations = results[r].GenerationsDone;
+    outcome.ExtinctAt = results[r].ExtinctAt;
+    outcome.RPlusFixedAt = results[r].RPlusFixedAt;
+    outcome.RPlusLostAt = results[r].RPlusLostAt;
+    TakeAlleles(model, kSlotRPlus, static_cast<int16_t>(r + 1), outcome);
+  }
+  return outcomes;
+}
 
 }  // namespace
 
@@ -590,25 +631,23 @@ class AskingSink : public RunSink {
 StudyProgress RunInline(const Study& study, RunRange range, StudyObserver& observer) {
   StudyProgress progress;
   PointCache cache;
-  for (size_t run = range.First; run < range.End; ++run) {
+  for (size_t run = range.First; run < range.End;) {
     if (observer.StopRequested()) {
       progress.Stopped = true;
       break;
     }
-    const size_t point = PlaceOf(study.Definition(), run).Point;
-    if (cache.Point != point) {
-      cache.Inputs = study.PointInputs(point);
-      cache.Point = point;
-    }
     AskingSink sink(observer);
-    const StudyOutcome outcome = RunWithInputs(study, run, cache.Inputs, sink, *cache.Run);
+    const std::vector<StudyOutcome> outcomes = RunNext(study, run, range.End, sink, cache);
     if (sink.StopRequested()) {
       progress.Stopped = true;
       break;
     }
-    if (!observer.RunEnded(outcome)) break;
-    ++progress.Done;
-    if (outcome.ExtinctAt > 0) ++progress.Extinct;
+    for (const StudyOutcome& outcome : outcomes) {
+      if (!observer.RunEnded(outcome)) return progress;
+      ++progress.Done;
+      if (outcome.ExtinctAt > 0) ++progress.Extinct;
+    }
+    run += outcomes.size();
   }
   return progress;
 }
@@ -649,14 +688,11 @@ StudyProgress RunStudy(const Study& study, RunRange range, unsigned threads,
       Outcomes outcomes;
       PointCache& cache = caches[worker];
       const size_t end = first + std::min(runs, (job + 1) * block);
-      for (size_t run = first + job * block; run < end && !stop; ++run) {
-        const size_t point = PlaceOf(study.Definition(), run).Point;
-        if (cache.Point != point) {
-          cache.Inputs = study.PointInputs(point);
-          cache.Point = point;
-        }
+      for (size_t run = first + job * block; run < end && !stop;) {
         StopSink sink(stop);
-        outcomes.push_back(RunWithInputs(study, run, cache.Inputs, sink, *cache.Run));
+        std::vector<StudyOutcome> next = RunNext(study, run, end, sink, cache);
+        run += next.size();
+        outcomes.insert(outcomes.end(), next.begin(), next.end());
       }
       return outcomes;
     });

@@ -83,5 +83,65 @@ TEST(RunCore, TheSinkEndsTheRunAfterTheCurrentGeneration) {
   EXPECT_EQ(outcome.RPlusFreq, sink.Rows.back().RPlusFreq());
 }
 
+// Deterministic runs that differ in S and K: side by side, on every path the processor
+// has, each run ends as it does alone, bit for bit, in its outcome and its last row.
+TEST(RunCore, RunsSideBySideEndAsTheyDoAlone) {
+  struct Switches {
+    int16_t loci;
+    const char* z;
+    CheckValue recombination;
+    CheckValue drift;
+  };
+  for (const Switches& c : {Switches{2, "0", 1, 0}, Switches{3, "0.5", 1, 1},
+                            Switches{3, "0", 0, 0}, Switches{2, "0.3", 1, 1}}) {
+    std::vector<RunInputs> runs;
+    for (const char* s : {"0.05", "-0.2", "0.3"}) {
+      for (const char* k : {"0.8", "1.2"}) {
+        ParameterSet set = StartUpParameterSet(MakeParameterTable(), "");
+        set.Text(kEntryS) = s;
+        set.Text(kEntryK) = k;
+        set.Text(kEntryZ) = c.z;
+        set.Text(kEntryMaxGen) = "150";
+        set.Checks.RecombForR = c.recombination;
+        set.Checks.GeneticDrift = c.drift;
+        runs.push_back(ReadRunInputs(set, c.loci, true, 0));
+      }
+    }
+    ASSERT_TRUE(RunsSideBySide(runs.front(), runs.back()));
+    for (lanes::Path path : {lanes::Path::Portable, lanes::Path::Avx2, lanes::Path::Avx512}) {
+      const lanes::Path before = lanes::ActivePath();
+      if (!lanes::Use(path)) continue;
+      UniformGenerator generator;
+      Model together(generator);
+      NoSink sink;
+      const std::vector<RunOutcome> outcomes = RunSideBySide(together, runs, sink);
+      for (size_t r = 0; r < runs.size(); ++r) {
+        Model alone(generator);
+        EXPECT_EQ(outcomes[r], RunIn(alone, runs[r], sink)) << lanes::Name(path) << " run " << r;
+        const int16_t last = runs[r].MaxGen;
+        EXPECT_EQ(MakeDemeRow(together, last, static_cast<int>(r) + 1), MakeRow(alone, last))
+            << lanes::Name(path) << " run " << r;
+      }
+      lanes::Use(before);
+    }
+  }
+}
+
+TEST(RunCore, OnlyDeterministicRunsOfOneDemeThatDifferInSAndKGoSideBySide) {
+  ParameterSet set = StartUpParameterSet(MakeParameterTable(), "");
+  const RunInputs base = ReadRunInputs(set, 2, true, 0);
+  set.Text(kEntryS) = "0.3";
+  set.Text(kEntryK) = "1.2";
+  EXPECT_TRUE(RunsSideBySide(base, ReadRunInputs(set, 2, true, 0)));
+  set.Text(kEntryU) = "2e-5";
+  EXPECT_FALSE(RunsSideBySide(base, ReadRunInputs(set, 2, true, 0)));
+  EXPECT_FALSE(RunsSideBySide(ReadRunInputs(set, 2, false, 6)));  // N finite
+  set.Text(kEntryDemes) = "2";
+  EXPECT_FALSE(RunsSideBySide(ReadRunInputs(set, 2, true, 0)));
+  set.Text(kEntryDemes) = "1";
+  set.Checks.InversionOfS = 1;
+  EXPECT_FALSE(RunsSideBySide(ReadRunInputs(set, 2, true, 0)));  // S changes in the run
+}
+
 }  // namespace
 }  // namespace quorvel
