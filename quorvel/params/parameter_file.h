@@ -27,6 +27,7 @@ struct ParameterValues {
   std::array<std::string, kBoxNumbers> Entries;  // by box number; only the entries are used
   CheckBoxes Checks;
   int Loci = 2;
+  friend bool operator==(const ParameterValues&, const ParameterValues&) = default;
 };
 
 // The check box of a switch.
