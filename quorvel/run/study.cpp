@@ -516,27 +516,36 @@ struct RunModel {
   Model State{Generator};
 };
 
-StudyOutcome RunWithInputs(const Study& study, size_t run, const RunInputs& inputs, RunSink& sink,
-                           RunModel& runModel) {
+// The study's record of a run, from its outcome and the model it ended in: the alleles are
+// read from `plus` (slots plus and plus + 1) of `deme`.
+StudyOutcome Record(const Study& study, size_t run, const RunInputs& inputs,
+                    const RunOutcome& result, const Model& model, int16_t plus, int16_t deme) {
   const StudyDefinition& d = study.Definition();
   StudyOutcome outcome;
   outcome.Place = PlaceOf(d, run);
   outcome.Finite = d.FinitePopulation();
+  if (outcome.Finite) outcome.Seed = RunSeed(d, outcome.Place);
   outcome.Loci = inputs.Loci == 2 ? 2 : 3;
-  runModel.Generator = UniformGenerator();
-  if (outcome.Finite) {
-    outcome.Seed = RunSeed(d, outcome.Place);
-    runModel.Generator = UniformGenerator::FromSeed(outcome.Seed);
-  }
-  Model& model = runModel.State;
-  const RunOutcome result = RunIn(model, inputs, sink);
   outcome.FinalRPlus = result.RPlusFreq;
   outcome.Generations = result.GenerationsDone;
   outcome.ExtinctAt = result.ExtinctAt;
   outcome.RPlusFixedAt = result.RPlusFixedAt;
   outcome.RPlusLostAt = result.RPlusLostAt;
-  TakeAlleles(model, model.Demes <= 1 ? kSlotRPlus : kSlotMeanRPlus, 1, outcome);
+  TakeAlleles(model, plus, deme, outcome);
   return outcome;
+}
+
+StudyOutcome RunWithInputs(const Study& study, size_t run, const RunInputs& inputs, RunSink& sink,
+                           RunModel& runModel) {
+  const StudyDefinition& d = study.Definition();
+  runModel.Generator = UniformGenerator();
+  if (d.FinitePopulation())
+    runModel.Generator = UniformGenerator::FromSeed(RunSeed(d, PlaceOf(d, run)));
+  Model& model = runModel.State;
+  const RunOutcome result = RunIn(model, inputs, sink);
+  // With several demes the means over them stand in slots 3 and 4 of deme 1.
+  return Record(study, run, inputs, result, model, model.Demes <= 1 ? kSlotRPlus : kSlotMeanRPlus,
+                1);
 }
 
 // Ends a run in flight after its generation once the study is stopped.
@@ -588,17 +597,10 @@ std::vector<StudyOutcome> RunNext(const Study& study, size_t run, size_t end, Ru
   if (runs.size() == 1) return {RunWithInputs(study, run, runs.front(), sink, *cache.Run)};
   Model& model = cache.Run->State;
   const std::vector<RunOutcome> results = RunSideBySide(model, runs, sink);
-  std::vector<StudyOutcome> outcomes(runs.size());
+  std::vector<StudyOutcome> outcomes;
   for (size_t r = 0; r < runs.size(); ++r) {
-    StudyOutcome& outcome = outcomes[r];
-    outcome.Place = PlaceOf(study.Definition(), run + r);
-    outcome.Loci = runs[r].Loci == 2 ? 2 : 3;
-    outcome.FinalRPlus = results[r].RPlusFreq;
-    outcome.Generations = results[r].GenerationsDone;
-    outcome.ExtinctAt = results[r].ExtinctAt;
-    outcome.RPlusFixedAt = results[r].RPlusFixedAt;
-    outcome.RPlusLostAt = results[r].RPlusLostAt;
-    TakeAlleles(model, kSlotRPlus, static_cast<int16_t>(r + 1), outcome);
+    outcomes.push_back(Record(study, run + r, runs[r], results[r], model, kSlotRPlus,
+                              static_cast<int16_t>(r + 1)));
   }
   return outcomes;
 }
