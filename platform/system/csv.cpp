@@ -9,7 +9,6 @@
 namespace platform {
 namespace {
 
-constexpr std::string_view kNewLine = kCsvNewLine;
 constexpr std::string_view kAssign = " = ";
 
 std::string OneLine(std::string_view text) {
@@ -35,7 +34,7 @@ void AppendRow(std::string& out, const std::vector<std::string>& cells) {
     if (i > 0) out += ',';
     out += Cell(cells[i]);
   }
-  out += kNewLine;
+  out += kCsvNewLine;
 }
 
 // Splits one record starting at pos; a quoted cell may hold line breaks.
@@ -88,12 +87,12 @@ std::string CsvNumber(double value) {
 std::string CsvText(const CsvTable& table) {
   std::string out;
   out += "# " + OneLine(table.program);
-  out += kNewLine;
+  out += kCsvNewLine;
   out += "# " + OneLine(table.date);
-  out += kNewLine;
+  out += kCsvNewLine;
   for (const auto& [name, value] : table.parameters) {
     out += "# " + OneLine(name) + std::string(kAssign) + OneLine(value);
-    out += kNewLine;
+    out += kCsvNewLine;
   }
   AppendRow(out, table.columns);
   for (const auto& row : table.rows) AppendRow(out, row);

@@ -98,7 +98,7 @@ struct StepBuffers {
   std::vector<uint32_t> RoundWord = std::vector<uint32_t>(kSize);
   std::vector<double> Active = std::vector<double>(kMaxDemes);
   // Selection coefficient by genotype and deme, in the layout of the frequency table's
-  // rows, when the demes select differently (runs side by side).
+  // rows, when the demes select differently (runs side by side): set once per run.
   std::vector<double> Coefficient =
       std::vector<double>(static_cast<size_t>(kMaxGenotypes + 1) * lanes::kDemeStride);
 };
@@ -149,9 +149,8 @@ class BasicModel {
   // makes the R- draw of a mutation path reuse the random pair of its R+ draw.
   int16_t TotalStochasticity = 0;
   // Runs side by side, each a deme of its own that differs from the others in S and K
-  // alone: when true, deme g selects with DemeSelection[g] = {0, S, S2, S3} of its run.
+  // alone: when true, each deme selects with the values SetDemeSelection gave it.
   bool SelectionByDeme = false;
-  std::array<std::array<double, 4>, kMaxDemes + 1> DemeSelection{};
   // Every parameter entry's number as the run read it, by box number (kEntryU, ...): an
   // operator reads a value it takes as it is from here, with no field of its own.
   std::array<double, kBoxNumbers> Entered{};
@@ -176,6 +175,8 @@ class BasicModel {
   // S2 = ((1 + S)² - 1)·K and, with three loci, S3 = ((1 + S)³ - 1)·K·K; with two loci
   // S3 keeps its value.
   void UpdateSelection(double k);
+  // Gives the deme the selection of S, S2 and S3 as they stand, for SelectionByDeme.
+  void SetDemeSelection(int16_t deme);
   // The fraction of a genotype taking a path of each mutation class in one generation,
   // from the forward rate u and the back rate w; with two loci classes 7..12 keep theirs.
   void SetMutationRates(double u, double w);

@@ -52,6 +52,14 @@ void BasicModel<Generator>::UpdateSelection(double k) {
 }
 
 template <class Generator>
+void BasicModel<Generator>::SetDemeSelection(int16_t deme) {
+  const double byClass[4] = {0, S, S2, S3};
+  for (int h = 1; h <= GenotypesNum; ++h)
+    Buffers.Coefficient[static_cast<size_t>(h * lanes::kDemeStride + deme)] =
+        byClass[UppercaseCount[h]];
+}
+
+template <class Generator>
 void BasicModel<Generator>::AdvanceGeneration(int generation, const GenerationSteps& steps) {
   if (steps.Schedule != SSchedule::None) {
     const double ratio = static_cast<double>(generation) / steps.InversionPeriod;
@@ -356,14 +364,7 @@ void BasicModel<Generator>::SelectionStep() {
   double coefficient[kMaxGenotypes + 1] = {};
   for (int h = 1; h <= GenotypesNum; ++h) coefficient[h] = byClass[UppercaseCount[h]];
   s.coefficient = coefficient;
-  if (SelectionByDeme) {
-    double* rows = Buffers.Coefficient.data();
-    for (int h = 1; h <= GenotypesNum; ++h) {
-      for (int g = 1; g <= Demes; ++g)
-        rows[h * lanes::kDemeStride + g] = DemeSelection[g][UppercaseCount[h]];
-    }
-    s.demeCoefficient = rows;
-  }
+  if (SelectionByDeme) s.demeCoefficient = Buffers.Coefficient.data();
   const lanes::Kernels& k = lanes::Active();
   k.SelectPrepare(s);
   if (!NInfinite) model_detail::SampleByDeme(*this, s, 2 * (GenotypesNum - 1), false, false);

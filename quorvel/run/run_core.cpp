@@ -195,6 +195,10 @@ RunOutcome RunIn(Model& model, const RunInputs& inputs, RunSink& sink) {
   return outcome;
 }
 
+size_t RunsSideBySideAtMost() {
+  return lanes::ActivePath() == lanes::Path::Portable ? 1 : 8;
+}
+
 bool RunsSideBySide(const RunInputs& inputs) {
   return inputs.NInfinite && inputs.Demes == 1 && StepsOf(inputs).Schedule == SSchedule::None;
 }
@@ -221,7 +225,7 @@ std::vector<RunOutcome> RunSideBySide(Model& model, const std::vector<RunInputs>
   for (int r = 0; r < lanes; ++r) {
     model.S = runs[static_cast<size_t>(r)].S;
     model.UpdateSelection(runs[static_cast<size_t>(r)].K);
-    model.DemeSelection[static_cast<size_t>(r + 1)] = {0, model.S, model.S2, model.S3};
+    model.SetDemeSelection(static_cast<int16_t>(r + 1));
   }
   model.S = sAtStart;
   model.S2 = s2AtStart;
@@ -236,12 +240,11 @@ std::vector<RunOutcome> RunSideBySide(Model& model, const std::vector<RunInputs>
   const int maxGen = first.MaxGen;
   for (int generation = 1; generation <= maxGen; ++generation) {
     model.AdvanceGeneration(generation, steps);
-    GenerationRow firstRow;
-    for (int r = 0; r < lanes; ++r) {
-      const GenerationRow row = MakeDemeRow(model, static_cast<int16_t>(generation), r + 1);
-      Follow(outcomes[static_cast<size_t>(r)], row);
-      if (r == 0) firstRow = row;
-    }
+    const auto g = static_cast<int16_t>(generation);
+    const GenerationRow firstRow = MakeDemeRow(model, g, 1);
+    Follow(outcomes.front(), firstRow);
+    for (int r = 1; r < lanes; ++r)
+      Follow(outcomes[static_cast<size_t>(r)], MakeDemeRow(model, g, r + 1));
     sink.Generation(firstRow);
     if (generation < maxGen && sink.StopRequested()) {
       for (RunOutcome& outcome : outcomes) outcome.Stopped = true;

@@ -128,12 +128,14 @@ RunOutcome RunIn(Model& model, const RunInputs& inputs, RunSink& sink);
 // Runs side by side: deterministic runs of one deme that differ in S and K alone go
 // through the model together, each a deme of its own that exchanges no genes, so that the
 // array kernels work on several runs at once. Each outcome is the one RunIn gives that run.
-inline constexpr size_t kRunsSideBySide = 8;
+// How many to put together: a vector register's worth of demes, or 1 on the portable
+// kernels, which take the demes one at a time and gain nothing by it.
+size_t RunsSideBySideAtMost();
 // Whether `inputs` may run beside others, and whether `other` may run beside it.
 bool RunsSideBySide(const RunInputs& inputs);
 bool RunsSideBySide(const RunInputs& inputs, const RunInputs& other);
-// The runs (1 to kRunsSideBySide, each beside the first) in the given model. The sink sees
-// the first run's generations and may stop them all.
+// The runs (each beside the first, up to RunsSideBySideAtMost() of them) in the given model. The
+// sink sees the first run's generations and may stop them all.
 std::vector<RunOutcome> RunSideBySide(Model& model, const std::vector<RunInputs>& runs,
                                       RunSink& sink);
 

@@ -582,13 +582,12 @@ const RunInputs& InputsOf(const Study& study, size_t run, PointCache& cache) {
 }
 
 // Runs `run` and, where they may go beside it, the runs after it up to `end` (at most
-// kRunsSideBySide together, and only where the processor has vector kernels, which take
-// them at once): their outcomes in run order. The sink may stop them.
+// RunsSideBySideAtMost() together): their outcomes in run order. The sink may stop them.
 std::vector<StudyOutcome> RunNext(const Study& study, size_t run, size_t end, RunSink& sink,
                                   PointCache& cache) {
   std::vector<RunInputs> runs = {InputsOf(study, run, cache)};
-  if (lanes::ActivePath() != lanes::Path::Portable && RunsSideBySide(runs.front())) {
-    while (runs.size() < kRunsSideBySide && run + runs.size() < end) {
+  if (const size_t most = RunsSideBySideAtMost(); most > 1 && RunsSideBySide(runs.front())) {
+    while (runs.size() < most && run + runs.size() < end) {
       const RunInputs& next = InputsOf(study, run + runs.size(), cache);
       if (!RunsSideBySide(runs.front(), next)) break;
       runs.push_back(next);
