@@ -147,7 +147,7 @@ std::string FormatWithDigits(double value, int digits) {
     }
   } else {
     out += digitsText.substr(0, 1);
-    if (digitsText.size() > 1) out += "." + digitsText.substr(1);
+    if (digitsText.size() > 1) out.append(".").append(digitsText, 1);
     char expBuf[16];
     std::snprintf(expBuf, sizeof expBuf, "E%c%02d", exponent < 0 ? '-' : '+', std::abs(exponent));
     out += expBuf;

@@ -198,7 +198,7 @@ bool WholeFile::Open(const std::string& path) {
   target_ = FollowedLinks(path);
   const fs::path target = fs::u8path(target_);
   const fs::path folder = target.parent_path();
-  const std::string prefix = "." + Utf8(target.filename()) + ".";
+  const std::string prefix = std::string(".").append(Utf8(target.filename())).append(".");
   ClearStaleTemporaries(folder.empty() ? "." : Utf8(folder), prefix);
   temporary_ = Utf8(folder / fs::u8path(TemporaryName(prefix)));
   if (!file_.OpenForWriting(temporary_)) {
@@ -267,7 +267,7 @@ bool MoveWholeFile(const std::string& from, const std::string& path, std::string
 }
 
 FileGroup::FileGroup(std::string folder, std::string program)
-    : folder_(std::move(folder)), prefix_("." + std::move(program) + ".") {}
+    : folder_(std::move(folder)), prefix_(std::string(".").append(program).append(".")) {}
 
 bool FileGroup::Open() {
   Abandon();

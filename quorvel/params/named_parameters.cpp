@@ -134,8 +134,11 @@ std::string ListText(const ParameterTable& table) {
     if (p.IsEntry()) {
       std::string startText = start.Entries[static_cast<size_t>(p.Entry)];
       value = ValidateEntryText(table, p.Entry, startText);
-      bounds = "[" + BoundText(table.MinValue[static_cast<size_t>(p.Entry)]) + ", " +
-               BoundText(table.MaxValue[static_cast<size_t>(p.Entry)]) + "]";
+      bounds = std::string(1, '[')
+                   .append(BoundText(table.MinValue[static_cast<size_t>(p.Entry)]))
+                   .append(", ")
+                   .append(BoundText(table.MaxValue[static_cast<size_t>(p.Entry)]))
+                   .append("]");
     } else if (p.Kind == ParameterKind::Loci) {
       value = "2";
       bounds = "2|3";

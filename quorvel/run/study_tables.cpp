@@ -130,8 +130,9 @@ std::string SummaryRow(size_t point, const std::vector<std::string>& values,
            "," + ShortestText(s.Ci95High);
   else
     row += ",,,";
-  row += "," + std::to_string(s.Fixed) + "," + std::to_string(s.Lost) + "," +
-         std::to_string(s.Extinct) + ",";
+  for (const size_t count : {s.Fixed, s.Lost, s.Extinct})
+    row.append(",").append(std::to_string(count));
+  row += ",";
   if (s.Fixed > 0) row += ShortestText(s.MeanFixedAt);
   row += ",";
   if (s.Lost > 0) row += ShortestText(s.MeanLostAt);
