@@ -7,4 +7,7 @@ namespace common {
 
 double Power(double base, double exponent);
 
+// Power(x, 2), bit for bit, at the cost of a product for most arguments.
+double Square(double x);
+
 }  // namespace common

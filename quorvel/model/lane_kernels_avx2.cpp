@@ -18,11 +18,26 @@ struct Lanes {
   static constexpr int kWidth = 4;
   static T Load(const double* p) { return _mm256_loadu_pd(p); }
   static void Store(double* p, T v) { _mm256_storeu_pd(p, v); }
+  // The first k (below kWidth) of the lanes, the others 0 and never touched in memory.
+  static __m128i First(int k) {
+    return _mm_cmpgt_epi32(_mm_set1_epi32(k), _mm_set_epi32(3, 2, 1, 0));
+  }
+  static __m256i FirstWide(int k) { return _mm256_cvtepi32_epi64(First(k)); }
+  static T Load(const double* p, int k) { return _mm256_maskload_pd(p, FirstWide(k)); }
+  static void Store(double* p, T v, int k) { _mm256_maskstore_pd(p, FirstWide(k), v); }
   static T LoadFloats(const float* p) { return _mm256_cvtps_pd(_mm_loadu_ps(p)); }
+  static T LoadFloats(const float* p, int k) {
+    return _mm256_cvtps_pd(_mm_maskload_ps(p, First(k)));
+  }
+  static T LoadUniforms(const uint32_t* p) {
+    return Uniforms(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)));
+  }
+  static T LoadUniforms(const uint32_t* p, int k) {
+    return Uniforms(_mm_maskload_epi32(reinterpret_cast<const int*>(p), First(k)));
+  }
   // UniformGenerator::Uniform on four words: the 24-bit integer, exact in float64, times
   // 2^-24.
-  static T LoadUniforms(const uint32_t* p) {
-    __m128i w = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+  static T Uniforms(__m128i w) {
     w = _mm_mullo_epi32(w, _mm_set1_epi32(5));
     w = _mm_or_si128(_mm_slli_epi32(w, 7), _mm_srli_epi32(w, 25));
     w = _mm_srli_epi32(_mm_mullo_epi32(w, _mm_set1_epi32(9)), 8);

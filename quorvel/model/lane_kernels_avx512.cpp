@@ -24,11 +24,23 @@ struct Lanes {
   static constexpr int kWidth = 8;
   static T Load(const double* p) { return _mm512_loadu_pd(p); }
   static void Store(double* p, T v) { _mm512_storeu_pd(p, v); }
+  // The first k (below kWidth) of the lanes, the others 0 and never touched in memory.
+  static Mask First(int k) { return static_cast<Mask>((1u << k) - 1); }
+  static T Load(const double* p, int k) { return _mm512_maskz_loadu_pd(First(k), p); }
+  static void Store(double* p, T v, int k) { _mm512_mask_storeu_pd(p, First(k), v); }
   static T LoadFloats(const float* p) { return _mm512_cvtps_pd(_mm256_loadu_ps(p)); }
+  static T LoadFloats(const float* p, int k) {
+    return _mm512_cvtps_pd(_mm512_castps512_ps256(_mm512_maskz_loadu_ps(First(k), p)));
+  }
+  static T LoadUniforms(const uint32_t* p) {
+    return Uniforms(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(p)));
+  }
+  static T LoadUniforms(const uint32_t* p, int k) {
+    return Uniforms(_mm512_castsi512_si256(_mm512_maskz_loadu_epi32(First(k), p)));
+  }
   // UniformGenerator::Uniform on eight words: the 24-bit integer, exact in float64, times
   // 2^-24.
-  static T LoadUniforms(const uint32_t* p) {
-    __m256i w = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
+  static T Uniforms(__m256i w) {
     w = _mm256_mullo_epi32(w, _mm256_set1_epi32(5));
     w = _mm256_or_si256(_mm256_slli_epi32(w, 7), _mm256_srli_epi32(w, 25));
     w = _mm256_srli_epi32(_mm256_mullo_epi32(w, _mm256_set1_epi32(9)), 8);

@@ -47,7 +47,7 @@ void BasicModel<Generator>::BuildGenotypeTables() {
 
 template <class Generator>
 void BasicModel<Generator>::UpdateSelection(double k) {
-  S2 = (common::Power(1 + S, 2) - 1) * k;
+  S2 = (common::Square(1 + S) - 1) * k;
   if (AllelesNum == 3) S3 = (common::Power(1 + S, 3) - 1) * k * k;
 }
 
@@ -125,7 +125,7 @@ double BasicModel<Generator>::EquilibriumFrequency(int16_t genotype, double tota
   const double p1 = StartAlleleFreq[alleles[1]];
   const double p2 = StartAlleleFreq[alleles[2]];
   double v = p2 * p1;
-  if (scaled) v = v / common::Power(total, 2);
+  if (scaled) v = v / common::Square(total);
   if (AllelesNum == 3) {
     const double p3 = StartAlleleFreq[alleles[3]];
     v = (v * p3) / total;

@@ -134,7 +134,7 @@ void RecombineOneDeme(BasicModel<Generator>& model) {
       }
       // A pool too small to square in float64 (below about 1e-162) counts as empty, like
       // a pool of 0: the scaled equilibrium would be 0/0 there.
-      const double squared = common::Power(total, 2);
+      const double squared = common::Square(total);
       if (total > 0 && squared > 0) {
 #pragma GCC unroll 8
         for (int h = 1; h <= G; ++h) {
