@@ -33,6 +33,31 @@ struct StepArrays {
   double diffusion = 0;
 };
 
+// One generation (or one operator) of a population of one deme: its frequencies stay in
+// registers from one operator to the next, and with N finite each operator samples all its
+// amounts at once.
+struct OneDeme {
+  double* freq = nullptr;
+  int loci = 2;
+  float z = 0;  // recombining fraction of R- carriers
+  // The operators to apply, in the model's order.
+  bool recombination = false;
+  bool drift = false;
+  bool selection = false;
+  bool mutation = false;
+  const double* coefficient = nullptr;  // selection by genotype 1..8
+  const double* rate = nullptr;         // mutation fraction by path 1..38
+  // N finite: the random pair of every amount of the operators, in the order they are drawn,
+  // as UniformGenerator's words; null with N infinite.
+  const uint32_t* sign = nullptr;
+  const uint32_t* round = nullptr;
+  double populationN = 0;
+  // Whether the pairs begin with recombination's, which a deme draws when its pool is not
+  // empty.
+  bool poolDrawn = true;
+  double* alleleFreq = nullptr;  // the recombining pool's allele frequencies 1..6, written
+};
+
 struct Kernels {
   // SampleAmount over n amounts with the random pairs (sign[i], round[i]).
   void (*Sample)(const double* x, const float* sign, const float* round, double* out, int n,
@@ -50,6 +75,9 @@ struct Kernels {
   void (*MutateApply)(const StepArrays&);
   void (*DiffusePrepare)(const StepArrays&);
   void (*DiffuseApply)(const StepArrays&);
+  // False, having changed only the scratch slot and the allele frequencies, when the pool
+  // turns out empty though its pairs were drawn: the caller draws again without them.
+  bool (*OneDemeSteps)(const OneDeme&);
 };
 
 // The instruction sets, from the portable one up.

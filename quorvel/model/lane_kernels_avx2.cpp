@@ -25,6 +25,12 @@ struct Lanes {
   static __m256i FirstWide(int k) { return _mm256_cvtepi32_epi64(First(k)); }
   static T Load(const double* p, int k) { return _mm256_maskload_pd(p, FirstWide(k)); }
   static void Store(double* p, T v, int k) { _mm256_maskstore_pd(p, FirstWide(k), v); }
+  // The first k of the values, built in registers from values held there: a vector load of
+  // values just stored one by one would wait for the stores to reach the cache.
+  static T Gather(const double* p, int k) {
+    auto at = [&](int i) { return i < k ? p[i] : 0.0; };
+    return _mm256_set_pd(at(3), at(2), at(1), at(0));
+  }
   static T LoadFloats(const float* p) { return _mm256_cvtps_pd(_mm_loadu_ps(p)); }
   static T LoadFloats(const float* p, int k) {
     return _mm256_cvtps_pd(_mm_maskload_ps(p, First(k)));

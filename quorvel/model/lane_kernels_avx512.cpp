@@ -28,6 +28,12 @@ struct Lanes {
   static Mask First(int k) { return static_cast<Mask>((1u << k) - 1); }
   static T Load(const double* p, int k) { return _mm512_maskz_loadu_pd(First(k), p); }
   static void Store(double* p, T v, int k) { _mm512_mask_storeu_pd(p, First(k), v); }
+  // The first k of the values, built in registers from values held there: a vector load of
+  // values just stored one by one would wait for the stores to reach the cache.
+  static T Gather(const double* p, int k) {
+    auto at = [&](int i) { return i < k ? p[i] : 0.0; };
+    return _mm512_set_pd(at(7), at(6), at(5), at(4), at(3), at(2), at(1), at(0));
+  }
   static T LoadFloats(const float* p) { return _mm512_cvtps_pd(_mm256_loadu_ps(p)); }
   static T LoadFloats(const float* p, int k) {
     return _mm512_cvtps_pd(_mm512_castps512_ps256(_mm512_maskz_loadu_ps(First(k), p)));

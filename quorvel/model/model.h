@@ -12,8 +12,8 @@
 // The model is a template over its random generator only so that tests can script the
 // random numbers; the program uses `Model`, which draws from a UniformGenerator owned by
 // the window. The operators draw in the fixed order and leave their arithmetic to the
-// kernels of lane_kernels.h for the processor at hand (one deme with N infinite stays in
-// one_deme.h).
+// kernels of lane_kernels.h for the processor at hand; a population of one deme goes
+// through a whole generation in one of them (OneDemeSteps), its frequencies in registers.
 #pragma once
 
 #include <array>
@@ -85,6 +85,29 @@ class FrequencyTable {
   std::array<double, kSlots * lanes::kGenotypeRows * lanes::kDemeStride> cells_{};
 };
 
+// The order of the random pairs of one deme's generation: `alone` amounts drawing a pair
+// each, then `paired` amounts in twos sharing one (R+ and R- mutation).
+struct DrawPlan {
+  int alone = 0;
+  int paired = 0;
+  friend bool operator==(const DrawPlan&, const DrawPlan&) = default;
+};
+
+// The random pairs of a generation of one deme with N finite, as the program's generator's
+// words, in two halves: the generation reads one while the next generation's pairs, which
+// depend on nothing the generation computes, are drawn into the other, so that the
+// processor draws them while it still works through the generation's arithmetic. They
+// are used when the generator still stands where they were drawn from.
+struct WordsAhead {
+  static constexpr size_t kSize = 128;  // the pairs of one generation with three loci: 122
+  std::array<std::array<uint32_t, kSize>, 2> sign{};
+  std::array<std::array<uint32_t, kSize>, 2> round{};
+  int next = 0;     // the half drawn ahead
+  DrawPlan plan{};  // its plan; none drawn while both counts are 0
+  UniformGenerator::State from{};
+  UniformGenerator::State to{};
+};
+
 // Working arrays of the operators: the amounts of one step for every deme, their random
 // pairs and their samples. Sized once for the largest step (76 amounts in each of 100 demes).
 struct StepBuffers {
@@ -101,6 +124,7 @@ struct StepBuffers {
   // rows, when the demes select differently (runs side by side): set once per run.
   std::vector<double> Coefficient =
       std::vector<double>(static_cast<size_t>(kMaxGenotypes + 1) * lanes::kDemeStride);
+  WordsAhead Ahead;
 };
 
 template <class Generator>

@@ -11,7 +11,6 @@
 #include "quorvel/model/genotype_tables.h"
 #include "quorvel/model/lane_kernels.h"
 #include "quorvel/model/model.h"
-#include "quorvel/model/one_deme.h"
 
 namespace quorvel {
 
@@ -57,30 +56,6 @@ void BasicModel<Generator>::SetDemeSelection(int16_t deme) {
   for (int h = 1; h <= GenotypesNum; ++h)
     Buffers.Coefficient[static_cast<size_t>(h * lanes::kDemeStride + deme)] =
         byClass[UppercaseCount[h]];
-}
-
-template <class Generator>
-void BasicModel<Generator>::AdvanceGeneration(int generation, const GenerationSteps& steps) {
-  if (steps.Schedule != SSchedule::None) {
-    const double ratio = static_cast<double>(generation) / steps.InversionPeriod;
-    if (steps.Schedule == SSchedule::Inversion) {
-      // S changes sign at generations P, 2P, 3P, ...
-      if (std::floor(ratio) == ratio) {
-        S = -S;
-        UpdateSelection(steps.K);
-      }
-    } else {
-      // Period 2P, always from the entered S0, never from the S in use.
-      const double h = ratio / 2;
-      S = steps.EnteredS * std::sin((h - std::floor(h)) * kTwoPi15);
-      UpdateSelection(steps.K);
-    }
-  }
-  if (steps.Recombination) RecombinationStep();
-  if (steps.Drift) DriftStep();
-  SelectionStep();
-  MutationStep();
-  if (steps.Diffusion) DiffusionStep();
 }
 
 template <class Generator>
@@ -299,16 +274,130 @@ void SampleInOrder(BasicModel<Generator>& model, lanes::StepArrays& s, int n) {
   draws.Sample(model, s, n, static_cast<size_t>(n - 1));
 }
 
+// Selection coefficient by genotype 1..GenotypesNum (of deme 1 when the demes select
+// differently), through its number of uppercase alleles.
+template <class Generator>
+void Coefficients(const BasicModel<Generator>& model, double* coefficient) {
+  const double byClass[4] = {0, model.S, model.S2, model.S3};
+  for (int h = 1; h <= model.GenotypesNum; ++h) {
+    coefficient[h] =
+        model.SelectionByDeme
+            ? model.Buffers.Coefficient[static_cast<size_t>(h * lanes::kDemeStride + 1)]
+            : byClass[model.UppercaseCount[h]];
+  }
+}
+
+// Mutation fraction by path 1..MutationPathsNum.
+template <class Generator>
+void Rates(const BasicModel<Generator>& model, double* rate) {
+  for (int t = 1; t <= model.MutationPathsNum; ++t) {
+    rate[t] = model.MutationTable[model.MutationPaths[t][3]];
+  }
+}
+
+// The order of the random pairs of one deme's operators, as the step-by-step operators
+// draw them: R- mutation amounts take the pair of the R+ amount before them unless "Total
+// stochasticity" is ticked.
+template <class Generator>
+DrawPlan PlanOf(const BasicModel<Generator>& model, const lanes::OneDeme& o) {
+  const int genotypes = model.GenotypesNum;
+  const int mutating = o.mutation ? 2 * model.MutationPathsNum : 0;
+  const bool pairs = model.TotalStochasticity == 0;
+  int recombining = 0;
+  if (o.recombination && o.poolDrawn) {
+    recombining = o.z == 0.0f ? genotypes : o.z > 0.0f ? 2 * genotypes : 0;
+  }
+  return {recombining + (o.drift ? 2 * genotypes : 0) + (o.selection ? 2 * (genotypes - 1) : 0) +
+              (pairs ? 0 : mutating),
+          pairs ? mutating : 0};
+}
+
+// Draws the pairs of the plan into one half of the words.
+inline void Draw(const DrawPlan& plan, WordsAhead& words, int half, UniformGenerator& generator) {
+  uint32_t* sign = words.sign[static_cast<size_t>(half)].data();
+  uint32_t* round = words.round[static_cast<size_t>(half)].data();
+  int k = 0;
+  for (; k < plan.alone; ++k) {
+    sign[k] = generator.NextWord();
+    round[k] = generator.NextWord();
+  }
+  for (const int end = k + plan.paired; k < end; k += 2) {
+    sign[k] = sign[k + 1] = generator.NextWord();
+    round[k] = round[k + 1] = generator.NextWord();
+  }
+}
+
+// One deme with N finite on the program's generator: the generation's pairs (drawn ahead
+// when they could be), the kernels, and the next generation's pairs drawn ahead.
+inline void FiniteOneDeme(BasicModel<UniformGenerator>& model, lanes::OneDeme& o,
+                          const lanes::Kernels& kernels) {
+  WordsAhead& words = model.Buffers.Ahead;
+  const UniformGenerator start = *model.Random;
+  const DrawPlan plan = PlanOf(model, o);
+  const int half = words.next;
+  if (plan == words.plan && start.CurrentState() == words.from) {
+    *model.Random = UniformGenerator(words.to);
+  } else {
+    Draw(plan, words, half, *model.Random);
+  }
+  o.populationN = model.PopulationN;
+  o.sign = words.sign[static_cast<size_t>(half)].data();
+  o.round = words.round[static_cast<size_t>(half)].data();
+  int drawn = plan.alone + plan.paired;
+  if (!kernels.OneDemeSteps(o)) {
+    // An empty pool draws nothing (rare: the deme has died out).
+    *model.Random = start;
+    o.poolDrawn = false;
+    const DrawPlan without = PlanOf(model, o);
+    Draw(without, words, half, *model.Random);
+    drawn = without.alone + without.paired;
+    kernels.OneDemeSteps(o);
+  }
+  if (drawn > 0) {
+    model.RndSign = UniformGenerator::Uniform(o.sign[drawn - 1]);
+    model.RndRound = UniformGenerator::Uniform(o.round[drawn - 1]);
+  }
+  words.next = 1 - half;
+  UniformGenerator ahead = *model.Random;
+  words.from = ahead.CurrentState();
+  Draw(plan, words, words.next, ahead);
+  words.to = ahead.CurrentState();
+  words.plan = plan;
+}
+
+// The chosen operators on a population of one deme, in registers (OneDemeSteps). With N
+// finite only for the program's generator, whose words the kernels scramble.
+template <class Generator>
+void OneDemeSteps(BasicModel<Generator>& model, bool recombination, bool drift, bool selection,
+                  bool mutation) {
+  double coefficient[kMaxGenotypes + 1];  // written where read, from 1 on
+  double rate[kMaxMutationPaths + 1];     // written where read, from 1 on
+  Coefficients(model, coefficient);
+  Rates(model, rate);
+  lanes::OneDeme o;
+  o.freq = model.Freq.Lanes();
+  o.loci = model.AllelesNum == 2 ? 2 : 3;
+  o.z = model.Z;
+  o.recombination = recombination;
+  o.drift = drift;
+  o.selection = selection;
+  o.mutation = mutation;
+  o.coefficient = coefficient;
+  o.rate = rate;
+  o.alleleFreq = model.StartAlleleFreq.data();
+  const lanes::Kernels& kernels = lanes::Active();
+  if constexpr (kDrawsWords<Generator>) {
+    if (!model.NInfinite) return FiniteOneDeme(model, o, kernels);
+  }
+  kernels.OneDemeSteps(o);
+}
+
 }  // namespace model_detail
 
 template <class Generator>
 void BasicModel<Generator>::RecombinationStep() {
-  // One deme with N infinite keeps its frequencies in registers (one_deme.h).
-  if (Demes == 1 && NInfinite) {
-    AllelesNum == 2 ? model_detail::RecombineOneDeme<2>(*this)
-                    : model_detail::RecombineOneDeme<3>(*this);
-    return;
-  }
+  // One deme with N infinite keeps its frequencies in registers (OneDemeSteps).
+  if (Demes == 1 && NInfinite) return model_detail::OneDemeSteps(*this, true, false, false, false);
   lanes::StepArrays s = model_detail::Arrays(*this);
   s.z = Z;
   const lanes::Kernels& k = lanes::Active();
@@ -330,10 +419,7 @@ void BasicModel<Generator>::RecombinationStep() {
 
 template <class Generator>
 void BasicModel<Generator>::DriftStep() {
-  if (Demes == 1 && NInfinite) {
-    GenotypesNum == 4 ? model_detail::DriftOneDeme<4>(*this) : model_detail::DriftOneDeme<8>(*this);
-    return;
-  }
+  if (Demes == 1 && NInfinite) return model_detail::OneDemeSteps(*this, false, true, false, false);
   lanes::StepArrays s = model_detail::Arrays(*this);
   if (NInfinite) {
     s.sampled = nullptr;
@@ -353,11 +439,7 @@ void BasicModel<Generator>::DriftStep() {
 
 template <class Generator>
 void BasicModel<Generator>::SelectionStep() {
-  if (Demes == 1 && NInfinite) {
-    GenotypesNum == 4 ? model_detail::SelectOneDeme<4>(*this, UppercaseCount.data())
-                      : model_detail::SelectOneDeme<8>(*this, UppercaseCount.data());
-    return;
-  }
+  if (Demes == 1 && NInfinite) return model_detail::OneDemeSteps(*this, false, false, true, false);
   lanes::StepArrays s = model_detail::Arrays(*this);
   // Coefficient by genotype, through its number of uppercase alleles.
   const double byClass[4] = {0, S, S2, S3};
@@ -373,13 +455,10 @@ void BasicModel<Generator>::SelectionStep() {
 
 template <class Generator>
 void BasicModel<Generator>::MutationStep() {
-  if (Demes == 1 && NInfinite) {
-    AllelesNum == 2 ? model_detail::MutateOneDeme<2>(*this) : model_detail::MutateOneDeme<3>(*this);
-    return;
-  }
+  if (Demes == 1 && NInfinite) return model_detail::OneDemeSteps(*this, false, false, false, true);
   lanes::StepArrays s = model_detail::Arrays(*this);
   double rate[kMaxMutationPaths + 1] = {};
-  for (int t = 1; t <= MutationPathsNum; ++t) rate[t] = MutationTable[MutationPaths[t][3]];
+  model_detail::Rates(*this, rate);
   s.rate = rate;
   const lanes::Kernels& k = lanes::Active();
   k.MutatePrepare(s);
@@ -401,6 +480,36 @@ void BasicModel<Generator>::DiffusionStep() {
   // Drawn slot by slot, genotype by genotype, deme by deme: the order of the amounts.
   if (!NInfinite) model_detail::SampleInOrder(*this, s, 2 * GenotypesNum * Demes);
   k.DiffuseApply(s);
+}
+
+template <class Generator>
+void BasicModel<Generator>::AdvanceGeneration(int generation, const GenerationSteps& steps) {
+  if (steps.Schedule != SSchedule::None) {
+    const double ratio = static_cast<double>(generation) / steps.InversionPeriod;
+    if (steps.Schedule == SSchedule::Inversion) {
+      // S changes sign at generations P, 2P, 3P, ...
+      if (std::floor(ratio) == ratio) {
+        S = -S;
+        UpdateSelection(steps.K);
+      }
+    } else {
+      // Period 2P, always from the entered S0, never from the S in use.
+      const double h = ratio / 2;
+      S = steps.EnteredS * std::sin((h - std::floor(h)) * kTwoPi15);
+      UpdateSelection(steps.K);
+    }
+  }
+  // One deme keeps its frequencies in registers through the whole generation; diffusion
+  // has no other deme to exchange with.
+  if (Demes == 1 && (NInfinite || model_detail::kDrawsWords<Generator>)) {
+    model_detail::OneDemeSteps(*this, steps.Recombination, steps.Drift, true, true);
+    return;
+  }
+  if (steps.Recombination) RecombinationStep();
+  if (steps.Drift) DriftStep();
+  SelectionStep();
+  MutationStep();
+  if (steps.Diffusion) DiffusionStep();
 }
 
 }  // namespace quorvel
