@@ -441,10 +441,8 @@ template <class Generator>
 void BasicModel<Generator>::SelectionStep() {
   if (Demes == 1 && NInfinite) return model_detail::OneDemeSteps(*this, false, false, true, false);
   lanes::StepArrays s = model_detail::Arrays(*this);
-  // Coefficient by genotype, through its number of uppercase alleles.
-  const double byClass[4] = {0, S, S2, S3};
   double coefficient[kMaxGenotypes + 1] = {};
-  for (int h = 1; h <= GenotypesNum; ++h) coefficient[h] = byClass[UppercaseCount[h]];
+  model_detail::Coefficients(*this, coefficient);
   s.coefficient = coefficient;
   if (SelectionByDeme) s.demeCoefficient = Buffers.Coefficient.data();
   const lanes::Kernels& k = lanes::Active();
