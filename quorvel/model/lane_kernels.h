@@ -1,9 +1,10 @@
 // The arithmetic of the per-generation operators over whole arrays, the demes side by side
 // in vector lanes, in one build for each instruction set the processor may offer. The
-// operators of the model (model_impl.h) draw the random numbers in the fixed order and call
-// these kernels for everything else; every kernel gives the same bits on every path, since
-// IEEE addition, multiplication, division, square root and floor round alike in scalar and
-// vector registers and no multiply-add is ever fused.
+// operators of the model (model_impl.h) choose the random numbers' order and call these
+// kernels for everything else (the one-deme kernel also steps the generator for the next
+// generation's pairs, in the order the model gives it); every kernel gives the same bits on
+// every path, since IEEE addition, multiplication, division, square root, floor and ceiling
+// round alike in scalar and vector registers and no multiply-add is ever fused.
 #pragma once
 
 #include <cstdint>
@@ -56,6 +57,16 @@ struct OneDeme {
   // empty.
   bool poolDrawn = true;
   double* alleleFreq = nullptr;  // the recombining pool's allele frequencies 1..6, written
+  // N finite: the next generation's pairs, `nextAlone` amounts drawing a pair each, then
+  // `nextPaired` in twos sharing one, drawn from the generator state `state` (advanced
+  // here) into `nextSign` and `nextRound` between the operators. They depend on nothing
+  // the generation computes, so the processor draws them while the arithmetic waits on
+  // its roots and divisions. Nothing is drawn when the kernel returns false.
+  uint32_t* nextSign = nullptr;
+  uint32_t* nextRound = nullptr;
+  int nextAlone = 0;
+  int nextPaired = 0;
+  uint32_t* state = nullptr;  // four words
 };
 
 struct Kernels {

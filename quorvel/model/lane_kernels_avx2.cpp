@@ -52,6 +52,7 @@ struct Lanes {
   static T Set(double v) { return _mm256_set1_pd(v); }
   static T Sqrt(T v) { return _mm256_sqrt_pd(v); }
   static T Floor(T v) { return _mm256_round_pd(v, _MM_FROUND_TO_NEG_INF | _MM_FROUND_NO_EXC); }
+  static T Ceil(T v) { return _mm256_round_pd(v, _MM_FROUND_TO_POS_INF | _MM_FROUND_NO_EXC); }
   static T CopySign(T magnitude, T sign) {
     const T bit = _mm256_set1_pd(-0.0);
     return _mm256_or_pd(_mm256_andnot_pd(bit, magnitude), _mm256_and_pd(bit, sign));
@@ -63,6 +64,7 @@ struct Lanes {
   static Mask And(Mask a, Mask b) { return _mm256_and_pd(a, b); }
   static Mask Or(Mask a, Mask b) { return _mm256_or_pd(a, b); }
   static T Select(Mask m, T a, T b) { return _mm256_blendv_pd(b, a, m); }
+  static void Apart(T&) {}
 };
 
 #include "quorvel/model/lane_operators.inc"

@@ -55,6 +55,7 @@ struct Lanes {
   static T Set(double v) { return _mm512_set1_pd(v); }
   static T Sqrt(T v) { return _mm512_sqrt_pd(v); }
   static T Floor(T v) { return _mm512_roundscale_pd(v, _MM_FROUND_TO_NEG_INF | _MM_FROUND_NO_EXC); }
+  static T Ceil(T v) { return _mm512_roundscale_pd(v, _MM_FROUND_TO_POS_INF | _MM_FROUND_NO_EXC); }
   static T CopySign(T magnitude, T sign) {
     const __m512i bit = _mm512_set1_epi64(static_cast<long long>(0x8000000000000000ull));
     const __m512i m = _mm512_andnot_si512(bit, _mm512_castpd_si512(magnitude));
@@ -68,6 +69,9 @@ struct Lanes {
   static Mask And(Mask a, Mask b) { return static_cast<Mask>(a & b); }
   static Mask Or(Mask a, Mask b) { return static_cast<Mask>(a | b); }
   static T Select(Mask m, T a, T b) { return _mm512_mask_blend_pd(m, b, a); }
+  // Keeps a value computed whole: a later selection between it and another result would
+  // otherwise become a masked operation that waits for the other.
+  static void Apart(T& v) { __asm__("" : "+v"(v)); }
 };
 
 #include "quorvel/model/lane_operators.inc"

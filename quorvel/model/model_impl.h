@@ -328,7 +328,7 @@ inline void Draw(const DrawPlan& plan, WordsAhead& words, int half, UniformGener
 }
 
 // One deme with N finite on the program's generator: the generation's pairs (drawn ahead
-// when they could be), the kernels, and the next generation's pairs drawn ahead.
+// when they could be), and the kernel, which draws the next generation's pairs ahead.
 inline void FiniteOneDeme(BasicModel<UniformGenerator>& model, lanes::OneDeme& o,
                           const lanes::Kernels& kernels) {
   WordsAhead& words = model.Buffers.Ahead;
@@ -343,6 +343,13 @@ inline void FiniteOneDeme(BasicModel<UniformGenerator>& model, lanes::OneDeme& o
   o.populationN = model.PopulationN;
   o.sign = words.sign[static_cast<size_t>(half)].data();
   o.round = words.round[static_cast<size_t>(half)].data();
+  const int next = 1 - half;
+  o.nextSign = words.sign[static_cast<size_t>(next)].data();
+  o.nextRound = words.round[static_cast<size_t>(next)].data();
+  o.nextAlone = plan.alone;
+  o.nextPaired = plan.paired;
+  UniformGenerator::State ahead = model.Random->CurrentState();
+  o.state = ahead.data();
   int drawn = plan.alone + plan.paired;
   if (!kernels.OneDemeSteps(o)) {
     // An empty pool draws nothing (rare: the deme has died out).
@@ -351,17 +358,16 @@ inline void FiniteOneDeme(BasicModel<UniformGenerator>& model, lanes::OneDeme& o
     const DrawPlan without = PlanOf(model, o);
     Draw(without, words, half, *model.Random);
     drawn = without.alone + without.paired;
+    ahead = model.Random->CurrentState();
     kernels.OneDemeSteps(o);
   }
   if (drawn > 0) {
     model.RndSign = UniformGenerator::Uniform(o.sign[drawn - 1]);
     model.RndRound = UniformGenerator::Uniform(o.round[drawn - 1]);
   }
-  words.next = 1 - half;
-  UniformGenerator ahead = *model.Random;
-  words.from = ahead.CurrentState();
-  Draw(plan, words, words.next, ahead);
-  words.to = ahead.CurrentState();
+  words.next = next;
+  words.from = model.Random->CurrentState();
+  words.to = ahead;
   words.plan = plan;
 }
 

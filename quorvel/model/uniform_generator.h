@@ -17,6 +17,23 @@ inline uint64_t SplitMix64(uint64_t& x) {
   return z ^ (z >> 31);
 }
 
+// One advance of the xoshiro128** state (s0 to s3), returning the state word the next
+// number is made from. A template, so that the vector kernels, which draw ahead while
+// they compute, each instantiate a copy of their own for their instruction set (their
+// lane type as `Isa`).
+template <class Isa = void>
+inline uint32_t XoshiroStep(uint32_t& s0, uint32_t& s1, uint32_t& s2, uint32_t& s3) {
+  const uint32_t word = s1;
+  const uint32_t t = s1 << 9;
+  s2 ^= s0;
+  s3 ^= s1;
+  s1 ^= s2;
+  s0 ^= s3;
+  s2 ^= t;
+  s3 = (s3 << 11) | (s3 >> 21);
+  return word;
+}
+
 class UniformGenerator {
  public:
   using State = std::array<uint32_t, 4>;
@@ -31,17 +48,7 @@ class UniformGenerator {
   // The same draw in two halves, so that the serial part (the state's advance) can run
   // alone and the scrambling be done later on many draws at once: the state word the
   // number is made from, then the number a word stands for.
-  uint32_t NextWord() {
-    const uint32_t word = state_[1];
-    const uint32_t t = state_[1] << 9;
-    state_[2] ^= state_[0];
-    state_[3] ^= state_[1];
-    state_[1] ^= state_[2];
-    state_[0] ^= state_[3];
-    state_[2] ^= t;
-    state_[3] = Rotl(state_[3], 11);
-    return word;
-  }
+  uint32_t NextWord() { return XoshiroStep(state_[0], state_[1], state_[2], state_[3]); }
   static constexpr float Uniform(uint32_t word) {
     return static_cast<float>((Rotl(word * 5u, 7) * 9u) >> 8) * (1.0f / 16777216.0f);
   }
