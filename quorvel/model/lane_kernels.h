@@ -48,6 +48,8 @@ struct OneDeme {
   bool mutation = false;
   const double* coefficient = nullptr;  // selection by genotype 1..8
   const double* rate = nullptr;         // mutation fraction by path 1..38
+  // The most random pairs a generation draws (122 with three loci).
+  static constexpr int kMaxPairs = 128;
   // N finite: the random pair of every amount of the operators, in the order they are drawn,
   // as UniformGenerator's words; null with N infinite.
   const uint32_t* sign = nullptr;

@@ -65,6 +65,8 @@ struct Lanes {
   static Mask Or(Mask a, Mask b) { return _mm256_or_pd(a, b); }
   static T Select(Mask m, T a, T b) { return _mm256_blendv_pd(b, a, m); }
   static void Apart(T&) {}
+  // Lane j as a value in registers, never through memory.
+  static double Lane(T v, int j) { return v[j]; }
 };
 
 #include "quorvel/model/lane_operators.inc"

@@ -72,6 +72,8 @@ struct Lanes {
   // Keeps a value computed whole: a later selection between it and another result would
   // otherwise become a masked operation that waits for the other.
   static void Apart(T& v) { __asm__("" : "+v"(v)); }
+  // Lane j as a value in registers, never through memory.
+  static double Lane(T v, int j) { return v[j]; }
 };
 
 #include "quorvel/model/lane_operators.inc"
