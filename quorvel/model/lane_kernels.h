@@ -34,6 +34,17 @@ struct StepArrays {
   double diffusion = 0;
 };
 
+// Where a one-deme generation's random pairs lie in OneDeme::sign and round: a block for each
+// operator, its pairs in the lanes of the amounts they sample (the deme's lanes, slot 0's
+// genotypes then slot 1's; mutation's by path and slot), so that the kernel loads them
+// straight into those lanes.
+struct PairBlocks {
+  static constexpr int Recombination(int) { return 0; }
+  static constexpr int Drift(int genotypes) { return 2 * genotypes; }
+  static constexpr int Selection(int genotypes) { return 4 * genotypes; }
+  static constexpr int Mutation(int genotypes) { return 6 * genotypes; }
+};
+
 // One generation (or one operator) of a population of one deme: its frequencies stay in
 // registers from one operator to the next, and with N finite each operator samples all its
 // amounts at once.
@@ -50,8 +61,8 @@ struct OneDeme {
   const double* rate = nullptr;         // mutation fraction by path 1..38
   // The most random pairs a generation draws (122 with three loci).
   static constexpr int kMaxPairs = 128;
-  // N finite: the random pair of every amount of the operators, in the order they are drawn,
-  // as UniformGenerator's words; null with N infinite.
+  // N finite: the random pair of every amount of the operators, as UniformGenerator's words,
+  // in their blocks (PairBlocks); null with N infinite.
   const uint32_t* sign = nullptr;
   const uint32_t* round = nullptr;
   double populationN = 0;
@@ -61,11 +72,13 @@ struct OneDeme {
   double* alleleFreq = nullptr;  // the recombining pool's allele frequencies 1..6, written
   // N finite: the next generation's pairs, `nextAlone` amounts drawing a pair each, then
   // `nextPaired` in twos sharing one, drawn from the generator state `state` (advanced
-  // here) into `nextSign` and `nextRound` between the operators. They depend on nothing
-  // the generation computes, so the processor draws them while the arithmetic waits on
-  // its roots and divisions. Nothing is drawn when the kernel returns false.
+  // here) into `nextSign` and `nextRound`, amount k's at nextPosition[k], between the
+  // operators. They depend on nothing the generation computes, so the processor draws them
+  // while the arithmetic waits on its roots and divisions. Nothing is drawn when the kernel
+  // returns false.
   uint32_t* nextSign = nullptr;
   uint32_t* nextRound = nullptr;
+  const uint8_t* nextPosition = nullptr;
   int nextAlone = 0;
   int nextPaired = 0;
   uint32_t* state = nullptr;  // four words

@@ -85,11 +85,36 @@ class FrequencyTable {
   std::array<double, kSlots * lanes::kGenotypeRows * lanes::kDemeStride> cells_{};
 };
 
-// The order of the random pairs of one deme's generation: `alone` amounts drawing a pair
-// each, then `paired` amounts in twos sharing one (R+ and R- mutation).
+// The random pairs of one deme's generation, in the order they are drawn: recombination's
+// amounts (the R+ genotypes', or two per genotype for the pool), drift's and selection's,
+// each drawing a pair; then mutation's, in twos sharing one (R+ and R-) unless `paired` is
+// false.
 struct DrawPlan {
-  int alone = 0;
-  int paired = 0;
+  int genotypes = 0;
+  int recombining = 0;
+  int drifting = 0;
+  int selecting = 0;
+  int mutating = 0;
+  bool paired = false;
+  // Amounts drawing a pair each, first; then amounts in twos sharing one.
+  int Alone() const { return recombining + drifting + selecting + (paired ? 0 : mutating); }
+  int Paired() const { return paired ? mutating : 0; }
+  // Where each amount's pair lies (lanes::PairBlocks), in the order they are drawn.
+  void Positions(uint8_t* position) const {
+    const int g = genotypes;
+    int k = 0;
+    auto at = [&](int block, int lane) { position[k++] = static_cast<uint8_t>(block + lane); };
+    for (int h = 1; h <= g && recombining > 0; ++h) {
+      for (int slot = 0; slot < recombining / g; ++slot) {
+        at(lanes::PairBlocks::Recombination(g), slot * g + h - 1);
+      }
+    }
+    for (int i = 0; i < drifting; ++i) at(lanes::PairBlocks::Drift(g), i);
+    for (int i = 0; i < selecting; ++i) {
+      at(lanes::PairBlocks::Selection(g), i / (g - 1) * g + i % (g - 1) + 1);
+    }
+    for (int i = 0; i < mutating; ++i) at(lanes::PairBlocks::Mutation(g), i);
+  }
   friend bool operator==(const DrawPlan&, const DrawPlan&) = default;
 };
 
@@ -103,7 +128,10 @@ struct WordsAhead {
   std::array<std::array<uint32_t, kSize>, 2> sign{};
   std::array<std::array<uint32_t, kSize>, 2> round{};
   int next = 0;     // the half drawn ahead
-  DrawPlan plan{};  // its plan; none drawn while both counts are 0
+  DrawPlan plan{};  // its plan; none drawn while it draws nothing
+  // Where the pairs of `positioned` lie.
+  DrawPlan positioned{};
+  std::array<uint8_t, kSize> position{};
   UniformGenerator::State from{};
   UniformGenerator::State to{};
 };

@@ -307,23 +307,24 @@ DrawPlan PlanOf(const BasicModel<Generator>& model, const lanes::OneDeme& o) {
   if (o.recombination && o.poolDrawn) {
     recombining = o.z == 0.0f ? genotypes : o.z > 0.0f ? 2 * genotypes : 0;
   }
-  return {recombining + (o.drift ? 2 * genotypes : 0) + (o.selection ? 2 * (genotypes - 1) : 0) +
-              (pairs ? 0 : mutating),
-          pairs ? mutating : 0};
+  return {
+      genotypes, recombining, o.drift ? 2 * genotypes : 0, o.selection ? 2 * (genotypes - 1) : 0,
+      mutating,  pairs};
 }
 
-// Draws the pairs of the plan into one half of the words.
-inline void Draw(const DrawPlan& plan, WordsAhead& words, int half, UniformGenerator& generator) {
+// Draws the pairs of the plan into one half of the words, each where `position` puts it.
+inline void Draw(const DrawPlan& plan, const uint8_t* position, WordsAhead& words, int half,
+                 UniformGenerator& generator) {
   uint32_t* sign = words.sign[static_cast<size_t>(half)].data();
   uint32_t* round = words.round[static_cast<size_t>(half)].data();
   int k = 0;
-  for (; k < plan.alone; ++k) {
-    sign[k] = generator.NextWord();
-    round[k] = generator.NextWord();
+  for (; k < plan.Alone(); ++k) {
+    sign[position[k]] = generator.NextWord();
+    round[position[k]] = generator.NextWord();
   }
-  for (const int end = k + plan.paired; k < end; k += 2) {
-    sign[k] = sign[k + 1] = generator.NextWord();
-    round[k] = round[k + 1] = generator.NextWord();
+  for (const int end = k + plan.Paired(); k < end; k += 2) {
+    sign[position[k]] = sign[position[k + 1]] = generator.NextWord();
+    round[position[k]] = round[position[k + 1]] = generator.NextWord();
   }
 }
 
@@ -334,11 +335,15 @@ inline void FiniteOneDeme(BasicModel<UniformGenerator>& model, lanes::OneDeme& o
   WordsAhead& words = model.Buffers.Ahead;
   const UniformGenerator start = *model.Random;
   const DrawPlan plan = PlanOf(model, o);
+  if (!(plan == words.positioned)) {
+    plan.Positions(words.position.data());
+    words.positioned = plan;
+  }
   const int half = words.next;
   if (plan == words.plan && start.CurrentState() == words.from) {
     *model.Random = UniformGenerator(words.to);
   } else {
-    Draw(plan, words, half, *model.Random);
+    Draw(plan, words.position.data(), words, half, *model.Random);
   }
   o.populationN = model.PopulationN;
   o.sign = words.sign[static_cast<size_t>(half)].data();
@@ -346,24 +351,29 @@ inline void FiniteOneDeme(BasicModel<UniformGenerator>& model, lanes::OneDeme& o
   const int next = 1 - half;
   o.nextSign = words.sign[static_cast<size_t>(next)].data();
   o.nextRound = words.round[static_cast<size_t>(next)].data();
-  o.nextAlone = plan.alone;
-  o.nextPaired = plan.paired;
+  o.nextAlone = plan.Alone();
+  o.nextPaired = plan.Paired();
+  o.nextPosition = words.position.data();
   UniformGenerator::State ahead = model.Random->CurrentState();
   o.state = ahead.data();
-  int drawn = plan.alone + plan.paired;
+  int drawn = plan.Alone() + plan.Paired();
+  int last = drawn > 0 ? words.position[static_cast<size_t>(drawn - 1)] : 0;
   if (!kernels.OneDemeSteps(o)) {
     // An empty pool draws nothing (rare: the deme has died out).
     *model.Random = start;
     o.poolDrawn = false;
     const DrawPlan without = PlanOf(model, o);
-    Draw(without, words, half, *model.Random);
-    drawn = without.alone + without.paired;
+    std::array<uint8_t, WordsAhead::kSize> position;
+    without.Positions(position.data());
+    Draw(without, position.data(), words, half, *model.Random);
+    drawn = without.Alone() + without.Paired();
+    last = drawn > 0 ? position[static_cast<size_t>(drawn - 1)] : 0;
     ahead = model.Random->CurrentState();
     kernels.OneDemeSteps(o);
   }
   if (drawn > 0) {
-    model.RndSign = UniformGenerator::Uniform(o.sign[drawn - 1]);
-    model.RndRound = UniformGenerator::Uniform(o.round[drawn - 1]);
+    model.RndSign = UniformGenerator::Uniform(o.sign[last]);
+    model.RndRound = UniformGenerator::Uniform(o.round[last]);
   }
   words.next = next;
   words.from = model.Random->CurrentState();
