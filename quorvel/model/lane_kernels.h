@@ -59,7 +59,7 @@ struct OneDeme {
   bool mutation = false;
   const double* coefficient = nullptr;  // selection by genotype 1..8
   const double* rate = nullptr;         // mutation fraction by path 1..38
-  // The most random pairs a generation draws (122 with three loci).
+  // The size of the blocks of a generation's pairs (PairBlocks), the last one's vectors whole.
   static constexpr int kMaxPairs = 128;
   // N finite: the random pair of every amount of the operators, as UniformGenerator's words,
   // in their blocks (PairBlocks); null with N infinite.
@@ -70,17 +70,15 @@ struct OneDeme {
   // empty.
   bool poolDrawn = true;
   double* alleleFreq = nullptr;  // the recombining pool's allele frequencies 1..6, written
-  // N finite: the next generation's pairs, `nextAlone` amounts drawing a pair each, then
-  // `nextPaired` in twos sharing one, drawn from the generator state `state` (advanced
-  // here) into `nextSign` and `nextRound`, amount k's at nextPosition[k], between the
-  // operators. They depend on nothing the generation computes, so the processor draws them
-  // while the arithmetic waits on its roots and divisions. Nothing is drawn when the kernel
-  // returns false.
+  // N finite: the next generation's pairs, drawn from the generator state `state` (advanced
+  // here) into `nextSign` and `nextRound`, in their blocks, each operator's while its own
+  // sampling runs: they depend on nothing the generation computes. They are those of the
+  // same operators (recombination's as if the pool were not empty), in the model's order
+  // (DrawPlan::Positions), mutation's amounts sharing a pair in twos when `nextPaired`.
+  // Nothing is drawn when the kernel returns false.
   uint32_t* nextSign = nullptr;
   uint32_t* nextRound = nullptr;
-  const uint8_t* nextPosition = nullptr;
-  int nextAlone = 0;
-  int nextPaired = 0;
+  bool nextPaired = false;
   uint32_t* state = nullptr;  // four words
 };
 

@@ -99,7 +99,8 @@ struct DrawPlan {
   // Amounts drawing a pair each, first; then amounts in twos sharing one.
   int Alone() const { return recombining + drifting + selecting + (paired ? 0 : mutating); }
   int Paired() const { return paired ? mutating : 0; }
-  // Where each amount's pair lies (lanes::PairBlocks), in the order they are drawn.
+  // Where each amount's pair lies (lanes::PairBlocks), in the order they are drawn; the
+  // one-deme kernel draws the next generation's pairs in this order too.
   void Positions(uint8_t* position) const {
     const int g = genotypes;
     int k = 0;
@@ -124,7 +125,7 @@ struct DrawPlan {
 // processor draws them while it still works through the generation's arithmetic. They
 // are used when the generator still stands where they were drawn from.
 struct WordsAhead {
-  static constexpr size_t kSize = 128;  // the pairs of one generation with three loci: 122
+  static constexpr size_t kSize = lanes::OneDeme::kMaxPairs;
   std::array<std::array<uint32_t, kSize>, 2> sign{};
   std::array<std::array<uint32_t, kSize>, 2> round{};
   int next = 0;     // the half drawn ahead

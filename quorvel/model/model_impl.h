@@ -351,9 +351,7 @@ inline void FiniteOneDeme(BasicModel<UniformGenerator>& model, lanes::OneDeme& o
   const int next = 1 - half;
   o.nextSign = words.sign[static_cast<size_t>(next)].data();
   o.nextRound = words.round[static_cast<size_t>(next)].data();
-  o.nextAlone = plan.Alone();
-  o.nextPaired = plan.Paired();
-  o.nextPosition = words.position.data();
+  o.nextPaired = plan.paired;
   UniformGenerator::State ahead = model.Random->CurrentState();
   o.state = ahead.data();
   int drawn = plan.Alone() + plan.Paired();
