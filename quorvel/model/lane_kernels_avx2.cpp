@@ -64,6 +64,7 @@ struct Lanes {
   static Mask And(Mask a, Mask b) { return _mm256_and_pd(a, b); }
   static Mask Or(Mask a, Mask b) { return _mm256_or_pd(a, b); }
   static T Select(Mask m, T a, T b) { return _mm256_blendv_pd(b, a, m); }
+  static bool Any(Mask m) { return _mm256_movemask_pd(m) != 0; }
   static void Apart(T&) {}
   // Lane j as a value in registers, never through memory.
   static double Lane(T v, int j) { return v[j]; }

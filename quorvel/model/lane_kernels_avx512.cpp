@@ -69,6 +69,15 @@ struct Lanes {
   static Mask And(Mask a, Mask b) { return static_cast<Mask>(a & b); }
   static Mask Or(Mask a, Mask b) { return static_cast<Mask>(a | b); }
   static T Select(Mask m, T a, T b) { return _mm512_mask_blend_pd(m, b, a); }
+  static bool Any(Mask m) { return m != 0; }
+  static Mask MaskOf(unsigned lanes) { return static_cast<Mask>(lanes); }
+  // Lane j of the pair (a, b) that index[j] names (0 to 15).
+  static T Permute(T a, T b, const int (&index)[kWidth]) {
+    return _mm512_permutex2var_pd(a,
+                                  _mm512_set_epi64(index[7], index[6], index[5], index[4], index[3],
+                                                   index[2], index[1], index[0]),
+                                  b);
+  }
   // Keeps a value computed whole: a later selection between it and another result would
   // otherwise become a masked operation that waits for the other.
   static void Apart(T& v) { __asm__("" : "+v"(v)); }
