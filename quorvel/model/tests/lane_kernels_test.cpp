@@ -177,7 +177,8 @@ TEST(LaneKernels, GenerationsMatchThePortablePathBitForBit) {
 // A population of one deme goes through a whole generation in registers, its pairs drawn a
 // generation ahead; operator by operator it goes through the array kernels. Both must give
 // the same bits, also when the deme is empty (its pool draws nothing), when the generator
-// is reseeded (the pairs drawn ahead are stale) and when the operators change.
+// is reseeded (the pairs drawn ahead are stale), when the operators change and when
+// mutation is strong enough for its caps to act.
 TEST(LaneKernels, OneDemeGenerationsMatchTheOperatorsStepByStep) {
   std::vector<Path> paths = VectorPaths();
   paths.push_back(Path::Portable);
@@ -186,7 +187,9 @@ TEST(LaneKernels, OneDemeGenerationsMatchTheOperatorsStepByStep) {
     ASSERT_TRUE(lanes::Use(path));
     for (const Configuration& c : Configurations()) {
       if (c.demes != 1 || c.steps.Schedule != SSchedule::None) continue;
-      for (bool empty : {false, true}) {
+      for (int variant = 0; variant < 3; ++variant) {
+        const bool empty = variant == 1;
+        const bool strong = variant == 2;
         UniformGenerator wholeGen;
         UniformGenerator stepsGen;
         Model whole(wholeGen);
@@ -194,6 +197,10 @@ TEST(LaneKernels, OneDemeGenerationsMatchTheOperatorsStepByStep) {
         Start(whole, c);
         Start(steps, c);
         if (empty) whole.Freq.Clear(), steps.Freq.Clear();
+        // Every path moving 0.6 of its source: sources fall below 0 before their inflows.
+        for (Model* m : {&whole, &steps}) {
+          for (auto& rate : m->MutationTable) rate = strong ? 0.6 : rate;
+        }
         GenerationSteps s = c.steps;
         for (int generation = 1; generation <= 12; ++generation) {
           if (generation == 6) wholeGen.Seed(99), stepsGen.Seed(99);
@@ -207,7 +214,7 @@ TEST(LaneKernels, OneDemeGenerationsMatchTheOperatorsStepByStep) {
               << lanes::Name(path) << ": " << c.loci << " loci, "
               << (c.infinite ? "N infinite" : "N 1000") << ", z " << c.z << ", total " << c.total
               << ", recombination " << s.Recombination << ", drift " << s.Drift << ", empty "
-              << empty << ", generation " << generation;
+              << empty << ", strong mutation " << strong << ", generation " << generation;
         }
       }
     }
