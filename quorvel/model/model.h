@@ -13,7 +13,7 @@
 // random numbers; the program uses `Model`, which draws from a UniformGenerator owned by
 // the window. The operators draw in the fixed order and leave their arithmetic to the
 // kernels of lane_kernels.h for the processor at hand; a population of one deme goes
-// through a whole generation in one of them (OneDemeSteps), its frequencies in registers.
+// through a whole generation in one of them (OneDemeSteps), its frequencies in vector lanes.
 #pragma once
 
 #include <array>
