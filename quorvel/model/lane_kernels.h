@@ -73,9 +73,10 @@ struct OneDeme {
   // N finite: the next generation's pairs, drawn from the generator state `state` (advanced
   // here) into `nextSign` and `nextRound`, in their blocks, each operator's while its own
   // sampling runs: they depend on nothing the generation computes. They are those of the
-  // same operators (recombination's as if the pool were not empty), in the model's order
-  // (DrawPlan::Positions), mutation's amounts sharing a pair in twos when `nextPaired`.
-  // Nothing is drawn when the kernel returns false.
+  // same operators, in the model's order (DrawPlan::Positions), mutation's amounts sharing
+  // a pair in twos when `nextPaired`. Nothing is drawn when the kernel returns false, nor
+  // for recombination when its pool is empty: an empty pool stays empty, and the model
+  // draws such a generation's pairs afresh.
   uint32_t* nextSign = nullptr;
   uint32_t* nextRound = nullptr;
   bool nextPaired = false;
