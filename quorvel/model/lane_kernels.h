@@ -43,6 +43,17 @@ struct PairBlocks {
   static constexpr int Drift(int genotypes) { return 2 * genotypes; }
   static constexpr int Selection(int genotypes) { return 4 * genotypes; }
   static constexpr int Mutation(int genotypes) { return 6 * genotypes; }
+  // Where each operator's pair k lies, k counting its pairs in the order they are drawn.
+  // Recombination draws by genotype, then slot (the pool's two) or R+ alone; selection skips
+  // each slot's first genotype.
+  static constexpr int RecombinationAt(int genotypes, bool pool, int k) {
+    return pool ? k % 2 * genotypes + k / 2 : k;
+  }
+  static constexpr int DriftAt(int genotypes, int k) { return Drift(genotypes) + k; }
+  static constexpr int SelectionAt(int genotypes, int k) {
+    return Selection(genotypes) + k / (genotypes - 1) * genotypes + k % (genotypes - 1) + 1;
+  }
+  static constexpr int MutationAt(int genotypes, int k) { return Mutation(genotypes) + k; }
 };
 
 // One generation (or one operator) of a population of one deme: its frequencies stay in

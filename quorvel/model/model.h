@@ -99,22 +99,26 @@ struct DrawPlan {
   // Amounts drawing a pair each, first; then amounts in twos sharing one.
   int Alone() const { return recombining + drifting + selecting + (paired ? 0 : mutating); }
   int Paired() const { return paired ? mutating : 0; }
-  // Where each amount's pair lies (lanes::PairBlocks), in the order they are drawn; the
-  // one-deme kernel draws the next generation's pairs in this order too.
+  int Amounts() const { return recombining + drifting + selecting + mutating; }
+  // Where each amount's pair lies (lanes::PairBlocks), in the order they are drawn.
   void Positions(uint8_t* position) const {
+    using B = lanes::PairBlocks;
     const int g = genotypes;
     int k = 0;
-    auto at = [&](int block, int lane) { position[k++] = static_cast<uint8_t>(block + lane); };
-    for (int h = 1; h <= g && recombining > 0; ++h) {
-      for (int slot = 0; slot < recombining / g; ++slot) {
-        at(lanes::PairBlocks::Recombination(g), slot * g + h - 1);
-      }
-    }
-    for (int i = 0; i < drifting; ++i) at(lanes::PairBlocks::Drift(g), i);
-    for (int i = 0; i < selecting; ++i) {
-      at(lanes::PairBlocks::Selection(g), i / (g - 1) * g + i % (g - 1) + 1);
-    }
-    for (int i = 0; i < mutating; ++i) at(lanes::PairBlocks::Mutation(g), i);
+    auto at = [&](int lane) { position[k++] = static_cast<uint8_t>(lane); };
+    for (int i = 0; i < recombining; ++i) at(B::RecombinationAt(g, recombining == 2 * g, i));
+    for (int i = 0; i < drifting; ++i) at(B::DriftAt(g, i));
+    for (int i = 0; i < selecting; ++i) at(B::SelectionAt(g, i));
+    for (int i = 0; i < mutating; ++i) at(B::MutationAt(g, i));
+  }
+  // Where the last amount's pair lies, when there are amounts.
+  int Last() const {
+    using B = lanes::PairBlocks;
+    const int g = genotypes;
+    if (mutating > 0) return B::MutationAt(g, mutating - 1);
+    if (selecting > 0) return B::SelectionAt(g, selecting - 1);
+    if (drifting > 0) return B::DriftAt(g, drifting - 1);
+    return B::RecombinationAt(g, recombining == 2 * g, recombining - 1);
   }
   friend bool operator==(const DrawPlan&, const DrawPlan&) = default;
 };
@@ -130,9 +134,6 @@ struct WordsAhead {
   std::array<std::array<uint32_t, kSize>, 2> round{};
   int next = 0;     // the half drawn ahead
   DrawPlan plan{};  // its plan; none drawn while it draws nothing
-  // Where the pairs of `positioned` lie.
-  DrawPlan positioned{};
-  std::array<uint8_t, kSize> position{};
   UniformGenerator::State from{};
   UniformGenerator::State to{};
 };

@@ -312,9 +312,10 @@ DrawPlan PlanOf(const BasicModel<Generator>& model, const lanes::OneDeme& o) {
       mutating,  pairs};
 }
 
-// Draws the pairs of the plan into one half of the words, each where `position` puts it.
-inline void Draw(const DrawPlan& plan, const uint8_t* position, WordsAhead& words, int half,
-                 UniformGenerator& generator) {
+// Draws the pairs of the plan into one half of the words, each into its place.
+inline void Draw(const DrawPlan& plan, WordsAhead& words, int half, UniformGenerator& generator) {
+  std::array<uint8_t, WordsAhead::kSize> position;
+  plan.Positions(position.data());
   uint32_t* sign = words.sign[static_cast<size_t>(half)].data();
   uint32_t* round = words.round[static_cast<size_t>(half)].data();
   int k = 0;
@@ -335,15 +336,11 @@ inline void FiniteOneDeme(BasicModel<UniformGenerator>& model, lanes::OneDeme& o
   WordsAhead& words = model.Buffers.Ahead;
   const UniformGenerator start = *model.Random;
   const DrawPlan plan = PlanOf(model, o);
-  if (!(plan == words.positioned)) {
-    plan.Positions(words.position.data());
-    words.positioned = plan;
-  }
   const int half = words.next;
   if (plan == words.plan && start.CurrentState() == words.from) {
     *model.Random = UniformGenerator(words.to);
   } else {
-    Draw(plan, words.position.data(), words, half, *model.Random);
+    Draw(plan, words, half, *model.Random);
   }
   o.populationN = model.PopulationN;
   o.sign = words.sign[static_cast<size_t>(half)].data();
@@ -354,24 +351,19 @@ inline void FiniteOneDeme(BasicModel<UniformGenerator>& model, lanes::OneDeme& o
   o.nextPaired = plan.paired;
   UniformGenerator::State ahead = model.Random->CurrentState();
   o.state = ahead.data();
-  int drawn = plan.Alone() + plan.Paired();
-  int last = drawn > 0 ? words.position[static_cast<size_t>(drawn - 1)] : 0;
+  DrawPlan drawn = plan;
   if (!kernels.OneDemeSteps(o)) {
     // An empty pool draws nothing (rare: the deme has died out).
     *model.Random = start;
     o.poolDrawn = false;
-    const DrawPlan without = PlanOf(model, o);
-    std::array<uint8_t, WordsAhead::kSize> position;
-    without.Positions(position.data());
-    Draw(without, position.data(), words, half, *model.Random);
-    drawn = without.Alone() + without.Paired();
-    last = drawn > 0 ? position[static_cast<size_t>(drawn - 1)] : 0;
+    drawn = PlanOf(model, o);
+    Draw(drawn, words, half, *model.Random);
     ahead = model.Random->CurrentState();
     kernels.OneDemeSteps(o);
   }
-  if (drawn > 0) {
-    model.RndSign = UniformGenerator::Uniform(o.sign[last]);
-    model.RndRound = UniformGenerator::Uniform(o.round[last]);
+  if (drawn.Amounts() > 0) {
+    model.RndSign = UniformGenerator::Uniform(o.sign[drawn.Last()]);
+    model.RndRound = UniformGenerator::Uniform(o.round[drawn.Last()]);
   }
   words.next = next;
   words.from = model.Random->CurrentState();

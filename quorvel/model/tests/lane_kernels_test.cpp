@@ -198,9 +198,7 @@ TEST(LaneKernels, OneDemeGenerationsMatchTheOperatorsStepByStep) {
         Start(steps, c);
         if (empty) whole.Freq.Clear(), steps.Freq.Clear();
         // Every path moving 0.6 of its source: sources fall below 0 before their inflows.
-        for (Model* m : {&whole, &steps}) {
-          for (auto& rate : m->MutationTable) rate = strong ? 0.6 : rate;
-        }
+        if (strong) whole.MutationTable.fill(0.6), steps.MutationTable.fill(0.6);
         GenerationSteps s = c.steps;
         for (int generation = 1; generation <= 12; ++generation) {
           if (generation == 6) wholeGen.Seed(99), stepsGen.Seed(99);
